@@ -1,1 +1,97 @@
-// placeholder
+// The settings keys on the private-profile layer.
+#include "shell/settings.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/image_layout.h"
+#include "platform/profile.h"
+
+namespace rondel {
+namespace {
+
+constexpr const char* kSetup = "setup";
+constexpr const char* kModelInfo = "ModelInfo";
+
+std::string Indexed(const char* stem, int k) {
+  char key[32];
+  std::snprintf(key, sizeof key, "%s%d", stem, k);
+  return key;
+}
+
+}  // namespace
+
+std::string CSettings::Language() const {
+  return profile::GetString(m_path, kSetup, "language", "", 260);
+}
+
+bool CSettings::WriteLanguage(const std::string& name) const {
+  return profile::WriteString(m_path, kSetup, "language", name);
+}
+
+int CSettings::Com() const { return profile::GetInt(m_path, kSetup, "com", 1); }
+
+bool CSettings::WriteCom(int port) const {
+  return profile::WriteString(m_path, kSetup, "com", std::to_string(port));
+}
+
+std::string CSettings::SearchComText() const {
+  return profile::GetString(m_path, kSetup, "searchcom", "1", 8);
+}
+
+bool CSettings::SearchEnabled() const {
+  const std::string text = SearchComText();
+  return text.empty() || text[0] != '0';
+}
+
+int CSettings::SearchComValue() const { return profile::GetInt(m_path, kSetup, "searchcom", 1); }
+
+bool CSettings::WriteSearchCom(bool on) const {
+  return profile::WriteString(m_path, kSetup, "searchcom", on ? "1" : "0");
+}
+
+std::string CSettings::Communication() const {
+  return profile::GetString(m_path, kSetup, "communication", "", 15);
+}
+
+std::string CSettings::TestPassword() const {
+  return profile::GetString(m_path, kSetup, "testpw", "", 20);
+}
+
+bool CSettings::PasswordEnabled() const {
+  const std::string text = profile::GetString(m_path, kSetup, "password", "1", 8);
+  return !text.empty() && text[0] == '1';
+}
+
+int CSettings::ChannelCount() const {
+  const std::string text = profile::GetString(m_path, kSetup, "channel", "", 20);
+  // Decimal like atoi, but never beyond the 16 records the image holds.
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  int count = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    count = count * 10 + (text[i] - '0');
+    if (count >= layout::kChannelCount) return layout::kChannelCount;
+  }
+  return count;
+}
+
+std::string CSettings::ModelData(int k, std::size_t bufSize) const {
+  return profile::GetString(m_path, kModelInfo, Indexed("data", k), "", bufSize);
+}
+
+std::string CSettings::ModelName(int k) const {
+  return profile::GetString(m_path, kModelInfo, Indexed("Freq", k), "", 30);
+}
+
+std::vector<std::string> CSettings::ModelNames() const {
+  std::vector<std::string> names;
+  for (int k = 0; k < kMaxModels; ++k) {
+    std::string name = ModelName(k);
+    if (name.empty()) break;
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
+}  // namespace rondel

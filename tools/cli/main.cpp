@@ -1,1 +1,9 @@
-int main() { return 0; }
+// rondel-cli entry point.
+#include <iostream>
+
+#include "tools/cli/cli_main.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return rondel::cli::Run(args, std::cout, std::cerr);
+}
