@@ -1,0 +1,49 @@
+// The one way the program asks or tells the user something: a message with caption, icon and
+// buttons, and the two file choosers. The desktop program answers with Qt dialogs; tests
+// install a scripted answerer; the command line has its own.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace rondel {
+
+enum class PromptIcon { None, Error, Warning, Stop, Information };
+enum class PromptButtons { Ok, OkCancel, YesNoCancel };
+enum class PromptAnswer { Ok, Cancel, Yes, No };
+
+struct PromptRequest {
+  std::string text;
+  std::string caption;
+  PromptIcon icon = PromptIcon::None;
+  PromptButtons buttons = PromptButtons::Ok;
+};
+
+struct FileDialogRequest {
+  std::string filterName;     // "Radio Program Data Files(*.dig)"
+  std::string extension;      // ".dig"
+  std::string proposedPath;   // save: the name offered; open: the folder to start in
+};
+
+class Prompter {
+ public:
+  virtual ~Prompter() = default;
+  virtual PromptAnswer Ask(const PromptRequest& request) = 0;
+  // The chosen path, or nothing when the user cancelled.
+  virtual std::optional<std::string> ChooseFileToOpen(const FileDialogRequest& request) = 0;
+  virtual std::optional<std::string> ChooseFileToSave(const FileDialogRequest& request) = 0;
+};
+
+// The prompter of the process. Until one is installed every question is answered Cancel and
+// every file choice with nothing, so nothing is ever done without the user's consent.
+Prompter& CurrentPrompter();
+void SetPrompter(Prompter* prompter);
+
+// Shorthand for CurrentPrompter().Ask(...).
+PromptAnswer ShowPrompt(const std::string& text, const std::string& caption, PromptIcon icon,
+                        PromptButtons buttons);
+
+// The save dialog's path with the extension added when the user typed none.
+std::string WithExtension(const std::string& path, const std::string& extension);
+
+}  // namespace rondel
