@@ -1,1 +1,297 @@
-// placeholder
+// Private-profile (INI) files read and written the way the Win32 profile functions do it, on
+// the standard library and POSIX alone. Every call reads the file and parses it afresh.
+#include "platform/profile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <span>
+#include <sys/stat.h>
+#include <utility>
+
+#include "platform/atomic_file.h"
+
+namespace rondel::profile {
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Names match with ASCII letters folded and every other byte compared as it is: the files are
+// UTF-8, and no locale gets to decide what a capital letter is.
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  return true;
+}
+
+// A value written in quotes keeps the blanks inside them.
+std::string_view Unquote(std::string_view v) {
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    return v.substr(1, v.size() - 2);
+  return v;
+}
+
+// Cuts to at most bufSize - 1 bytes, as a C buffer of bufSize bytes would hold. A cut that
+// lands inside a UTF-8 multi-byte sequence backs off to its lead byte, so no half character
+// reaches the screen; stray continuation bytes without a lead are cut where they fall.
+std::string CutToBuffer(std::string_view v, std::size_t bufSize) {
+  const std::size_t limit = bufSize == 0 ? 0 : bufSize - 1;
+  if (v.size() <= limit) return std::string(v);
+  std::size_t cut = limit;
+  auto continuation = [&](std::size_t i) { return (static_cast<unsigned char>(v[i]) & 0xC0) == 0x80; };
+  if (continuation(cut)) {
+    std::size_t lead = cut;
+    while (lead > 0 && cut - lead < 3 && continuation(lead - 1)) --lead;
+    if (lead > 0) {
+      --lead;
+      const auto b = static_cast<unsigned char>(v[lead]);
+      const std::size_t length = (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+      if (length != 0 && lead + length > cut) cut = lead;
+    }
+  }
+  return std::string(v.substr(0, cut));
+}
+
+enum class Kind { Blank, Comment, Section, Key, Other };
+
+struct Line {
+  std::size_t begin = 0;   // first byte of the line
+  std::size_t nameAt = 0;  // first byte after the leading blanks
+  std::size_t end = 0;     // end of the text; the line ending follows
+  std::size_t next = 0;    // first byte of the following line
+  Kind kind = Kind::Other;
+  std::string_view name;   // section or key name, blanks trimmed
+  std::string_view value;  // key value, blanks trimmed, quotes still on
+};
+
+// The file's bytes cut into classified lines. The lines point into the text, so the object
+// stays where it was built.
+class IniText {
+ public:
+  explicit IniText(std::string bytes) : m_text(std::move(bytes)) {
+    // A UTF-8 byte-order mark is no part of the first line; it stays in the text, so a
+    // rewrite keeps it.
+    std::size_t pos = m_text.starts_with(kBom) ? kBom.size() : 0;
+    m_bodyStart = pos;
+    while (pos < m_text.size()) {
+      Line line;
+      line.begin = pos;
+      const std::size_t lf = m_text.find('\n', pos);
+      line.next = lf == std::string::npos ? m_text.size() : lf + 1;
+      line.end = lf == std::string::npos ? m_text.size() : lf;
+      // Carriage returns before the line feed (or at the very end) belong to the line ending,
+      // so a missing final line feed added later changes no value.
+      while (line.end > pos && m_text[line.end - 1] == '\r') --line.end;
+      if (lf != std::string::npos && m_eol.empty()) m_eol = line.end < lf ? "\r\n" : "\n";
+      Classify(line);
+      m_lines.push_back(line);
+      pos = line.next;
+    }
+    if (m_eol.empty()) m_eol = "\n";
+  }
+  IniText(const IniText&) = delete;
+  IniText& operator=(const IniText&) = delete;
+
+  const std::string& text() const { return m_text; }
+  const std::vector<Line>& lines() const { return m_lines; }
+  bool bodyEmpty() const { return m_bodyStart == m_text.size(); }
+  // The file's own line ending, taken from its first line ending.
+  std::string_view eol() const { return m_eol; }
+
+  // The first header of that name: a later header of the same name is shadowed by it, as in
+  // Win32, and its keys are neither read nor written.
+  std::size_t FindSection(std::string_view section) const {
+    for (std::size_t i = 0; i < m_lines.size(); ++i)
+      if (m_lines[i].kind == Kind::Section && SameName(m_lines[i].name, section)) return i;
+    return kNone;
+  }
+  // One past the last line of the section whose header is at `header`.
+  std::size_t SectionEnd(std::size_t header) const {
+    std::size_t i = header + 1;
+    while (i < m_lines.size() && m_lines[i].kind != Kind::Section) ++i;
+    return i;
+  }
+  std::size_t FindKey(std::size_t header, std::string_view key) const {
+    for (std::size_t i = header + 1, end = SectionEnd(header); i < end; ++i)
+      if (m_lines[i].kind == Kind::Key && SameName(m_lines[i].name, key)) return i;
+    return kNone;
+  }
+  const Line* Find(std::string_view section, std::string_view key) const {
+    if (section.empty() || key.empty()) return nullptr;
+    const std::size_t header = FindSection(section);
+    if (header == kNone) return nullptr;
+    const std::size_t k = FindKey(header, key);
+    return k == kNone ? nullptr : &m_lines[k];
+  }
+
+ private:
+  void Classify(Line& line) const {
+    const std::string_view all(m_text.data() + line.begin, line.end - line.begin);
+    std::size_t lead = 0;
+    while (lead < all.size() && IsBlank(all[lead])) ++lead;
+    line.nameAt = line.begin + lead;
+    const std::string_view s = all.substr(lead);
+    if (s.empty()) {
+      line.kind = Kind::Blank;
+    } else if (s.front() == ';') {
+      line.kind = Kind::Comment;
+    } else if (s.front() == '[') {
+      // Whatever follows the ']' is a remark; a header without one runs to the line's end.
+      const std::size_t close = s.find(']');
+      line.kind = Kind::Section;
+      line.name = Trim(s.substr(1, close == std::string_view::npos ? s.npos : close - 1));
+    } else if (const std::size_t eq = s.find('='); eq != std::string_view::npos) {
+      line.kind = Kind::Key;
+      line.name = Trim(s.substr(0, eq));
+      line.value = Trim(s.substr(eq + 1));
+    }
+  }
+
+  std::string m_text;
+  std::size_t m_bodyStart = 0;
+  std::string m_eol;
+  std::vector<Line> m_lines;
+};
+
+// A missing or unreadable file reads as an empty one, so every lookup gives its default.
+std::string LoadForReading(const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes)) return {};
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// Only a file that is not there starts out empty; one that is there but cannot be read must
+// not be replaced by a file holding nothing but the new entry.
+bool LoadForWriting(const std::string& path, std::string& out) {
+  std::vector<std::uint8_t> bytes;
+  if (ReadWholeFile(path, bytes)) {
+    out.assign(bytes.begin(), bytes.end());
+    return true;
+  }
+  struct stat st {};
+  out.clear();
+  return ::stat(path.c_str(), &st) != 0 && errno == ENOENT;
+}
+
+bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
+// Names that would turn into another line, another header or another key are refused.
+bool ValidSection(std::string_view s) { return !s.empty() && !HasLineBreak(s) && s.find_first_of("[]") == s.npos; }
+bool ValidKey(std::string_view k) {
+  return !k.empty() && k.front() != ';' && !HasLineBreak(k) && k.find_first_of("[]=") == k.npos;
+}
+
+// A value the reader would change (blanks at its ends, or a pair of quotes around it) is
+// written in double quotes, so it reads back exactly as it was written.
+std::string EncodeValue(std::string_view v) {
+  if (v.empty()) return {};
+  const bool needsQuotes = IsBlank(v.front()) || IsBlank(v.back()) || Unquote(v).size() != v.size();
+  return needsQuotes ? "\"" + std::string(v) + "\"" : std::string(v);
+}
+
+}  // namespace
+
+std::string GetString(const std::string& path, std::string_view section, std::string_view key,
+                      std::string_view def, std::size_t bufSize) {
+  const IniText ini(LoadForReading(path));
+  const Line* line = ini.Find(Trim(section), Trim(key));
+  return CutToBuffer(line ? Unquote(line->value) : def, bufSize);
+}
+
+int GetInt(const std::string& path, std::string_view section, std::string_view key, int def) {
+  const IniText ini(LoadForReading(path));
+  const Line* line = ini.Find(Trim(section), Trim(key));
+  if (!line) return def;
+  const std::string_view v = Unquote(line->value);
+  // Win32 reads the text with an empty default and takes a zero length as "not there".
+  if (v.empty()) return def;
+  long long n = 0;
+  for (char c : v) {
+    if (c < '0' || c > '9') break;
+    n = n * 10 + (c - '0');
+    if (n >= INT_MAX) return INT_MAX;
+  }
+  return static_cast<int>(n);
+}
+
+bool WriteString(const std::string& path, std::string_view section, std::string_view key,
+                 std::string_view value) {
+  section = Trim(section);
+  key = Trim(key);
+  if (!ValidSection(section) || !ValidKey(key) || HasLineBreak(value)) return false;
+  std::string bytes;
+  if (!LoadForWriting(path, bytes)) return false;
+  const IniText ini(std::move(bytes));
+  const std::string& text = ini.text();
+  const std::vector<Line>& lines = ini.lines();
+  const std::string encoded = EncodeValue(value);
+  const std::string eol(ini.eol());
+  const std::string entry = std::string(key) + "=" + encoded;
+
+  std::string out;
+  const std::size_t header = ini.FindSection(section);
+  if (const std::size_t k = header == kNone ? kNone : ini.FindKey(header, key); k != kNone) {
+    // In place: the leading blanks, the key's own spelling and the line ending stay.
+    const Line& line = lines[k];
+    out = text.substr(0, line.nameAt) + std::string(line.name) + "=" + encoded + text.substr(line.end);
+  } else if (header != kNone) {
+    // After the section's last entry, ahead of the blank lines and remarks that lead to the
+    // next section; an empty section gets it right under its header.
+    std::size_t last = header;
+    for (std::size_t i = header + 1, end = ini.SectionEnd(header); i < end; ++i)
+      if (lines[i].kind != Kind::Blank && lines[i].kind != Kind::Comment) last = i;
+    const Line& after = lines[last];
+    const bool ended = after.next > after.end && text[after.next - 1] == '\n';
+    out = text.substr(0, after.next) + (ended ? "" : eol) + entry + eol + text.substr(after.next);
+  } else {
+    out = text;
+    if (!ini.bodyEmpty()) {
+      if (out.back() != '\n') out += eol;
+      if (lines.back().kind != Kind::Blank) out += eol;
+    }
+    out += "[" + std::string(section) + "]" + eol + entry + eol;
+  }
+  return WriteFileAtomically(
+      path, std::span(reinterpret_cast<const std::uint8_t*>(out.data()), out.size()));
+}
+
+std::vector<std::string> GetKeys(const std::string& path, std::string_view section) {
+  const IniText ini(LoadForReading(path));
+  std::vector<std::string> keys;
+  section = Trim(section);
+  if (section.empty()) return keys;
+  const std::size_t header = ini.FindSection(section);
+  if (header == kNone) return keys;
+  for (std::size_t i = header + 1, end = ini.SectionEnd(header); i < end; ++i) {
+    const Line& line = ini.lines()[i];
+    // A key without a name cannot be asked for; a repeated one is shadowed by its first.
+    if (line.kind != Kind::Key || line.name.empty() || ini.FindKey(header, line.name) != i) continue;
+    keys.emplace_back(line.name);
+  }
+  return keys;
+}
+
+std::vector<std::string> GetSections(const std::string& path) {
+  const IniText ini(LoadForReading(path));
+  std::vector<std::string> sections;
+  for (std::size_t i = 0; i < ini.lines().size(); ++i) {
+    const Line& line = ini.lines()[i];
+    if (line.kind != Kind::Section || line.name.empty() || ini.FindSection(line.name) != i) continue;
+    sections.emplace_back(line.name);
+  }
+  return sections;
+}
+
+}  // namespace rondel::profile
