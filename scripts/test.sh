@@ -27,12 +27,20 @@ if command -v clang++ >/dev/null; then
   CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRONDEL_FUZZ=ON \
     -DRONDEL_TESTS=ON -DRONDEL_BENCH=OFF >/dev/null
   cmake --build build-fuzz -j "$jobs" --target rondel_fuzzers
-  for fuzzer in build-fuzz/bin/*_fuzz; do
+  for fuzzer in build-fuzz/fuzz/*_fuzz; do
     [ -x "$fuzzer" ] || continue
-    corpus="build-fuzz/corpus/$(basename "$fuzzer")"
+    name=$(basename "$fuzzer")
+    corpus="build-fuzz/corpus/$name"
     mkdir -p "$corpus"
-    echo "-- $(basename "$fuzzer")"
-    "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" 2>&1 | tail -n 2
+    dict=()
+    [ -f "tests/fuzz/${name%_fuzz}.dict" ] && dict=(-dict="tests/fuzz/${name%_fuzz}.dict")
+    echo "-- $name"
+    if ! "$fuzzer" "${dict[@]}" -max_total_time="$fuzz_seconds" "$corpus" > "build-fuzz/$name.log" 2>&1; then
+      tail -n 40 "build-fuzz/$name.log"
+      echo "fuzz target $name failed"
+      exit 1
+    fi
+    tail -n 1 "build-fuzz/$name.log"
   done
 fi
 

@@ -63,7 +63,8 @@ TEST(DataFileRoundTrip, NewDocumentGivesTheSameBytes) {
 TEST(DataFileRoundTrip, LoadedHeaderIsWrittenBackUnchanged) {
   TempDir dir;
   auto bytes = SerializeDocument(SampleDocument());
-  const std::string other = "Pelto Radio Program data v9.99 by someone else";
+  std::string other = "Pelto Radio Program data v9.99 by someone else";
+  other.resize(48, '#');
   std::copy(other.begin(), other.begin() + 48, bytes.begin());
   const std::string path = dir.WriteBytes("v9.dig", bytes);
   CRondelDoc doc;

@@ -63,7 +63,9 @@ TEST(DocumentDefaults, TouchOnlyTheirOwnFields) {
     const bool flags = a >= 0x10 && a < 0x110 && a % 16 == 12;
     const bool settings = a >= 0x3C0 && a <= 0x3C7;
     const bool ident = a >= 0x3D0 && a <= 0x3D6 && a != 0x3D2;
-    if (!flags && !settings && !ident) ASSERT_EQ(doc.image()[a], before[a]) << std::hex << a;
+    if (!flags && !settings && !ident) {
+      ASSERT_EQ(doc.image()[a], before[a]) << std::hex << a;
+    }
   }
   // Bit 1 of the channel flags and bit 7 of the option byte are kept.
   for (int n = 1; n <= 16; ++n)
@@ -192,7 +194,9 @@ TEST(DocumentSettings, PriorityChannelStoresChannelMinusOne) {
   for (const Case& c : cases) {
     EXPECT_EQ(doc.SetSetting(Setting::PriorityChannel, c.value), c.accepted) << c.value;
     EXPECT_EQ(doc.image()[0x3C6], c.stored) << c.value;
-    if (c.accepted) EXPECT_EQ(doc.GetSetting(Setting::PriorityChannel), c.value);
+    if (c.accepted) {
+      EXPECT_EQ(doc.GetSetting(Setting::PriorityChannel), c.value);
+    }
   }
 }
 

@@ -1,0 +1,40 @@
+#include "shell/app_core.h"
+
+#include "shell/language.h"
+
+namespace rondel {
+
+CRondelAppCore::CRondelAppCore(const std::string& iniPath, RecentFileStore& recentStore)
+    : m_settings(iniPath),
+      m_document(m_doc, m_settings, m_bSkipClearPrompt),
+      m_recent(recentStore, 4),
+      m_frame(m_document, m_recent, [](std::string_view key) { return GetLangString(key); }) {}
+
+bool CRondelAppCore::Start(const std::string& commandLineFile) {
+  m_bSkipClearPrompt = 1;
+  if (commandLineFile.empty()) return OnFileNew();
+  return OpenDocumentFile(commandLineFile);
+}
+
+bool CRondelAppCore::OpenDocumentFile(const std::string& path) {
+  // Reset first, so whatever the file does not hold keeps a new document's values and never
+  // the previous document's. A declined save-changes question stops only this step; the open
+  // below asks it again.
+  m_bSkipClearPrompt = 1;
+  OnFileNew();
+  return m_frame.OpenDocumentFile(path);
+}
+
+bool CRondelAppCore::OnFileOpen() {
+  const auto path = m_frame.PromptFileToOpen();
+  if (!path) return false;
+  return OpenDocumentFile(*path);
+}
+
+bool CRondelAppCore::OnOpenRecentFile(std::size_t index) {
+  const auto entries = m_recent.Entries();
+  if (index >= entries.size()) return false;
+  return OpenDocumentFile(entries[index]);
+}
+
+}  // namespace rondel

@@ -1,0 +1,52 @@
+// The application's document half, free of any window: the one document, its framework
+// sequences, the recent-file list, the flag that lets the next New skip its question, and the
+// open override every route to a data file goes through.
+#pragma once
+
+#include <string>
+
+#include "core/rondel_doc.h"
+#include "platform/docframe.h"
+#include "shell/rondel_document.h"
+#include "shell/settings.h"
+
+namespace rondel {
+
+class CRondelAppCore {
+ public:
+  CRondelAppCore(const std::string& iniPath, RecentFileStore& recentStore);
+  CRondelAppCore(const CRondelAppCore&) = delete;
+  CRondelAppCore& operator=(const CRondelAppCore&) = delete;
+
+  // Start-up: the first document is made without the clear question, from the file named on
+  // the command line when there is one. False when that file could not be opened.
+  bool Start(const std::string& commandLineFile = {});
+
+  // Every route that opens a data file: menu Open, recent files, dropped files, command line.
+  // Always loads into a freshly reset document.
+  bool OpenDocumentFile(const std::string& path);
+
+  bool OnFileNew() { return m_frame.OnFileNew(); }
+  bool OnFileOpen();
+  bool OnFileSave() { return m_document.OnFileSave(m_frame); }
+  bool OnFileSaveAs() { return m_frame.OnFileSaveAs(); }
+  bool OnOpenRecentFile(std::size_t index);
+  bool CanExit() { return m_frame.CanCloseFrame(); }
+
+  int m_bSkipClearPrompt = 0;
+
+  CSettings& settings() { return m_settings; }
+  CRondelDoc& doc() { return m_doc; }
+  CRondelDocument& document() { return m_document; }
+  CDocFrame& frame() { return m_frame; }
+  CRecentFileList& recentFiles() { return m_recent; }
+
+ private:
+  CSettings m_settings;
+  CRondelDoc m_doc;
+  CRondelDocument m_document;
+  CRecentFileList m_recent;
+  CDocFrame m_frame;
+};
+
+}  // namespace rondel

@@ -1,0 +1,67 @@
+#include "shell/rondel_document.h"
+
+#include "core/data_file.h"
+#include "shell/language.h"
+
+namespace rondel {
+
+CRondelDocument::CRondelDocument(CRondelDoc& doc, const CSettings& settings, int& skipClearPrompt)
+    : m_doc(doc), m_settings(settings), m_bSkipClearPrompt(skipClearPrompt) {}
+
+void CRondelDocument::DeleteContents() { m_doc.Blank(); }
+
+bool CRondelDocument::OnNewDocument() {
+  if (m_bSkipClearPrompt) {
+    m_bSkipClearPrompt = 0;
+    if (!CDocument::OnNewDocument()) return false;
+  } else if (ShowPrompt(GetLangString("IDS_WARN_CLEAR"), GetLangString("IDS_PROMPT"),
+                        PromptIcon::Warning, PromptButtons::OkCancel) == PromptAnswer::Ok) {
+    if (!CDocument::OnNewDocument()) return false;
+  }
+  // Declining the question keeps channels, codes, password and path; the radio-wide settings,
+  // options and model become model 0's all the same.
+  m_doc.SelectModel(0, m_settings);
+  return true;
+}
+
+bool CRondelDocument::ReadFile(const std::string& path) {
+  switch (LoadDataFile(m_doc, path, m_settings)) {
+    case LoadResult::CannotOpen:
+      return false;
+    case LoadResult::HeaderRejected:
+      // Still counts as opened: the document takes the file's name with a blank image.
+      ShowPrompt(GetLangString("IDS_WARN_LOAD"), GetLangString("IDS_ERROR"), PromptIcon::Error,
+                 PromptButtons::Ok);
+      return true;
+    case LoadResult::Empty:
+    case LoadResult::Loaded:
+      return true;
+  }
+  return false;
+}
+
+bool CRondelDocument::WriteFile(const std::string& path) {
+  return StoreDataFile(m_doc, path, m_settings);
+}
+
+bool CRondelDocument::OnFileSave(CDocFrame& frame) {
+  if (!GetPathName().empty() &&
+      ShowPrompt(GetLangString("IDS_WARN_SAVE") + GetPathName(), GetLangString("IDS_PROMPT"),
+                 PromptIcon::Warning, PromptButtons::OkCancel) == PromptAnswer::Cancel)
+    return false;
+  return frame.DoFileSave();
+}
+
+void CRondelDocument::RecomputeAndRefresh() {
+  m_doc.ComputeBandLimits(m_settings);
+  UpdateAllViews();
+}
+
+void CRondelDocument::ChangeFrequencyRange(int k) {
+  m_doc.Blank();
+  m_doc.SelectModel(k, m_settings);
+  m_doc.SetModifiedFlag(true);
+  UpdateAllViews();
+}
+
+}  // namespace rondel

@@ -1,0 +1,41 @@
+// The document as the framework sees it: the memory-image document with its own new-document
+// step, its Save question, the data-file reading and writing, and the frequency-range change.
+#pragma once
+
+#include "core/rondel_doc.h"
+#include "platform/docframe.h"
+#include "shell/settings.h"
+
+namespace rondel {
+
+class CRondelDocument : public CDocument {
+ public:
+  // `skipClearPrompt` is the application's flag: set, the next new-document step resets the
+  // document without asking and clears it.
+  CRondelDocument(CRondelDoc& doc, const CSettings& settings, int& skipClearPrompt);
+
+  CRondelDoc& doc() { return m_doc; }
+  const CRondelDoc& doc() const { return m_doc; }
+
+  void DeleteContents() override;
+  bool OnNewDocument() override;
+  bool ReadFile(const std::string& path) override;
+  bool WriteFile(const std::string& path) override;
+  bool IsModified() const override { return m_doc.IsModified(); }
+  void SetModifiedFlag(bool modified) override { m_doc.SetModifiedFlag(modified); }
+
+  // Menu Save: asks before writing over the document's file, then the framework's save.
+  bool OnFileSave(CDocFrame& frame);
+  // Recompute the band limits and refresh every view (after a read from the radio, a
+  // language switch, the test mode).
+  void RecomputeAndRefresh();
+  // The frequency-range list picked model k: blank, select k, modified, refresh.
+  void ChangeFrequencyRange(int k);
+
+ private:
+  CRondelDoc& m_doc;
+  const CSettings& m_settings;
+  int& m_bSkipClearPrompt;
+};
+
+}  // namespace rondel
