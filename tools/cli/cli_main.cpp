@@ -6,21 +6,18 @@
 
 #include "core/data_file.h"
 #include "platform/exe_path.h"
+#include "shell/app_paths.h"
+#include "shell/language.h"
 #include "shell/settings.h"
 #include "tools/cli/image_json.h"
+#include "tools/cli/info_listing.h"
 
 namespace rondel::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: rondel-cli [--ini PATH] <command> ...\n"
-    "  new -o OUT [--model K]   save a new document (model K of the settings file, default 0)\n"
-    "  info FILE --json         list a data file as JSON\n"
-    "options:\n"
-    "  --ini PATH               settings file (default: setting.ini beside the program)\n";
-
 struct Options {
   std::string ini;
+  std::string lang;
   std::string command;
   std::vector<std::string> positional;
   std::string output;
@@ -40,6 +37,8 @@ std::string Parse(const std::vector<std::string>& args, Options& opt) {
     };
     if (a == "--ini") {
       if (!value(opt.ini)) return "--ini needs a path";
+    } else if (a == "--lang") {
+      if (!value(opt.lang)) return "--lang needs a path";
     } else if (a == "-o" || a == "--output") {
       if (!value(opt.output)) return a + " needs a path";
     } else if (a == "--model") {
@@ -73,10 +72,17 @@ bool IsReadableFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// The reason is the parser's own word (an option name, a command); the usage text is the
+// language file's, like every other message.
 int Usage(std::ostream& err, const std::string& why) {
   if (!why.empty()) err << "rondel-cli: " << why << "\n";
-  err << kUsage;
+  err << GetLangString("IDS_CLI_USAGE") << "\n";
   return kExitUsage;
+}
+
+// "<text> <path>": the language file's texts end before the blank that joins them.
+void FileError(std::ostream& err, const char* key, const std::string& path) {
+  err << "rondel-cli: " << GetLangString(key) << " " << path << "\n";
 }
 
 int CmdNew(const Options& opt, const CSettings& settings, std::ostream& err) {
@@ -87,7 +93,7 @@ int CmdNew(const Options& opt, const CSettings& settings, std::ostream& err) {
   doc.Blank();
   doc.SelectModel(k, settings);
   if (!StoreDataFile(doc, opt.output, settings)) {
-    err << "rondel-cli: cannot write " << opt.output << "\n";
+    FileError(err, "IDS_CLI_NOOUTPUT", opt.output);
     return kExitCantCreate;
   }
   return kExitOk;
@@ -95,24 +101,23 @@ int CmdNew(const Options& opt, const CSettings& settings, std::ostream& err) {
 
 int CmdInfo(const Options& opt, const CSettings& settings, std::ostream& out, std::ostream& err) {
   if (opt.positional.size() != 1) return Usage(err, "info needs one data file");
-  if (!opt.json) return Usage(err, "info needs --json");
   const std::string& file = opt.positional[0];
   CRondelDoc doc;
   switch (LoadDataFile(doc, file, settings)) {
     case LoadResult::CannotOpen:
-      err << "rondel-cli: cannot open " << file << "\n";
+      FileError(err, "IDS_CLI_NOINPUT", file);
       return kExitNoInput;
     case LoadResult::HeaderRejected:
-      err << "rondel-cli: " << file << " is not a radio program data file\n";
+      err << "rondel-cli: " << file << ": " << GetLangString("IDS_WARN_LOAD") << "\n";
       return kExitRejected;
     case LoadResult::Loaded:
     case LoadResult::Empty:
       break;
   }
-  out << DocumentToJson(doc, settings);
+  out << (opt.json ? DocumentToJson(doc, settings) : DocumentListing(doc, settings));
   out.flush();
   if (!out) {
-    err << "rondel-cli: cannot write the listing\n";
+    FileError(err, "IDS_CLI_NOOUTPUT", "-");
     return kExitCantCreate;
   }
   return kExitOk;
@@ -122,18 +127,23 @@ int CmdInfo(const Options& opt, const CSettings& settings, std::ostream& out, st
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   Options opt;
-  if (const std::string why = Parse(args, opt); !why.empty()) return Usage(err, why);
+  const std::string why = Parse(args, opt);
+  // The paths as the desktop program fixes them at start-up; --ini and --lang stand in for
+  // the files beside the executable.
+  const std::string exeDir = ExecutableDir();
+  const std::string ini = opt.ini.empty() ? exeDir + "/" + kSettingsFileName : opt.ini;
+  if (!IsReadableFile(ini)) {
+    // No language is known without the settings file: the one built-in message.
+    err << "Can not find the file setting.ini! (" << ini << ")\n";
+    return kExitNoInput;
+  }
+  SetAppPaths(exeDir, ini, opt.lang.empty() ? ChooseLanguagePath(exeDir, ini) : opt.lang);
+  if (!why.empty()) return Usage(err, why);
   if (opt.help) {
-    out << kUsage;
+    out << GetLangString("IDS_CLI_USAGE") << "\n";
     return kExitOk;
   }
   if (opt.command.empty()) return Usage(err, "");
-
-  const std::string ini = opt.ini.empty() ? ExecutableDir() + "/" + kSettingsFileName : opt.ini;
-  if (!IsReadableFile(ini)) {
-    err << "rondel-cli: Can not find the file " << ini << "\n";
-    return kExitNoInput;
-  }
   const CSettings settings(ini);
 
   if (opt.command == "new") return CmdNew(opt, settings, err);

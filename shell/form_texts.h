@@ -1,0 +1,57 @@
+// What the form shows, as texts, without any widget: the channel grid's cells and their
+// editability, and the entries and selection of every settings list. The form, the printout
+// and the command-line listing all take their texts from here.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "core/rondel_doc.h"
+#include "shell/language.h"
+#include "shell/settings.h"
+
+namespace rondel {
+
+struct ChannelRowTexts {
+  std::array<std::string, kChannelColumns> text;
+  std::array<bool, kChannelColumns> editable{};
+};
+
+// Row n of the channel grid (n = 1..16): texts from the image, localised, and which cells the
+// user may edit. A channel without receive frequency shows only its number.
+ChannelRowTexts ChannelRow(const CRondelDoc& doc, int n);
+
+// The option shown in grid column `column` (5..11), and the two texts of its choice list in
+// list order: index = stored bit value.
+ChannelOption OptionOfColumn(int column);
+std::array<std::string, 2> OptionChoices(int column);
+
+enum class SettingsList {
+  FrequencyRange,   // 1022
+  VoicePrompt,      // 1026
+  PttId,            // 1030
+  SquelchLevel,     // 1032
+  SideKey1,         // 1034
+  SideKey2,         // 1044
+  TxTimeout,        // 1036
+  VoxLevel,         // 1038
+  ScanMode,         // 1048
+  VoxDelay,         // 1050
+  PriorityChannel,  // 1046
+};
+
+// The settings lists in the order the form fills them, with their control numbers.
+struct SettingsListInfo {
+  SettingsList list;
+  int controlId;
+  int labelId;
+};
+extern const std::array<SettingsListInfo, 11> kSettingsLists;
+
+std::vector<std::string> SettingsListEntries(SettingsList list, const CRondelDoc& doc,
+                                             const CSettings& settings);
+// The entry the form selects for the image's value; -1 when none fits.
+int SettingsListSelection(SettingsList list, const CRondelDoc& doc, const CSettings& settings);
+
+}  // namespace rondel
