@@ -1,6 +1,7 @@
 #include "tools/cli/cli_main.h"
 
 #include <charconv>
+#include <optional>
 #include <ostream>
 #include <sys/stat.h>
 
@@ -21,7 +22,7 @@ struct Options {
   std::string command;
   std::vector<std::string> positional;
   std::string output;
-  std::string model;
+  std::optional<std::string> model;
   bool json = false;
   bool help = false;
 };
@@ -42,7 +43,9 @@ std::string Parse(const std::vector<std::string>& args, Options& opt) {
     } else if (a == "-o" || a == "--output") {
       if (!value(opt.output)) return a + " needs a path";
     } else if (a == "--model") {
-      if (!value(opt.model)) return "--model needs a number";
+      std::string k;
+      if (!value(k)) return "--model needs a number";
+      opt.model = k;
     } else if (a == "--json") {
       opt.json = true;
     } else if (a == "-h" || a == "--help") {
@@ -58,11 +61,10 @@ std::string Parse(const std::vector<std::string>& args, Options& opt) {
   return {};
 }
 
-bool ParseModel(const std::string& text, int& k) {
-  if (text.empty()) {
-    k = 0;
-    return true;
-  }
+bool ParseModel(const std::optional<std::string>& option, int& k) {
+  k = 0;
+  if (!option) return true;
+  const std::string& text = *option;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), k);
   return ec == std::errc() && end == text.data() + text.size() && k >= 0 && k < kMaxModels;
 }
@@ -102,7 +104,10 @@ int CmdNew(const Options& opt, const CSettings& settings, std::ostream& err) {
 int CmdInfo(const Options& opt, const CSettings& settings, std::ostream& out, std::ostream& err) {
   if (opt.positional.size() != 1) return Usage(err, "info needs one data file");
   const std::string& file = opt.positional[0];
+  // As the desktop program opens a file: into a new document of model 0, so an empty file
+  // shows that document's band.
   CRondelDoc doc;
+  doc.SelectModel(0, settings);
   switch (LoadDataFile(doc, file, settings)) {
     case LoadResult::CannotOpen:
       FileError(err, "IDS_CLI_NOINPUT", file);
