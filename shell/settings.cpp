@@ -12,6 +12,7 @@ namespace {
 
 constexpr const char* kSetup = "setup";
 constexpr const char* kModelInfo = "ModelInfo";
+constexpr const char* kPorts = "ports";
 
 std::string Indexed(const char* stem, int k) {
   char key[32];
@@ -74,6 +75,12 @@ int CSettings::ChannelCount() const {
     if (count >= layout::kChannelCount) return layout::kChannelCount;
   }
   return count;
+}
+
+std::string CSettings::PortDevice(int n) const {
+  const std::string fallback = DefaultPortDevice(n);
+  if (fallback.empty()) return fallback;
+  return profile::GetString(m_path, kPorts, Indexed("com", n), fallback, 260);
 }
 
 std::string CSettings::ModelData(int k, std::size_t bufSize) const {

@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "core/model_info.h"
+#include "link/link_settings.h"
 
 namespace rondel {
 
 inline constexpr const char* kSettingsFileName = "setting.ini";
 
-class CSettings : public ModelDataSource {
+class CSettings : public ModelDataSource, public LinkSettings {
  public:
   explicit CSettings(std::string iniPath) : m_path(std::move(iniPath)) {}
   const std::string& path() const { return m_path; }
@@ -19,16 +20,20 @@ class CSettings : public ModelDataSource {
   // [setup]
   std::string Language() const;              // empty when not set
   bool WriteLanguage(const std::string& name) const;
-  int Com() const;                           // default 1
-  bool WriteCom(int port) const;             // "%d"
+  int Com() const override;                  // default 1
+  bool WriteCom(int port) const override;    // "%d"
   std::string SearchComText() const;         // handshake's view, default "1"
-  bool SearchEnabled() const;                // search unless the text starts with "0"
+  bool SearchEnabled() const override;       // search unless the text starts with "0"
   int SearchComValue() const;                // port dialog's view, default 1
   bool WriteSearchCom(bool on) const;        // "0" or "1"
-  std::string Communication() const;         // handshake word, at most 14 characters
+  std::string Communication() const override;  // handshake word, at most 14 characters
   std::string TestPassword() const;          // at most 19 characters
-  bool PasswordEnabled() const;              // "password" starts with "1" (default "1")
+  bool PasswordEnabled() const override;     // "password" starts with "1" (default "1")
   int ChannelCount() const;                  // 0 to 16; larger values are limited to 16
+
+  // [ports] "com<n>": the device of COM port n, at most 259 bytes, read at each call;
+  // /dev/ttyUSB<n-1> without that key.
+  std::string PortDevice(int n) const override;
 
   // [ModelInfo]
   std::string ModelData(int k, std::size_t bufSize) const override;

@@ -1,0 +1,87 @@
+// The one serial connection to the radio's programming cable, on termios: exclusive open,
+// raw 9600 8N1 without flow control, and reads and writes with time-outs that wait in poll().
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+namespace rondel {
+
+// The operations may be called from two threads at once: the transfer worker uses the port
+// while the user-interface thread may Close it (Cancel, end of the dialog). Close wakes every
+// wait in progress at once and gives the descriptor back to the system only when no call is
+// using it any more, so no call ever touches a closed or reused descriptor. From a Close until
+// the next successful Open every call fails at once: Write reports 0 bytes, Read returns what
+// it had, ReadByte returns -1. A link that has never been opened answers like a silent radio
+// instead, after its time-out, which is what the callers' timing is built on.
+//
+// A cable that is gone (hang-up, unplugged adapter: POLLHUP, POLLERR, end of input, EIO)
+// delivers nothing more; the link then answers like a closed one until it is closed and
+// opened again, since waiting on a dead line would only delay the failure the caller reports.
+class CSerialLink {
+ public:
+  // The device path of COM port n (1..255).
+  using PortResolver = std::function<std::string(int)>;
+
+  CSerialLink();  // COM n is /dev/ttyUSB<n-1>
+  explicit CSerialLink(PortResolver resolver);
+  ~CSerialLink();
+  CSerialLink(const CSerialLink&) = delete;
+  CSerialLink& operator=(const CSerialLink&) = delete;
+
+  void SetPortResolver(PortResolver resolver);
+  std::string PortDevice(int port) const;
+
+  // Opens COM `port` through the resolver; false for numbers outside 1..255, for a device
+  // that does not open and for one another program holds. Only called on a closed link.
+  bool Open(int port, int baud);
+  bool OpenDevice(const std::string& path, int baud);
+  // Affects an open port only.
+  void SetBaudRate(int baud);
+
+  // Waits `delayMs`, then writes all `count` bytes; returns the number written.
+  int Write(const void* data, int count, int delayMs);
+  int WriteByte(std::uint8_t value, int delayMs);
+  // Up to `count` bytes within `timeoutMs`; returns at once when all have arrived.
+  int Read(void* buffer, int count, int timeoutMs);
+  // One byte 0..255, or -1 when none arrived in time; a time-out of 0 is exactly one attempt.
+  int ReadByte(unsigned timeoutMs);
+
+  void Close();
+  bool IsOpen() const;
+  // The device of the open port, empty when closed.
+  std::string Device() const;
+
+ private:
+  // The descriptors a call works with, valid until it ends the call with EndCall.
+  struct Call {
+    int fd = -1;
+    int wake = -1;
+  };
+  enum class State { Fresh, Open, Shut };
+  enum class Wait { Ready, TimedOut, Stopped };
+
+  bool BeginCall(Call& call);
+  void EndCall();
+  void MarkGone();
+  // Waits until `fd` is ready for `events` or until the deadline; Stopped when the link was
+  // closed meanwhile or the line is gone.
+  Wait WaitFor(const Call& call, short events, long long deadlineNs);
+  void WaitFresh(long long ms) const;
+
+  PortResolver m_resolver;
+  mutable std::mutex m_mutex;
+  std::condition_variable m_idle;
+  State m_state = State::Fresh;
+  int m_fd = -1;
+  int m_wake = -1;  // eventfd: written by Close to end every wait in progress
+  int m_inFlight = 0;
+  bool m_closing = false;
+  bool m_gone = false;
+  std::string m_device;
+};
+
+}  // namespace rondel

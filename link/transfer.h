@@ -1,0 +1,143 @@
+// Reading the radio into an image and writing an image into the radio: the worker that moves
+// the blocks, the status block it shares with whoever watches it, what a 20 ms tick does with
+// each status, and the session that owns the worker, its image buffer and its end.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "core/image_layout.h"
+#include "link/link_settings.h"
+#include "link/serial_link.h"
+
+namespace rondel {
+
+// The numbers are those the program has always used (3 and 10 are not).
+enum class TransferStatus : int {
+  Started = 0,
+  NoConnection = 1,
+  WrongType = 2,
+  BlockRead = 4,
+  ReadFailed = 5,
+  ReadComplete = 6,
+  WriteFailed = 7,
+  BlockWritten = 8,
+  WriteComplete = 9,
+  SearchingPort = 11,
+  PasswordDiffers = 12,
+};
+
+enum class TransferDirection { Write = 0, Read = 1 };
+
+inline constexpr std::size_t kTransferBlocks = layout::kTransferEnd / 8;  // 126
+inline constexpr int kProgressBarRange = 1024;
+
+// The only channel between the watcher and the worker. The worker writes status, progress and
+// foundPort, the watcher writes cancel; the rest is set before the worker starts. Every field
+// the two threads share is atomic: the worker stores progress (and foundPort) before the
+// status they belong to, so a tick that sees a status sees its number with it.
+struct TransferShared {
+  using Image = std::array<std::uint8_t, layout::kImageSize>;
+
+  CSerialLink* port = nullptr;
+  const LinkSettings* settings = nullptr;
+  int reading = 1;
+  Image* image = nullptr;
+
+  std::atomic<int> status{0};
+  std::atomic<int> progress{0};  // percent with 4 and 8; the port just opened with 11
+  std::atomic<int> cancel{0};
+  std::atomic<int> foundPort{-1};  // port opened by the search; -1 when none or once saved
+
+  // Sets cancel and cuts short any mandated wait of the worker.
+  void RequestCancel();
+  bool Cancelled() const { return cancel.load() != 0; }
+  // Waits `ms` unless cancelled; false when cancelled.
+  bool PauseUnlessCancelled(int ms);
+
+ private:
+  std::mutex m_pauseMutex;
+  std::condition_variable m_pauseCv;
+};
+
+// The worker's whole run: handshake, password check (reading), the 126 blocks, final status.
+// After a cancel it ends without setting another status.
+void TransferWorker(TransferShared& shared);
+
+// What one tick does with the status block, so a dialog or the command line only renders it.
+enum class TransferShow {
+  Nothing,
+  Progress,  // key = the direction's prompt, followed by " <percent>%"; bar at barPosition
+  Search,    // key followed by `dots` dots
+  Text,      // key as the status text
+  Message,   // key in a message box with the caption "IDS_ERROR" and an error icon
+};
+enum class TransferNext {
+  Continue,  // keep ticking
+  End,       // end the dialog
+  Idle,      // stay open with OK enabled: a new OK starts over
+};
+
+struct TransferReaction {
+  bool final = false;  // the timer stops
+  bool sendLeaveByte = false;
+  bool closePort = false;
+  bool handOverImage = false;  // copy the image into the document, then refresh
+  TransferShow show = TransferShow::Nothing;
+  const char* key = nullptr;
+  int percent = 0;
+  int barPosition = 0;
+  int dots = 0;
+  int portPane = 0;  // > 0: the status bar shows "COM<portPane>"
+  TransferNext next = TransferNext::Continue;
+};
+
+TransferReaction ReactToStatus(int status, int progress, int foundPort, bool reading);
+
+// The status text of a reaction, with `lang` turning a key into its text; empty for Nothing.
+std::string ReactionText(const TransferReaction& reaction,
+                         const std::function<std::string(std::string_view)>& lang);
+
+// One transfer at a time on the application's port. Owns the image buffer and the worker
+// thread, so both outlive every use the worker makes of them: the worker is joined before a
+// new start, at a final status, on Cancel and in the destructor.
+class CTransferSession {
+ public:
+  using Image = TransferShared::Image;
+
+  CTransferSession(CSerialLink& port, const LinkSettings& settings);
+  ~CTransferSession();  // Cancel()
+  CTransferSession(const CTransferSession&) = delete;
+  CTransferSession& operator=(const CTransferSession&) = delete;
+
+  // OK: copies `image` into the buffer and starts the worker. False while one runs.
+  bool Start(TransferDirection direction, const Image& image);
+  // A tick: reads the status block and reacts. At a final status the worker is joined and the
+  // port side of the reaction is done here (leave byte, close); the caller renders the rest.
+  TransferReaction Poll();
+  // Sets cancel, closes the port (which wakes the worker at once) and joins the worker. No
+  // status follows, and a cancelled write never gets its leave byte.
+  void Cancel();
+
+  bool IsRunning() const { return m_worker.joinable(); }
+  TransferDirection direction() const { return m_direction; }
+  // The buffer: the radio's memory after a complete read. Not to be used while running.
+  const Image& image() const { return m_image; }
+
+ private:
+  CSerialLink& m_port;
+  const LinkSettings& m_settings;
+  TransferDirection m_direction = TransferDirection::Read;
+  Image m_image{};
+  TransferShared m_shared;
+  std::thread m_worker;
+};
+
+}  // namespace rondel
