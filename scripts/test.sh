@@ -25,7 +25,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 if command -v clang++ >/dev/null; then
   echo "== fuzz targets (clang, ${fuzz_seconds}s each)"
   CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRONDEL_FUZZ=ON \
-    -DRONDEL_TESTS=ON -DRONDEL_BENCH=OFF >/dev/null
+    -DRONDEL_TESTS=ON -DRONDEL_BENCH=OFF -DRONDEL_GUI=OFF >/dev/null
   cmake --build build-fuzz -j "$jobs" --target rondel_fuzzers
   for fuzzer in build-fuzz/fuzz/*_fuzz; do
     [ -x "$fuzzer" ] || continue
