@@ -27,7 +27,8 @@ struct Options {
   bool help = false;
 };
 
-// Parses the whole line; returns an error text, empty when the line is usable.
+// Parses the whole line; returns the argument that is wrong or incomplete, empty when the
+// line is usable.
 std::string Parse(const std::vector<std::string>& args, Options& opt) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -37,21 +38,21 @@ std::string Parse(const std::vector<std::string>& args, Options& opt) {
       return true;
     };
     if (a == "--ini") {
-      if (!value(opt.ini)) return "--ini needs a path";
+      if (!value(opt.ini)) return a;
     } else if (a == "--lang") {
-      if (!value(opt.lang)) return "--lang needs a path";
+      if (!value(opt.lang)) return a;
     } else if (a == "-o" || a == "--output") {
       if (!value(opt.output)) return a + " needs a path";
     } else if (a == "--model") {
       std::string k;
-      if (!value(k)) return "--model needs a number";
+      if (!value(k)) return a;
       opt.model = k;
     } else if (a == "--json") {
       opt.json = true;
     } else if (a == "-h" || a == "--help") {
       opt.help = true;
     } else if (a.size() > 1 && a[0] == '-') {
-      return "unknown option " + a;
+      return a;
     } else if (opt.command.empty()) {
       opt.command = a;
     } else {
@@ -74,10 +75,9 @@ bool IsReadableFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// The reason is the parser's own word (an option name, a command); the usage text is the
-// language file's, like every other message.
-int Usage(std::ostream& err, const std::string& why) {
-  if (!why.empty()) err << "rondel-cli: " << why << "\n";
+// Names the argument at fault, then the usage text: both worded by the language file.
+int Usage(std::ostream& err, const std::string& culprit) {
+  if (!culprit.empty()) err << "rondel-cli: " << GetLangString("IDS_CLI_BADARG") << " " << culprit << "\n";
   err << GetLangString("IDS_CLI_USAGE") << "\n";
   return kExitUsage;
 }
@@ -89,8 +89,8 @@ void FileError(std::ostream& err, const char* key, const std::string& path) {
 
 int CmdNew(const Options& opt, const CSettings& settings, std::ostream& err) {
   int k = 0;
-  if (opt.output.empty() || !opt.positional.empty()) return Usage(err, "new needs -o OUT and nothing else");
-  if (!ParseModel(opt.model, k)) return Usage(err, "--model takes a model index from 0 to 15");
+  if (opt.output.empty() || !opt.positional.empty()) return Usage(err, opt.command);
+  if (!ParseModel(opt.model, k)) return Usage(err, "--model " + *opt.model);
   CRondelDoc doc;
   doc.Blank();
   doc.SelectModel(k, settings);
@@ -102,7 +102,7 @@ int CmdNew(const Options& opt, const CSettings& settings, std::ostream& err) {
 }
 
 int CmdInfo(const Options& opt, const CSettings& settings, std::ostream& out, std::ostream& err) {
-  if (opt.positional.size() != 1) return Usage(err, "info needs one data file");
+  if (opt.positional.size() != 1) return Usage(err, opt.command);
   const std::string& file = opt.positional[0];
   // As the desktop program opens a file: into a new document of model 0, so an empty file
   // shows that document's band.
@@ -153,7 +153,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
   if (opt.command == "new") return CmdNew(opt, settings, err);
   if (opt.command == "info") return CmdInfo(opt, settings, out, err);
-  return Usage(err, "unknown command " + opt.command);
+  return Usage(err, opt.command);
 }
 
 }  // namespace rondel::cli
