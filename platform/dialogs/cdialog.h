@@ -1,0 +1,42 @@
+// A modal dialog made from one of the program's templates: its controls are built at
+// construction, OnInitDialog runs when the modal run begins, buttons 1 and 2 are OK and
+// Cancel, and Escape or the close box are Cancel too.
+#pragma once
+
+#include <QDialog>
+
+namespace rondel {
+
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+
+class CDialog : public QDialog {
+  Q_OBJECT
+ public:
+  CDialog(int templateNumber, QWidget* parent);
+
+  // OnInitDialog, then the modal run (RunModal); returns what EndDialog was given.
+  int DoModal();
+  void EndDialog(int result) { done(result); }
+
+  int TemplateNumber() const { return m_templateNumber; }
+  // The control with this number, nullptr when the template has none.
+  QWidget* GetDlgItem(int id) const;
+  template <class T>
+  T* Item(int id) const {
+    return qobject_cast<T*>(GetDlgItem(id));
+  }
+
+  virtual bool OnInitDialog() { return true; }
+
+ protected:
+  virtual void OnOK() { EndDialog(IDOK); }
+  virtual void OnCancel() { EndDialog(IDCANCEL); }
+  // Escape and the caption's close box.
+  void reject() override { OnCancel(); }
+
+ private:
+  int m_templateNumber;
+};
+
+}  // namespace rondel

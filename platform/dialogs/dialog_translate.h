@@ -1,0 +1,19 @@
+// The walk that puts a language's texts on a built dialog: the window's caption from its
+// number, then every direct child control, in template order, from the child's number.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace rondel {
+
+// The text of a dialog or control number; empty when there is none.
+using ResourceTextLookup = std::function<std::string(int number)>;
+
+// A found text replaces the caption or the control's text; an empty one leaves it as it is,
+// so a text is never cleared. Any kind of control takes its entry (see SetControlText).
+void TranslateWindow(QWidget* window, int number, const ResourceTextLookup& lookup);
+
+}  // namespace rondel
