@@ -194,6 +194,7 @@ TransferReaction ReactToStatus(int status, int progress, int foundPort, bool rea
       r = Final(nullptr, TransferShow::Nothing, TransferNext::End);
       break;
   }
+  r.status = status;
   // The port the search opened; the status bar shows it while the search goes on.
   if (foundPort >= 1) r.portPane = foundPort;
   return r;

@@ -86,6 +86,7 @@ enum class TransferNext {
 };
 
 struct TransferReaction {
+  int status = 0;      // the status reacted to
   bool final = false;  // the timer stops
   bool sendLeaveByte = false;
   bool closePort = false;

@@ -62,6 +62,7 @@ class ReactionTest : public ::testing::TestWithParam<ReactionCase> {};
 TEST_P(ReactionTest, FollowsTheStatus) {
   const ReactionCase& c = GetParam();
   const TransferReaction r = ReactToStatus(c.status, 40, -1, true);
+  EXPECT_EQ(r.status, c.status);
   EXPECT_EQ(r.final, c.final);
   EXPECT_EQ(r.closePort, c.final) << "every final status closes the port";
   EXPECT_EQ(r.sendLeaveByte, c.leave);

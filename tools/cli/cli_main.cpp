@@ -1,11 +1,20 @@
 #include "tools/cli/cli_main.h"
 
+#include <atomic>
 #include <charconv>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
 #include <optional>
 #include <ostream>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include "core/data_file.h"
+#include "link/serial_link.h"
+#include "link/transfer.h"
 #include "platform/exe_path.h"
 #include "shell/app_paths.h"
 #include "shell/language.h"
@@ -23,6 +32,9 @@ struct Options {
   std::vector<std::string> positional;
   std::string output;
   std::optional<std::string> model;
+  std::string from;                 // read: the document the image starts as
+  std::optional<std::string> port;  // read, write: COM port opened first
+  std::optional<std::string> device;  // read, write: device opened first
   bool json = false;
   bool help = false;
 };
@@ -47,6 +59,16 @@ std::string Parse(const std::vector<std::string>& args, Options& opt) {
       std::string k;
       if (!value(k)) return a;
       opt.model = k;
+    } else if (a == "--from") {
+      if (!value(opt.from)) return a;
+    } else if (a == "--port") {
+      std::string n;
+      if (!value(n)) return a;
+      opt.port = n;
+    } else if (a == "--device") {
+      std::string path;
+      if (!value(path)) return a;
+      opt.device = path;
     } else if (a == "--json") {
       opt.json = true;
     } else if (a == "-h" || a == "--help") {
@@ -128,6 +150,158 @@ int CmdInfo(const Options& opt, const CSettings& settings, std::ostream& out, st
   return kExitOk;
 }
 
+// ---- read and write ----------------------------------------------------------------------
+
+std::atomic<bool> g_interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+void OnInterrupt(int) { g_interrupted.store(true); }
+
+// Ctrl+C (and a polite kill) only raise the flag; the transfer loop cancels on it, so the
+// worker is joined and no leave byte follows a cancelled write.
+class InterruptGuard {
+ public:
+  InterruptGuard() {
+    g_interrupted.store(false);
+    struct sigaction sa {};
+    sa.sa_handler = OnInterrupt;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, &m_oldInt);
+    ::sigaction(SIGTERM, &sa, &m_oldTerm);
+  }
+  ~InterruptGuard() {
+    ::sigaction(SIGINT, &m_oldInt, nullptr);
+    ::sigaction(SIGTERM, &m_oldTerm, nullptr);
+  }
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+ private:
+  struct sigaction m_oldInt {};
+  struct sigaction m_oldTerm {};
+};
+
+bool ParsePort(const std::string& text, int& port) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
+  return ec == std::errc() && end == text.data() + text.size() && port >= kFirstComPort &&
+         port <= kLastComPort;
+}
+
+// The document a transfer starts from: `file` loaded as the desktop program opens it, or a
+// new document with model 0's defaults. Returns an exit status, kExitOk when loaded.
+int StartingDocument(CRondelDoc& doc, const std::string& file, const CSettings& settings,
+                     std::ostream& err) {
+  doc.Blank();
+  doc.SelectModel(0, settings);
+  if (file.empty()) return kExitOk;
+  switch (LoadDataFile(doc, file, settings)) {
+    case LoadResult::CannotOpen:
+      FileError(err, "IDS_CLI_NOINPUT", file);
+      return kExitNoInput;
+    case LoadResult::HeaderRejected:
+      err << "rondel-cli: " << file << ": " << GetLangString("IDS_WARN_LOAD") << "\n";
+      return kExitRejected;
+    case LoadResult::Loaded:
+    case LoadResult::Empty:
+      break;
+  }
+  return kExitOk;
+}
+
+// The progress line: what the dialog's status text shows, and the port the search has just
+// opened, as its status bar would. On a terminal it is rewritten in place; elsewhere each
+// change is a line of its own.
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::ostream& err)
+      : m_err(err), m_inPlace(&err == &std::cerr && ::isatty(STDERR_FILENO)) {}
+  ~ProgressLine() { Finish(); }
+  void Show(const std::string& text, int port) {
+    std::string line = text;
+    if (port > 0) {
+      char pane[16];
+      std::snprintf(pane, sizeof pane, "  COM%d", port);
+      line += pane;
+    }
+    if (line.empty() || line == m_last) return;
+    m_last = line;
+    if (m_inPlace) {
+      m_err << "\r" << line << "\033[K" << std::flush;
+      m_open = true;
+    } else {
+      m_err << line << "\n" << std::flush;
+    }
+  }
+  void Finish() {
+    if (m_open) m_err << "\n" << std::flush;
+    m_open = false;
+  }
+
+ private:
+  std::ostream& m_err;
+  bool m_inPlace;
+  bool m_open = false;
+  std::string m_last;
+};
+
+// The same tick as the desktop program's transfer dialog, every 20 ms.
+int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err) {
+  const bool reading = opt.command == "read";
+  if (reading ? (opt.output.empty() || !opt.positional.empty())
+              : (opt.positional.size() != 1 || !opt.output.empty() || !opt.from.empty()))
+    return Usage(err, opt.command);
+  if (opt.port && opt.device) return Usage(err, "--device");
+  int port = 0;
+  if (opt.port && !ParsePort(*opt.port, port)) return Usage(err, "--port " + *opt.port);
+
+  CRondelDoc doc;
+  if (const int status = StartingDocument(doc, reading ? opt.from : opt.positional[0], settings, err);
+      status != kExitOk)
+    return status;
+
+  CSerialLink link([&settings](int n) { return settings.PortDevice(n); });
+  if ((opt.port && !link.Open(port, 9600)) || (opt.device && !link.OpenDevice(*opt.device, 9600))) {
+    err << "rondel-cli: " << (opt.port ? "COM" + *opt.port : *opt.device) << ": "
+        << GetLangString("IDS_ERROR_PORTCONN") << "\n";
+    return kExitNoConnection;
+  }
+
+  InterruptGuard interrupts;
+  CTransferSession session(link, settings);
+  session.Start(reading ? TransferDirection::Read : TransferDirection::Write, doc.image());
+  ProgressLine progress(err);
+  progress.Show(GetLangString(reading ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE"), 0);
+  TransferReaction r;
+  for (;;) {
+    if (g_interrupted.load()) {
+      session.Cancel();
+      progress.Finish();
+      err << "rondel-cli: " << GetLangString("IDS_CLI_CANCELLED") << "\n";
+      return kExitInterrupted;
+    }
+    r = session.Poll();
+    progress.Show(ReactionText(r, GetLangString), r.portPane);
+    if (r.final) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  progress.Finish();
+
+  if (r.show == TransferShow::Text || r.show == TransferShow::Message) {
+    err << "rondel-cli: " << GetLangString("IDS_ERROR") << ": " << GetLangString(r.key) << "\n";
+    return r.status;
+  }
+  if (r.handOverImage) {
+    // Only a complete read reaches the file; blocks passed over keep the starting bytes.
+    doc.image() = session.image();
+    if (!StoreDataFile(doc, opt.output, settings)) {
+      FileError(err, "IDS_CLI_NOOUTPUT", opt.output);
+      return kExitCantCreate;
+    }
+    return kExitOk;
+  }
+  return r.sendLeaveByte ? kExitOk : r.status;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -153,6 +327,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
   if (opt.command == "new") return CmdNew(opt, settings, err);
   if (opt.command == "info") return CmdInfo(opt, settings, out, err);
+  if (opt.command == "read" || opt.command == "write") return CmdTransfer(opt, settings, err);
   return Usage(err, opt.command);
 }
 
