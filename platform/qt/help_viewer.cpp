@@ -1,0 +1,280 @@
+#include "platform/qt/help_viewer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QImage>
+#include <QPointer>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QStringDecoder>
+#include <QStyle>
+#include <QTextDocument>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <functional>
+
+#include "platform/qt/help_contents.h"
+
+namespace rondel {
+namespace {
+
+const QString kScheme = QStringLiteral("chm");
+constexpr int kTopicRole = Qt::UserRole;
+
+QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+std::string ObjectPathOf(const QUrl& url) {
+  return NormaliseChmPath(url.path(QUrl::FullyDecoded).toStdString());
+}
+
+QString PageHtml(const QString& body) {
+  return QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body><p>") + body +
+         QStringLiteral("</p></body></html>");
+}
+
+QPointer<CHelpViewer>& TheViewer() {
+  static QPointer<CHelpViewer> viewer;
+  return viewer;
+}
+
+}  // namespace
+
+QUrl ChmUrl(const std::string& objectPath) {
+  QUrl url;
+  url.setScheme(kScheme);
+  url.setPath(FromUtf8(NormaliseChmPath(objectPath)));
+  return url;
+}
+
+// ---- CHelpBrowser ----
+
+CHelpBrowser::CHelpBrowser(QWidget* parent) : QTextBrowser(parent) {
+  // Links are followed here: Qt would hand every link of an unknown scheme to the desktop.
+  setOpenLinks(false);
+  setOpenExternalLinks(false);
+  connect(this, &QTextBrowser::anchorClicked, this, &CHelpBrowser::FollowLink);
+}
+
+void CHelpBrowser::SetArchive(std::shared_ptr<const CChmArchive> archive) {
+  m_archive = std::move(archive);
+  clearHistory();
+}
+
+void CHelpBrowser::FollowLink(const QUrl& url) {
+  if (url.scheme() == kScheme || url.isRelative()) {
+    setSource(url.isRelative() ? source().resolved(url) : url);
+  } else if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https") ||
+             url.scheme() == QLatin1String("mailto")) {
+    QDesktopServices::openUrl(url);
+  }
+}
+
+QVariant CHelpBrowser::loadResource(int type, const QUrl& name) {
+  QUrl url = name;
+  if (url.isRelative()) url = (m_page.isEmpty() ? source() : m_page).resolved(url);
+  if (url.scheme() != kScheme || !m_archive) return QTextBrowser::loadResource(type, name);
+
+  const std::string path = ObjectPathOf(url);
+  const std::optional<std::string> data = m_archive->Read(path);
+  const QByteArray bytes = data ? QByteArray(data->data(), static_cast<qsizetype>(data->size())) : QByteArray();
+
+  switch (type) {
+    case QTextDocument::HtmlResource: {
+      m_page = url.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery);
+      if (!data) {
+        return PageHtml(tr("The page %1 is not in the help file.").arg(FromUtf8(path).toHtmlEscaped()));
+      }
+      // The page's own meta charset decides; our pages are UTF-8, and so is the fallback.
+      QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
+      if (!decoder.isValid()) decoder = QStringDecoder(QStringDecoder::Utf8);
+      return QString(decoder(bytes));
+    }
+    case QTextDocument::ImageResource: {
+      if (!data) return {};
+      QImage image;
+      if (!image.loadFromData(bytes)) return {};
+      return image;
+    }
+    case QTextDocument::StyleSheetResource:
+      return data ? QVariant(QString::fromUtf8(bytes)) : QVariant();
+    default:
+      return data ? QVariant(bytes) : QVariant();
+  }
+}
+
+// ---- CHelpViewer ----
+
+CHelpViewer::CHelpViewer(QWidget* parent) : QMainWindow(parent, Qt::Window) {
+  setObjectName(QStringLiteral("helpViewer"));
+  // Help open on its own must not keep the program running when the main window closes.
+  setAttribute(Qt::WA_QuitOnClose, false);
+
+  auto* splitter = new QSplitter(this);
+  m_contents = new QTreeWidget(splitter);
+  m_contents->setObjectName(QStringLiteral("helpContents"));
+  m_contents->setHeaderHidden(true);
+  m_contents->setColumnCount(1);
+  m_contents->header()->setStretchLastSection(true);
+  m_browser = new CHelpBrowser(splitter);
+  m_browser->setObjectName(QStringLiteral("helpBrowser"));
+  splitter->addWidget(m_contents);
+  splitter->addWidget(m_browser);
+  splitter->setStretchFactor(0, 0);
+  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({220, 580});
+  setCentralWidget(splitter);
+
+  QToolBar* bar = addToolBar(tr("Navigation"));
+  bar->setObjectName(QStringLiteral("helpNavigation"));
+  bar->setMovable(false);
+  m_back = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), tr("Back"));
+  m_forward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), tr("Forward"));
+  m_homeAction = bar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), tr("Home"));
+  m_back->setShortcut(QKeySequence::Back);
+  m_forward->setShortcut(QKeySequence::Forward);
+  m_back->setEnabled(false);
+  m_forward->setEnabled(false);
+  m_homeAction->setEnabled(false);
+  connect(m_back, &QAction::triggered, m_browser, &QTextBrowser::backward);
+  connect(m_forward, &QAction::triggered, m_browser, &QTextBrowser::forward);
+  connect(m_homeAction, &QAction::triggered, this, [this] { ShowTopic(m_home); });
+  connect(m_browser, &QTextBrowser::backwardAvailable, m_back, &QAction::setEnabled);
+  connect(m_browser, &QTextBrowser::forwardAvailable, m_forward, &QAction::setEnabled);
+  connect(m_browser, &QTextBrowser::sourceChanged, this, [this] { SelectCurrentTopic(); });
+  connect(m_contents, &QTreeWidget::currentItemChanged, this,
+          [this](QTreeWidgetItem* item) { OnContentsItemChosen(item); });
+  connect(m_contents, &QTreeWidget::itemClicked, this,
+          [this](QTreeWidgetItem* item) { OnContentsItemChosen(item); });
+
+  resize(820, 620);
+}
+
+CHelpViewer::~CHelpViewer() = default;
+
+bool CHelpViewer::OpenFile(const std::string& chmPath) {
+  m_path = chmPath;
+  m_archive.reset();
+  m_home.clear();
+  m_browser->SetArchive(nullptr);
+  {
+    const QSignalBlocker block(m_contents);
+    m_contents->clear();
+  }
+  m_homeAction->setEnabled(false);
+
+  auto archive = std::make_shared<CChmArchive>();
+  if (!archive->Open(chmPath)) {
+    ShowMessage(tr("Cannot open the help file %1.").arg(FromUtf8(chmPath).toHtmlEscaped()));
+    return false;
+  }
+  const std::string home = archive->DefaultTopic();
+  if (home.empty()) {
+    ShowMessage(tr("The help file %1 has no pages.").arg(FromUtf8(chmPath).toHtmlEscaped()));
+    return false;
+  }
+  m_archive = std::move(archive);
+  m_home = home;
+  m_browser->SetArchive(m_archive);
+  const QString title = FromUtf8(m_archive->Title());
+  setWindowTitle(title.isEmpty() ? QFileInfo(FromUtf8(chmPath)).completeBaseName() : title);
+  FillContents();
+  m_homeAction->setEnabled(true);
+  // The pages of another language's file carry the same names: the browser would take the
+  // same address as nothing new and keep the old page.
+  if (m_browser->source().adjusted(QUrl::RemoveFragment) == ChmUrl(m_home)) {
+    m_browser->reload();
+    SelectCurrentTopic();
+  } else {
+    ShowTopic(m_home);
+  }
+  return true;
+}
+
+void CHelpViewer::ShowMessage(const QString& text) {
+  setWindowTitle(tr("Help"));
+  m_browser->clearHistory();
+  m_browser->setHtml(PageHtml(text));
+}
+
+void CHelpViewer::ShowTopic(const std::string& objectPath) {
+  if (!m_archive || objectPath.empty()) return;
+  m_browser->setSource(ChmUrl(objectPath), QTextDocument::HtmlResource);
+}
+
+std::string CHelpViewer::CurrentTopic() const {
+  if (!m_archive) return {};
+  const QUrl source = m_browser->source();
+  if (source.scheme() != kScheme) return {};
+  return ObjectPathOf(source);
+}
+
+void CHelpViewer::FillContents() {
+  const std::string hhc = m_archive->ContentsFile();
+  if (hhc.empty()) return;
+  const std::optional<std::string> text = m_archive->Read(hhc);
+  if (!text) return;
+  const std::vector<HelpTopic> topics = ParseSitemap(*text);
+
+  const QSignalBlocker block(m_contents);
+  std::function<void(const std::vector<HelpTopic>&, QTreeWidgetItem*)> add =
+      [&](const std::vector<HelpTopic>& list, QTreeWidgetItem* parent) {
+        for (const HelpTopic& topic : list) {
+          auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_contents);
+          item->setText(0, FromUtf8(topic.name));
+          item->setToolTip(0, FromUtf8(topic.name));
+          if (!topic.local.empty()) item->setData(0, kTopicRole, FromUtf8(ResolveChmLink(hhc, topic.local)));
+          add(topic.children, item);
+        }
+      };
+  add(topics, nullptr);
+  m_contents->expandAll();
+}
+
+void CHelpViewer::SelectCurrentTopic() {
+  const QString current = FromUtf8(CurrentTopic());
+  const QSignalBlocker block(m_contents);
+  for (QTreeWidgetItemIterator it(m_contents); *it; ++it) {
+    if ((*it)->data(0, kTopicRole).toString().compare(current, Qt::CaseInsensitive) == 0) {
+      m_contents->setCurrentItem(*it);
+      m_contents->scrollToItem(*it);
+      return;
+    }
+  }
+  m_contents->clearSelection();
+}
+
+void CHelpViewer::OnContentsItemChosen(QTreeWidgetItem* item) {
+  if (!item) return;
+  const QString topic = item->data(0, kTopicRole).toString();
+  if (topic.isEmpty()) return;
+  if (topic.toStdString() == CurrentTopic()) return;
+  ShowTopic(topic.toStdString());
+}
+
+// ---- ShowHelp ----
+
+void ShowHelp(const std::string& chmPath, QWidget* parent) {
+  QPointer<CHelpViewer>& viewer = TheViewer();
+  if (!viewer) {
+    viewer = new CHelpViewer(parent ? parent->window() : nullptr);
+    // A window of the main window goes with it; one of its own goes when the program ends.
+    static bool cleanupConnected = false;
+    if (!parent && !cleanupConnected) {
+      cleanupConnected = true;
+      QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { delete TheViewer().data(); });
+    }
+  }
+  if (viewer->FilePath() != chmPath || !viewer->IsFileOpen()) viewer->OpenFile(chmPath);
+  viewer->show();
+  if (viewer->isMinimized()) viewer->showNormal();
+  viewer->raise();
+  viewer->activateWindow();
+}
+
+CHelpViewer* HelpViewerWindow() { return TheViewer().data(); }
+
+}  // namespace rondel

@@ -1,0 +1,83 @@
+// Our viewer of the compiled help files, in place of the platform's HTML Help: one non-modal
+// window with the table of contents on the left and the topic on the right, links, pictures,
+// back and forward, all read straight from the .chm.
+#pragma once
+
+#include <QMainWindow>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVariant>
+
+#include <memory>
+#include <string>
+
+#include "platform/qt/chm_archive.h"
+
+class QAction;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace rondel {
+
+// Topics are addressed as "chm:/<object path>", so relative links resolve inside the archive.
+QUrl ChmUrl(const std::string& objectPath);
+
+// A text browser that takes its pages, pictures and style sheets from a help archive.
+class CHelpBrowser : public QTextBrowser {
+  Q_OBJECT
+ public:
+  explicit CHelpBrowser(QWidget* parent = nullptr);
+  void SetArchive(std::shared_ptr<const CChmArchive> archive);
+  QVariant loadResource(int type, const QUrl& name) override;
+
+ private:
+  void FollowLink(const QUrl& url);
+
+  std::shared_ptr<const CChmArchive> m_archive;
+  QUrl m_page;  // the page being shown or loaded: the base of its relative pictures
+};
+
+class CHelpViewer : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit CHelpViewer(QWidget* parent = nullptr);
+  ~CHelpViewer() override;
+
+  // Shows the file's default topic and contents; false when the file cannot be read, and
+  // the window then says so instead.
+  bool OpenFile(const std::string& chmPath);
+  const std::string& FilePath() const { return m_path; }
+  bool IsFileOpen() const { return m_archive != nullptr; }
+  // Shows a topic of the open file by its object path ("/reading.html").
+  void ShowTopic(const std::string& objectPath);
+  // The object path of the page shown, empty when none.
+  std::string CurrentTopic() const;
+
+  CHelpBrowser* Browser() const { return m_browser; }
+  QTreeWidget* Contents() const { return m_contents; }
+
+ private:
+  void ShowMessage(const QString& text);
+  void FillContents();
+  void SelectCurrentTopic();
+  void OnContentsItemChosen(QTreeWidgetItem* item);
+
+  std::string m_path;
+  std::shared_ptr<const CChmArchive> m_archive;
+  std::string m_home;
+  CHelpBrowser* m_browser = nullptr;
+  QTreeWidget* m_contents = nullptr;
+  QAction* m_back = nullptr;
+  QAction* m_forward = nullptr;
+  QAction* m_homeAction = nullptr;
+};
+
+// Opens the help file in the viewer: the one viewer window of the process is created at the
+// first call (as a window of `parent`'s top-level window, when given) and raised later; a
+// different file replaces the one shown. A missing or unreadable file is reported in the
+// viewer's own window.
+void ShowHelp(const std::string& chmPath, QWidget* parent);
+// The viewer ShowHelp opened, or nullptr when there is none (not yet, or it was destroyed).
+CHelpViewer* HelpViewerWindow();
+
+}  // namespace rondel
