@@ -145,10 +145,10 @@ bool ParseDialogTemplate(std::string_view text, DialogTemplate& out, std::string
     pos = end + 1;
     ++lineNumber;
 
+    const std::size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos || line[first] == ';' || line[first] == '#') continue;
     std::vector<Token> tokens;
     if (!Tokenize(line, tokens)) return fail("a text without its closing quote");
-    if (tokens.empty() || (!tokens[0].quoted && (tokens[0].text[0] == ';' || tokens[0].text[0] == '#')))
-      continue;
     const std::string& word = tokens[0].text;
 
     if (word == "dialog") {

@@ -1,0 +1,109 @@
+#include "link/qt/transfer_dlg.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimerEvent>
+
+#include "platform/prompt.h"
+
+namespace rondel {
+namespace {
+
+constexpr int kStatusTextId = 1010;
+constexpr int kProgressBarId = 1009;
+
+}  // namespace
+
+CTransferDlg::CTransferDlg(CSerialLink& port, const LinkSettings& settings,
+                           TransferDlgHost& host, QWidget* parent)
+    : CDialog(132, parent), m_host(host), m_session(port, settings) {}
+
+CTransferDlg::~CTransferDlg() {
+  // The session's own end cancels a transfer still running and closes the port.
+  m_timer.stop();
+}
+
+QLabel* CTransferDlg::StatusText() const { return Item<QLabel>(kStatusTextId); }
+QProgressBar* CTransferDlg::ProgressBar() const { return Item<QProgressBar>(kProgressBarId); }
+
+bool CTransferDlg::OnInitDialog() {
+  m_host.TranslateDialog(this, TemplateNumber());
+  const bool reading = m_direction == TransferDirection::Read;
+  setWindowTitle(QString::fromStdString(m_host.Text(reading ? "IDS_READDATA" : "IDS_WRITEDATA")));
+  if (QProgressBar* bar = ProgressBar()) {
+    bar->setRange(0, kProgressBarRange);
+    bar->setValue(0);
+  }
+  return true;
+}
+
+void CTransferDlg::ShowStatus(const std::string& text) {
+  if (QLabel* label = StatusText()) label->setText(QString::fromStdString(text));
+}
+
+void CTransferDlg::OnOK() {
+  // A fresh copy of the document's image for every attempt, also after a failed one.
+  if (!m_session.Start(m_direction, m_host.DocumentImage())) return;
+  const bool reading = m_direction == TransferDirection::Read;
+  ShowStatus(m_host.Text(reading ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE"));
+  if (auto* ok = Item<QPushButton>(IDOK)) ok->setEnabled(false);
+  m_timer.start(kTransferTimerMs, this);
+}
+
+void CTransferDlg::OnCancel() {
+  // Closing the port wakes the worker at once; the session waits for it, so nothing it uses
+  // goes away under it.
+  m_session.Cancel();
+  m_timer.stop();
+  EndDialog(IDCANCEL);
+}
+
+void CTransferDlg::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == m_timer.timerId()) {
+    OnTimer();
+    return;
+  }
+  CDialog::timerEvent(event);
+}
+
+void CTransferDlg::OnTimer() {
+  if (!m_session.IsRunning()) {
+    m_timer.stop();
+    return;
+  }
+  const TransferReaction r = m_session.Poll();
+  if (r.portPane > 0) m_host.SetPortPane(r.portPane);
+  // Stopped before any message, so no tick arrives while the message box waits.
+  if (r.final) m_timer.stop();
+  const auto lang = [this](std::string_view key) { return m_host.Text(key); };
+  switch (r.show) {
+    case TransferShow::Nothing:
+      break;
+    case TransferShow::Progress:
+      ShowStatus(ReactionText(r, lang));
+      if (QProgressBar* bar = ProgressBar()) bar->setValue(r.barPosition);
+      break;
+    case TransferShow::Search:
+    case TransferShow::Text:
+      ShowStatus(ReactionText(r, lang));
+      break;
+    case TransferShow::Message:
+      ShowPrompt(m_host.Text(r.key), m_host.Text("IDS_ERROR"), PromptIcon::Error,
+                 PromptButtons::Ok);
+      break;
+  }
+  if (r.handOverImage) m_host.HandOverImage(m_session.image());
+  switch (r.next) {
+    case TransferNext::Continue:
+      break;
+    case TransferNext::End:
+      EndDialog(kTransferDialogEnded);
+      break;
+    case TransferNext::Idle:
+      if (auto* ok = Item<QPushButton>(IDOK)) ok->setEnabled(true);
+      break;
+  }
+}
+
+}  // namespace rondel

@@ -1,0 +1,73 @@
+// The progress dialog of a read from or a write to the radio (template 132): OK starts the
+// transfer engine, a 20 ms timer shows what the engine reports and hands a complete read to
+// the document, Cancel stops the transfer at once. The dialog only renders the engine's
+// reactions; the rules of the transfer live in link/transfer.h.
+#pragma once
+
+#include <QBasicTimer>
+
+#include <string>
+#include <string_view>
+
+#include "link/transfer.h"
+#include "platform/dialogs/cdialog.h"
+
+class QLabel;
+class QProgressBar;
+
+namespace rondel {
+
+// What the dialog needs from the program above the link: texts, translation, the document's
+// image and the status bar.
+class TransferDlgHost {
+ public:
+  virtual ~TransferDlgHost() = default;
+  // The text of a "String" key of the current language file.
+  virtual std::string Text(std::string_view key) = 0;
+  // The "Resource" texts of dialog `number` on `dialog`.
+  virtual void TranslateDialog(QWidget* dialog, int number) = 0;
+  virtual CTransferSession::Image DocumentImage() = 0;
+  // A complete read: the image becomes the document's, which is refreshed but not modified.
+  virtual void HandOverImage(const CTransferSession::Image& image) = 0;
+  // "COM<port>" in the status bar.
+  virtual void SetPortPane(int port) = 0;
+};
+
+// The result with which the dialog ends after the transfer ended by itself.
+inline constexpr int kTransferDialogEnded = 5;
+inline constexpr int kTransferTimerMs = 20;
+
+class CTransferDlg : public CDialog {
+  Q_OBJECT
+ public:
+  CTransferDlg(CSerialLink& port, const LinkSettings& settings, TransferDlgHost& host,
+               QWidget* parent);
+  ~CTransferDlg() override;
+
+  // Set before the dialog is shown.
+  void SetDirection(TransferDirection direction) { m_direction = direction; }
+  TransferDirection Direction() const { return m_direction; }
+
+  bool OnInitDialog() override;
+
+  bool IsTransferRunning() const { return m_session.IsRunning(); }
+  bool IsTimerRunning() const { return m_timer.isActive(); }
+  QLabel* StatusText() const;
+  QProgressBar* ProgressBar() const;
+
+ protected:
+  void OnOK() override;
+  void OnCancel() override;
+  void timerEvent(QTimerEvent* event) override;
+
+ private:
+  void OnTimer();
+  void ShowStatus(const std::string& text);
+
+  TransferDlgHost& m_host;
+  CTransferSession m_session;
+  TransferDirection m_direction = TransferDirection::Read;
+  QBasicTimer m_timer;
+};
+
+}  // namespace rondel

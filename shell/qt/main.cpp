@@ -1,0 +1,37 @@
+// rondel: the desktop program.
+#include <QApplication>
+#include <QStringList>
+
+#include "platform/prompt.h"
+#include "platform/qt/icons.h"
+#include "platform/qt/qt_prompter.h"
+#include "shell/language.h"
+#include "shell/qt/main_frame.h"
+#include "shell/qt/prompt_script.h"
+#include "shell/qt/rondel_app.h"
+#include "view/rondel_view.h"
+
+int main(int argc, char** argv) {
+  QApplication qtApp(argc, argv);
+  QApplication::setWindowIcon(rondel::RondelAppIcon());
+
+  rondel::CQtPrompter dialogs(nullptr,
+                              [](std::string_view key) { return rondel::GetLangString(key); });
+  const std::unique_ptr<rondel::Prompter> script = rondel::PromptScriptFromEnvironment();
+  rondel::SetPrompter(script ? script.get() : static_cast<rondel::Prompter*>(&dialogs));
+
+  int status = 1;
+  {
+    rondel::CRondelApp app(rondel::CreateRondelView);
+    std::vector<std::string> args;
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) args.push_back(arguments[i].toStdString());
+    // A start that ends at once is a failure, not a run that went well.
+    if (app.InitInstance(args)) {
+      dialogs.SetParent(app.MainFrame());
+      status = QApplication::exec();
+    }
+  }
+  rondel::SetPrompter(nullptr);
+  return status;
+}

@@ -1,0 +1,95 @@
+// CMainFrame: the one main window, with the menu, the toolbar, the status bar with the port
+// pane, the accelerators and tool tips, and the commands that read, write, open the test mode
+// and the help. Its title is always the program's name, never the document's.
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "link/qt/transfer_dlg.h"
+
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace rondel {
+
+class CAcceleratorFilter;
+class CFormViewBase;
+class CRondelApp;
+
+class CMainFrame : public QMainWindow, public TransferDlgHost {
+  Q_OBJECT
+ public:
+  explicit CMainFrame(CRondelApp& app);
+  ~CMainFrame() override;
+
+  // The creation step: toolbar, status bar, docking, 900 by 700 centred, the port pane.
+  bool OnCreate();
+  void SetView(CFormViewBase* view);
+  CFormViewBase* View() const { return m_view; }
+
+  // Every command of the menu, the toolbar and the accelerators arrives here.
+  void OnCommand(int command);
+  // The menu entry of a command, searched through all drop-down menus; nullptr if none.
+  QAction* CommandAction(int command) const;
+  QMenu* FileMenu() const { return m_fileMenu; }
+  QToolBar* ToolBar() const { return m_toolBar; }
+  // The recent-file entries as the File menu shows them now.
+  void UpdateRecentFileMenu();
+
+  void SetPortPane(int port) override;
+  QLabel* PortPane() const { return m_portPane; }
+  QLabel* NumLockPane() const { return m_numLockPane; }
+  void SetNumLockIndicator(bool on);
+
+  // Whenever the title would be rebuilt: the program's name in the current language.
+  void OnUpdateFrameTitle();
+
+  // Where Help sends the help file; the help viewer unless a test says otherwise.
+  using HelpOpener = std::function<void(const std::string& chmPath)>;
+  void SetHelpOpener(HelpOpener opener) { m_helpOpener = std::move(opener); }
+  // Where the test mode starts; nothing happens until it is set.
+  using CommandHandler = std::function<void()>;
+  void SetTestModeHandler(CommandHandler handler) { m_testMode = std::move(handler); }
+
+  // TransferDlgHost
+  std::string Text(std::string_view key) override;
+  void TranslateDialog(QWidget* dialog, int number) override;
+  CTransferSession::Image DocumentImage() override;
+  void HandOverImage(const CTransferSession::Image& image) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildMenu();
+  void BuildToolBar();
+  void BuildStatusBar();
+  QAction* MakeCommandAction(int command, const char* text);
+  void RunTransfer(TransferDirection direction);
+  void OnHelp();
+  void OnFilePrint();
+  void OnFilePrintPreview();
+  // Closes the serial port: the window goes, nothing may hold the cable any more.
+  void DestroyWindow();
+
+  CRondelApp& m_app;
+  CFormViewBase* m_view = nullptr;
+  QMenu* m_fileMenu = nullptr;
+  QAction* m_recentSeparator = nullptr;  // the recent files come right before it
+  QToolBar* m_toolBar = nullptr;
+  QLabel* m_portPane = nullptr;
+  QLabel* m_numLockPane = nullptr;
+  std::unique_ptr<CAcceleratorFilter> m_accelerators;
+  HelpOpener m_helpOpener;
+  CommandHandler m_testMode;
+};
+
+}  // namespace rondel

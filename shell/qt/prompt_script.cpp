@@ -1,0 +1,115 @@
+#include "shell/qt/prompt_script.h"
+
+#include <cstdlib>
+#include <fstream>
+
+namespace rondel {
+namespace {
+
+std::string Escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+bool StartsWith(const std::string& s, const char* prefix) {
+  return s.rfind(prefix, 0) == 0;
+}
+
+}  // namespace
+
+const char* PromptIconName(PromptIcon icon) {
+  switch (icon) {
+    case PromptIcon::None:
+      return "none";
+    case PromptIcon::Error:
+      return "error";
+    case PromptIcon::Warning:
+      return "warning";
+    case PromptIcon::Stop:
+      return "stop";
+    case PromptIcon::Information:
+      return "information";
+  }
+  return "?";
+}
+
+const char* PromptButtonsName(PromptButtons buttons) {
+  switch (buttons) {
+    case PromptButtons::Ok:
+      return "ok";
+    case PromptButtons::OkCancel:
+      return "ok-cancel";
+    case PromptButtons::YesNoCancel:
+      return "yes-no-cancel";
+  }
+  return "?";
+}
+
+CPromptScript::CPromptScript(const std::string& scriptPath, std::string logPath)
+    : m_logPath(std::move(logPath)) {
+  std::ifstream in(scriptPath);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    m_lines.push_back(line);
+  }
+}
+
+void CPromptScript::Log(const std::string& line) {
+  // Appended and closed at once, so the log is complete even if the program is killed.
+  std::ofstream out(m_logPath, std::ios::app);
+  out << line << '\n';
+}
+
+bool CPromptScript::NextLine(std::string& line) {
+  if (m_lines.empty()) return false;
+  line = m_lines.front();
+  m_lines.pop_front();
+  return true;
+}
+
+PromptAnswer CPromptScript::Ask(const PromptRequest& request) {
+  Log(std::string("ask\t") + PromptIconName(request.icon) + "\t" +
+      PromptButtonsName(request.buttons) + "\t" + Escaped(request.caption) + "\t" +
+      Escaped(request.text));
+  std::string line;
+  if (!NextLine(line))
+    return request.buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
+  if (line == "ok") return PromptAnswer::Ok;
+  if (line == "yes") return PromptAnswer::Yes;
+  if (line == "no") return PromptAnswer::No;
+  return PromptAnswer::Cancel;
+}
+
+std::optional<std::string> CPromptScript::ChooseFileToOpen(const FileDialogRequest& request) {
+  Log("open\t" + request.filterName + "\t" + request.extension);
+  std::string line;
+  if (!NextLine(line) || !StartsWith(line, "open ")) return std::nullopt;
+  return line.substr(5);
+}
+
+std::optional<std::string> CPromptScript::ChooseFileToSave(const FileDialogRequest& request) {
+  Log("save\t" + request.filterName + "\t" + request.proposedPath);
+  std::string line;
+  if (!NextLine(line) || !StartsWith(line, "save ")) return std::nullopt;
+  return line.substr(5);
+}
+
+std::unique_ptr<Prompter> PromptScriptFromEnvironment() {
+  const char* script = std::getenv(kPromptScriptVariable);
+  if (script == nullptr || *script == '\0') return nullptr;
+  const char* log = std::getenv(kPromptLogVariable);
+  return std::make_unique<CPromptScript>(script, log && *log ? std::string(log) : std::string(script) + ".log");
+}
+
+}  // namespace rondel

@@ -1,0 +1,48 @@
+// A test hook of the program: with RONDEL_PROMPT_SCRIPT=<file> in the environment, every
+// message box and file dialog is answered from that file instead of being shown, and written
+// to RONDEL_PROMPT_LOG (default: the script's path + ".log"), so a test can run the real
+// program without a person. Plain C++.
+//
+// The script holds one answer a line, used in order: "ok", "cancel", "yes", "no",
+// "open <path>", "open-cancel", "save <path>", "save-cancel"; empty lines and lines starting
+// with "#" are skipped. When the answers run out, a message with only an OK button is
+// acknowledged and everything else is cancelled. Each log line is one prompt:
+//   ask<TAB><icon><TAB><buttons><TAB><caption><TAB><text>     (line breaks as \n, tabs as \t)
+//   open<TAB><filter name><TAB><extension>
+//   save<TAB><filter name><TAB><proposed path>
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "platform/prompt.h"
+
+namespace rondel {
+
+inline constexpr const char* kPromptScriptVariable = "RONDEL_PROMPT_SCRIPT";
+inline constexpr const char* kPromptLogVariable = "RONDEL_PROMPT_LOG";
+
+class CPromptScript : public Prompter {
+ public:
+  CPromptScript(const std::string& scriptPath, std::string logPath);
+
+  PromptAnswer Ask(const PromptRequest& request) override;
+  std::optional<std::string> ChooseFileToOpen(const FileDialogRequest& request) override;
+  std::optional<std::string> ChooseFileToSave(const FileDialogRequest& request) override;
+
+ private:
+  void Log(const std::string& line);
+  bool NextLine(std::string& line);
+
+  std::deque<std::string> m_lines;
+  std::string m_logPath;
+};
+
+// The hook when the environment asks for it; nullptr otherwise.
+std::unique_ptr<Prompter> PromptScriptFromEnvironment();
+
+const char* PromptIconName(PromptIcon icon);
+const char* PromptButtonsName(PromptButtons buttons);
+
+}  // namespace rondel

@@ -1,0 +1,173 @@
+#include "shell/qt/rondel_app.h"
+
+#include <QCoreApplication>
+#include <QMenuBar>
+#include <QPrinter>
+
+#include <sys/stat.h>
+
+#include "platform/dialogs/print_cycle.h"
+#include "platform/prompt.h"
+#include "platform/qt/recent_file_store.h"
+#include "shell/app_paths.h"
+#include "shell/language.h"
+#include "shell/qt/about_dlg.h"
+#include "shell/qt/form_view.h"
+#include "shell/qt/frame_resources.h"
+#include "shell/qt/language_dlg.h"
+#include "shell/qt/main_frame.h"
+#include "shell/qt/port_dlg.h"
+
+namespace rondel {
+namespace {
+
+CRondelApp* g_app = nullptr;
+
+// Found the way a file search finds it; a folder of that name is no settings file.
+bool SettingsFileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+CRondelApp* RondelApp() { return g_app; }
+
+CRondelApp::CRondelApp(ViewFactory viewFactory, std::string exeDir)
+    : m_viewFactory(std::move(viewFactory)), m_exeDir(std::move(exeDir)) {
+  g_app = this;
+}
+
+CRondelApp::~CRondelApp() {
+  if (m_core) m_core->document().onUpdateAllViews = nullptr;
+  m_frame.reset();
+  if (g_app == this) g_app = nullptr;
+}
+
+bool CRondelApp::InitInstance(const std::vector<std::string>& args) {
+  const std::string iniPath = m_exeDir + "/" + kSettingsFileName;
+  SetAppPaths(m_exeDir, iniPath, std::string());
+  if (!SettingsFileExists(iniPath)) {
+    ShowPrompt(kNoSettingsMessage, std::string(), PromptIcon::Stop, PromptButtons::Ok);
+    return false;
+  }
+  // The locale's choice is not written back: a later change of locale still counts.
+  g_strLangPath = ChooseLanguagePath(m_exeDir, iniPath);
+
+  QCoreApplication::setOrganizationName(QString::fromLatin1(kSettingsOrganisation));
+  QCoreApplication::setApplicationName(QString::fromLatin1(kSettingsApplication));
+  m_recentStore = std::make_unique<CQSettingsRecentFileStore>(kRecentFileCount);
+  m_core = std::make_unique<CRondelAppCore>(iniPath, *m_recentStore);
+  // Read at every open, so a [ports] entry edited by hand counts at once.
+  m_serialPort.SetPortResolver([](int n) { return CSettings(g_strIniPath).PortDevice(n); });
+
+  m_frame = std::make_unique<CMainFrame>(*this);
+  if (!m_frame->OnCreate()) {
+    m_frame.reset();
+    return false;
+  }
+  if (m_viewFactory) m_frame->SetView(m_viewFactory(*this, m_frame.get()));
+  m_core->document().onUpdateAllViews = [this] { OnDocumentUpdate(); };
+
+  // The first argument that is not an option names a data file to open.
+  std::string file;
+  for (const std::string& a : args) {
+    if (!a.empty() && a[0] != '-') {
+      file = a;
+      break;
+    }
+  }
+  const bool started = AsNewOrOpen([&] { return m_core->Start(file); });
+  if (!started) {
+    m_core->document().onUpdateAllViews = nullptr;
+    m_frame.reset();
+    return false;
+  }
+  m_frame->show();
+  m_frame->OnUpdateFrameTitle();
+  return true;
+}
+
+template <class F>
+bool CRondelApp::AsNewOrOpen(F&& step) {
+  m_initialUpdatePending = true;
+  const bool ok = step();
+  m_initialUpdatePending = false;
+  if (m_frame) m_frame->OnUpdateFrameTitle();
+  return ok;
+}
+
+void CRondelApp::OnDocumentUpdate() {
+  CFormViewBase* view = m_frame ? m_frame->View() : nullptr;
+  if (view == nullptr) return;
+  if (m_initialUpdatePending) {
+    m_initialUpdatePending = false;
+    view->OnInitialUpdate();
+  } else {
+    view->OnUpdate();
+  }
+}
+
+bool CRondelApp::OpenDocumentFile(const std::string& path) {
+  return AsNewOrOpen([&] { return m_core->OpenDocumentFile(path); });
+}
+
+void CRondelApp::OnFileNew() {
+  AsNewOrOpen([&] { return m_core->OnFileNew(); });
+}
+
+void CRondelApp::OnFileOpen() {
+  const auto path = m_core->frame().PromptFileToOpen();
+  if (path) OpenDocumentFile(*path);
+}
+
+void CRondelApp::OnFileSave() { m_core->OnFileSave(); }
+
+void CRondelApp::OnFileSaveAs() { m_core->OnFileSaveAs(); }
+
+void CRondelApp::OnOpenRecentFile(std::size_t index) {
+  const std::vector<std::string> entries = m_core->recentFiles().Entries();
+  if (index < entries.size()) OpenDocumentFile(entries[index]);
+}
+
+QPrinter& CRondelApp::Printer() {
+  if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *m_printer;
+}
+
+void CRondelApp::OnFilePrintSetup() { RunPrintSetup(Printer(), m_frame.get()); }
+
+void CRondelApp::OnAppAbout() {
+  CAboutDlg dialog(m_frame.get());
+  dialog.DoModal();
+}
+
+void CRondelApp::OnSettingPort() {
+  CPortDlg dialog(*this, m_frame.get());
+  dialog.DoModal();
+}
+
+void CRondelApp::OnSettingLanguage() {
+  CLanguageDlg dialog(*this, m_frame.get());
+  dialog.DoModal();
+}
+
+bool CRondelApp::CanExit() { return !m_core || m_core->CanExit(); }
+
+void CRondelApp::TranslateMenu() {
+  if (!m_frame) return;
+  const QList<QAction*> tops = m_frame->menuBar()->actions();
+  for (std::size_t i = 0; i < kTopMenuKeys.size() && i < static_cast<std::size_t>(tops.size()); ++i)
+    tops[static_cast<int>(i)]->setText(QString::fromStdString(GetLangString(kTopMenuKeys[i])));
+  for (const MenuTextKey& entry : kMenuTextKeys) {
+    if (QAction* action = m_frame->CommandAction(entry.command))
+      action->setText(QString::fromStdString(GetLangString(entry.key)));
+  }
+}
+
+void CRondelApp::ApplyLanguage() {
+  TranslateMenu();
+  if (m_core) m_core->document().RecomputeAndRefresh();
+}
+
+}  // namespace rondel

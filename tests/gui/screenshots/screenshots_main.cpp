@@ -1,0 +1,144 @@
+// rondel-screenshots: opens the main window and the port, language, about and progress
+// dialogs of the desktop program in English and Chinese and saves each as a PNG, for the
+// README. Run by scripts/screenshots.sh under the offscreen platform.
+//   rondel-screenshots <bin folder with setting.ini and *.lang> <output folder>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QProgressBar>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "link/qt/transfer_dlg.h"
+#include "platform/dialogs/cdialog.h"
+#include "platform/prompt.h"
+#include "shell/qt/about_dlg.h"
+#include "shell/qt/language_dlg.h"
+#include "shell/qt/main_frame.h"
+#include "shell/qt/port_dlg.h"
+#include "shell/qt/rondel_app.h"
+#include "tools/radiosim/virtual_radio.h"
+#include "view/rondel_view.h"
+
+namespace fs = std::filesystem;
+using namespace rondel;
+
+namespace {
+
+// Nobody is there to answer: messages are acknowledged, questions declined.
+class Acknowledger : public Prompter {
+ public:
+  PromptAnswer Ask(const PromptRequest& r) override {
+    return r.buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
+  }
+  std::optional<std::string> ChooseFileToOpen(const FileDialogRequest&) override { return {}; }
+  std::optional<std::string> ChooseFileToSave(const FileDialogRequest&) override { return {}; }
+};
+
+void Settle(int ms = 50) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+bool Save(QWidget& w, const QString& path) {
+  Settle();
+  const bool ok = w.grab().save(path);
+  std::printf("%s %s\n", ok ? "wrote" : "FAILED", path.toUtf8().constData());
+  return ok;
+}
+
+bool Shoot(const fs::path& binDir, const fs::path& outDir, const std::string& language) {
+  const fs::path dir = fs::temp_directory_path() / ("rondel-shots-" + language);
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  for (const auto& e : fs::directory_iterator(binDir)) {
+    const auto ext = e.path().extension();
+    if (ext == ".lang" || ext == ".chm" || e.path().filename() == "setting.ini")
+      fs::copy_file(e.path(), dir / e.path().filename());
+  }
+  sim::VirtualRadio radio;
+  sim::RadioOptions paced;
+  paced.pace = true;
+  sim::VirtualRadio pacedRadio(paced);
+  if (!radio.Start() || !pacedRadio.Start()) {
+    std::fprintf(stderr, "cannot start the virtual radio\n");
+    return false;
+  }
+  {
+    // The radio on COM1, a paced one on COM2 for the progress picture; the rest are absent.
+    std::string ini = "\n[ports]\ncom1=" + radio.DevicePath() + "\ncom2=" + pacedRadio.DevicePath() + "\n";
+    for (int n = 3; n <= 8; ++n) ini += "com" + std::to_string(n) + "=/dev/rondel-absent" + std::to_string(n) + "\n";
+    FILE* f = std::fopen((dir / "setting.ini").c_str(), "a");
+    std::fputs(ini.c_str(), f);
+    std::fclose(f);
+  }
+  const fs::path data = dir / "radio.dig";
+  sim::SaveMemory(data.string(), sim::FactoryMemory());
+
+  // Chosen the way a user's earlier visit to the language dialog leaves it.
+  CSettings((dir / "setting.ini").string()).WriteLanguage(language);
+  CRondelApp app(CreateRondelView, dir.string());
+  if (!app.InitInstance({data.string()})) return false;
+  CMainFrame& frame = *app.MainFrame();
+  bool ok = true;
+  const QString prefix = QString::fromStdString((outDir / language).string());
+  ok &= Save(frame, prefix + "-main.png");
+
+  {
+    CPortDlg dlg(app, &frame);
+    dlg.OnInitDialog();
+    dlg.show();
+    ok &= Save(dlg, prefix + "-port.png");
+  }
+  {
+    CLanguageDlg dlg(app, &frame);
+    dlg.OnInitDialog();
+    dlg.show();
+    ok &= Save(dlg, prefix + "-language.png");
+  }
+  {
+    CAboutDlg dlg(&frame);
+    dlg.OnInitDialog();
+    dlg.show();
+    ok &= Save(dlg, prefix + "-about.png");
+  }
+  {
+    app.Settings().WriteCom(2);
+    CTransferDlg dlg(app.m_serialPort, app.Settings(), frame, &frame);
+    dlg.SetDirection(TransferDirection::Read);
+    dlg.OnInitDialog();
+    dlg.show();
+    dlg.Item<QAbstractButton>(IDOK)->click();
+    QElapsedTimer t;
+    t.start();
+    while (dlg.ProgressBar()->value() < 400 && t.elapsed() < 20000) Settle(20);
+    ok &= Save(dlg, prefix + "-progress.png");
+    dlg.Item<QAbstractButton>(IDCANCEL)->click();
+    app.Settings().WriteCom(1);
+  }
+  fs::remove_all(dir);
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication qtApp(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: rondel-screenshots <bin folder> <output folder>\n");
+    return 64;
+  }
+  Acknowledger answers;
+  SetPrompter(&answers);
+  const fs::path outDir = argv[2];
+  fs::create_directories(outDir);
+  bool ok = true;
+  for (const char* language : {"english", "chinese"}) ok &= Shoot(argv[1], outDir, language);
+  SetPrompter(nullptr);
+  return ok ? 0 : 1;
+}
