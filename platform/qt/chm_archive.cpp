@@ -3,8 +3,11 @@
 #include <chm_lib.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <utility>
 
 namespace rondel {
@@ -46,6 +49,28 @@ bool EndsWithNoCase(const std::string& s, const char* suffix) {
   return true;
 }
 
+std::uint64_t LeBytes(const unsigned char* p, int n) {
+  std::uint64_t v = 0;
+  for (int i = n - 1; i >= 0; --i) v = (v << 8) | p[i];
+  return v;
+}
+
+// The file length the archive's own header section 0 records, or 0 when it cannot be told.
+// chmlib reads a cut-off archive without complaint and hands out zeros for the missing part,
+// so a short file has to be caught here.
+std::uint64_t DeclaredLength(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::array<unsigned char, 0x48> itsf{};
+  if (!in.read(reinterpret_cast<char*>(itsf.data()), itsf.size())) return 0;
+  if (itsf[0] != 'I' || itsf[1] != 'T' || itsf[2] != 'S' || itsf[3] != 'F') return 0;
+  const std::uint64_t section0 = LeBytes(&itsf[0x38], 8);  // offset of header section 0
+  std::array<unsigned char, 16> hs0{};
+  if (!in.seekg(static_cast<std::streamoff>(section0)) || !in.read(reinterpret_cast<char*>(hs0.data()), hs0.size()))
+    return 0;
+  if (LeBytes(&hs0[0], 4) != 0x01FE) return 0;
+  return LeBytes(&hs0[8], 8);
+}
+
 int CollectObject(chmFile*, chmUnitInfo* ui, void* context) {
   auto* names = static_cast<std::vector<std::string>*>(context);
   std::string path(ui->path);
@@ -75,6 +100,10 @@ CChmArchive& CChmArchive::operator=(CChmArchive&& other) noexcept {
 
 bool CChmArchive::Open(const std::string& path) {
   Close();
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  const std::uint64_t length = std::filesystem::file_size(path, ec);
+  if (ec || length < DeclaredLength(path)) return false;
   m_file = chm_open(path.c_str());
   if (!m_file) return false;
   m_path = path;

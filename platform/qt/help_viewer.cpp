@@ -166,14 +166,12 @@ bool CHelpViewer::OpenFile(const std::string& chmPath) {
   }
   m_homeAction->setEnabled(false);
 
+  // A damaged file can still open; without a readable first page it is no help file either.
   auto archive = std::make_shared<CChmArchive>();
-  if (!archive->Open(chmPath)) {
+  std::string home;
+  if (archive->Open(chmPath)) home = archive->DefaultTopic();
+  if (home.empty() || !archive->Read(home)) {
     ShowMessage(tr("Cannot open the help file %1.").arg(FromUtf8(chmPath).toHtmlEscaped()));
-    return false;
-  }
-  const std::string home = archive->DefaultTopic();
-  if (home.empty()) {
-    ShowMessage(tr("The help file %1 has no pages.").arg(FromUtf8(chmPath).toHtmlEscaped()));
     return false;
   }
   m_archive = std::move(archive);
