@@ -1,5 +1,7 @@
 #include "link/link_rig.h"
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -78,7 +80,7 @@ void PtyPair::HangUp() {
 }
 
 RadioRig::RadioRig(sim::RadioOptions options) : radio(std::move(options)) {
-  radio.Start();
+  if (!radio.Start()) ADD_FAILURE() << "the virtual radio did not start: " << radio.error();
   settings.ports[1] = radio.DevicePath();
   settings.com = 1;
   link.SetPortResolver([this](int n) { return settings.PortDevice(n); });

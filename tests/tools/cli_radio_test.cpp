@@ -67,7 +67,7 @@ std::vector<sim::ReceivedFrame> Of(const std::vector<sim::ReceivedFrame>& frames
 struct Rig {
   explicit Rig(sim::RadioOptions options = {}, std::string setup = "searchcom=0\n")
       : radio(std::move(options)) {
-    radio.Start();
+    if (!radio.Start()) ADD_FAILURE() << "the virtual radio did not start: " << radio.error();
     lang = dir.Write("test.lang", kLangText);
     WriteIni(setup, {{1, radio.DevicePath()}});
   }

@@ -152,6 +152,13 @@ int CmdInfo(const Options& opt, const CSettings& settings, std::ostream& out, st
 
 // ---- read and write ----------------------------------------------------------------------
 
+// A failed transfer exits with its status number.
+static_assert(kExitNoConnection == static_cast<int>(TransferStatus::NoConnection));
+static_assert(kExitWrongType == static_cast<int>(TransferStatus::WrongType));
+static_assert(kExitReadFailed == static_cast<int>(TransferStatus::ReadFailed));
+static_assert(kExitWriteFailed == static_cast<int>(TransferStatus::WriteFailed));
+static_assert(kExitPasswordDiffers == static_cast<int>(TransferStatus::PasswordDiffers));
+
 std::atomic<bool> g_interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 

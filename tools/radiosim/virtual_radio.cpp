@@ -363,9 +363,11 @@ class VirtualRadio::Engine {
     const auto quietFor = now - m_lastArrival;
     const std::size_t size = m_buf.size();
 
-    // A frame of `need` bytes: complete, or waited for until the line has been quiet.
+    // An incomplete frame waits for bytes still on the line (their arrival wakes the loop),
+    // then for `wait` of quiet; false once that has passed.
     auto incomplete = [&](std::chrono::nanoseconds wait) {
-      if (!morePending && quietFor >= wait) return false;
+      if (morePending) return true;
+      if (quietFor >= wait) return false;
       decideAt = m_lastArrival + wait;
       return true;
     };
