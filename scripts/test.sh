@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Rondel and runs every test: the normal build, the same suite under the address and
-# undefined-behaviour sanitizers, and a short run of each fuzz target.
+# undefined-behaviour sanitizers, the radio link under the thread sanitizer, and a short run of
+# each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,6 +22,9 @@ cmake --build build-asan -j "$jobs"
 echo "== tests under sanitizers"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== radio link under the thread sanitizer"
+bash scripts/test-tsan.sh
 
 if command -v clang++ >/dev/null; then
   echo "== fuzz targets (clang, ${fuzz_seconds}s each)"
