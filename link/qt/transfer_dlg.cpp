@@ -17,7 +17,7 @@ constexpr int kProgressBarId = 1009;
 
 CTransferDlg::CTransferDlg(CSerialLink& port, const LinkSettings& settings,
                            TransferDlgHost& host, QWidget* parent)
-    : CDialog(132, parent), m_host(host), m_session(port, settings) {}
+    : CDialog(132, parent), m_host(host), m_settings(settings), m_session(port, settings) {}
 
 CTransferDlg::~CTransferDlg() {
   // The session's own end cancels a transfer still running and closes the port.
@@ -44,6 +44,7 @@ void CTransferDlg::ShowStatus(const std::string& text) {
 
 void CTransferDlg::OnOK() {
   // A fresh copy of the document's image for every attempt, also after a failed one.
+  m_comAtStart = m_settings.Com();
   if (!m_session.Start(m_direction, m_host.DocumentImage())) return;
   const bool reading = m_direction == TransferDirection::Read;
   ShowStatus(m_host.Text(reading ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE"));
@@ -74,8 +75,14 @@ void CTransferDlg::OnTimer() {
   }
   const TransferReaction r = m_session.Poll();
   if (r.portPane > 0) m_host.SetPortPane(r.portPane);
-  // Stopped before any message, so no tick arrives while the message box waits.
-  if (r.final) m_timer.stop();
+  if (r.final) {
+    // Stopped before any message, so no tick arrives while the message box waits.
+    m_timer.stop();
+    // A search that found the radio between two ticks was never seen by one; the port it
+    // saved must still reach the status bar.
+    const int com = m_settings.Com();
+    if (com != m_comAtStart) m_host.SetPortPane(com);
+  }
   const auto lang = [this](std::string_view key) { return m_host.Text(key); };
   switch (r.show) {
     case TransferShow::Nothing:

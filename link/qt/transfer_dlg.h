@@ -65,7 +65,9 @@ class CTransferDlg : public CDialog {
   void ShowStatus(const std::string& text);
 
   TransferDlgHost& m_host;
+  const LinkSettings& m_settings;
   CTransferSession m_session;
+  int m_comAtStart = 0;
   TransferDirection m_direction = TransferDirection::Read;
   QBasicTimer m_timer;
 };

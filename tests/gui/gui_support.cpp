@@ -1,0 +1,122 @@
+#include "gui_support.h"
+
+#include <QAbstractButton>
+#include <QSettings>
+#include <QTest>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/dialogs/cdialog.h"
+#include "platform/dialogs/dialog_builder.h"
+#include "platform/profile.h"
+#include "platform/qt/recent_file_store.h"
+#include "shell/qt/main_frame.h"
+#include "view/rondel_view.h"
+
+namespace rondel::test {
+
+ProgramFolder::ProgramFolder() {
+  namespace fs = std::filesystem;
+  const fs::path resources = fs::path(RONDEL_SOURCE_DIR) / "resources";
+  fs::copy_file(resources / "setting.ini", m_dir.File("setting.ini"));
+  fs::copy_file(resources / "english.lang", m_dir.File("english.lang"));
+  fs::copy_file(resources / "chinese.lang", m_dir.File("chinese.lang"));
+}
+
+void ProgramFolder::SetIni(std::string_view section, std::string_view key,
+                           std::string_view value) const {
+  ASSERT_TRUE(profile::WriteString(Ini(), section, key, value));
+}
+
+void ProgramFolder::SetLang(std::string_view name, std::string_view section, std::string_view key,
+                            std::string_view value) const {
+  ASSERT_TRUE(profile::WriteString(File(std::string(name) + ".lang"), section, key, value));
+}
+
+std::string ProgramFolder::GetIni(std::string_view section, std::string_view key) const {
+  return profile::GetString(Ini(), section, key, "<none>", 1000);
+}
+
+void ProgramFolder::MapPortsAbsent() const {
+  for (int n = 1; n <= 8; ++n)
+    SetIni("ports", "com" + std::to_string(n), File("absent-port-" + std::to_string(n)));
+}
+
+ModalScript::ModalScript() {
+  SetModalRunner([this](QDialog& dialog) { return Run(dialog); });
+}
+
+ModalScript::~ModalScript() { SetModalRunner({}); }
+
+int ModalScript::Run(QDialog& dialog) {
+  const QVariant number = dialog.property(kDialogNumberProperty);
+  shown.push_back(number.isValid() ? number.toInt() : -1);
+  if (m_steps.empty()) {
+    ADD_FAILURE() << "unexpected dialog " << shown.back() << " ("
+                  << dialog.metaObject()->className() << ")";
+    return QDialog::Rejected;
+  }
+  Step step = std::move(m_steps.front());
+  m_steps.pop_front();
+  // On the screen, as the dialog's own run would have it, before the user acts.
+  dialog.show();
+  return step(dialog);
+}
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : m_name(name) {
+  if (const char* old = std::getenv(name)) m_old = old;
+  if (value) {
+    ::setenv(name, value, 1);
+  } else {
+    ::unsetenv(name);
+  }
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (m_old) {
+    ::setenv(m_name.c_str(), m_old->c_str(), 1);
+  } else {
+    ::unsetenv(m_name.c_str());
+  }
+}
+
+void ClearRecentFiles() {
+  QSettings settings(QString::fromLatin1(kSettingsOrganisation),
+                     QString::fromLatin1(kSettingsApplication));
+  settings.clear();
+  settings.sync();
+}
+
+void ProgramTest::TearDown() {
+  m_app.reset();
+  EXPECT_TRUE(m_modals.Exhausted()) << "a scripted dialog step was not used";
+  EXPECT_TRUE(m_prompter.Exhausted()) << "a scripted answer was not used";
+}
+
+bool ProgramTest::Start(const std::vector<std::string>& args) {
+  m_app = std::make_unique<CRondelApp>(CreateRondelView, m_folder.path());
+  return m_app->InitInstance(args);
+}
+
+CMainFrame& ProgramTest::Frame() {
+  CMainFrame* frame = m_app ? m_app->MainFrame() : nullptr;
+  if (frame == nullptr) throw std::runtime_error("the program has no main window");
+  return *frame;
+}
+
+QAbstractButton* Button(const QWidget* dialog, int id) {
+  return qobject_cast<QAbstractButton*>(FindControl(dialog, id));
+}
+
+int ClickAndResult(QDialog& dialog, int id) {
+  QAbstractButton* button = Button(&dialog, id);
+  if (button == nullptr) {
+    ADD_FAILURE() << "the dialog has no button " << id;
+    return -1;
+  }
+  QTest::mouseClick(button, Qt::LeftButton);
+  return dialog.result();
+}
+
+}  // namespace rondel::test
