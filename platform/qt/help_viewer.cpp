@@ -144,7 +144,9 @@ CHelpViewer::CHelpViewer(QWidget* parent) : QMainWindow(parent, Qt::Window) {
   connect(m_homeAction, &QAction::triggered, this, [this] { ShowTopic(m_home); });
   connect(m_browser, &QTextBrowser::backwardAvailable, m_back, &QAction::setEnabled);
   connect(m_browser, &QTextBrowser::forwardAvailable, m_forward, &QAction::setEnabled);
-  connect(m_browser, &QTextBrowser::sourceChanged, this, [this] { SelectCurrentTopic(); });
+  // The browser announces the new address before source() reports it, so the argument counts.
+  connect(m_browser, &QTextBrowser::sourceChanged, this,
+          [this](const QUrl& url) { SelectTopic(url.scheme() == kScheme ? ObjectPathOf(url) : std::string()); });
   connect(m_contents, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* item) { OnContentsItemChosen(item); });
   connect(m_contents, &QTreeWidget::itemClicked, this,
@@ -185,7 +187,7 @@ bool CHelpViewer::OpenFile(const std::string& chmPath) {
   // same address as nothing new and keep the old page.
   if (m_browser->source().adjusted(QUrl::RemoveFragment) == ChmUrl(m_home)) {
     m_browser->reload();
-    SelectCurrentTopic();
+    SelectTopic(m_home);
   } else {
     ShowTopic(m_home);
   }
@@ -232,17 +234,17 @@ void CHelpViewer::FillContents() {
   m_contents->expandAll();
 }
 
-void CHelpViewer::SelectCurrentTopic() {
-  const QString current = FromUtf8(CurrentTopic());
+void CHelpViewer::SelectTopic(const std::string& objectPath) {
+  const QString topic = FromUtf8(objectPath);
   const QSignalBlocker block(m_contents);
-  for (QTreeWidgetItemIterator it(m_contents); *it; ++it) {
-    if ((*it)->data(0, kTopicRole).toString().compare(current, Qt::CaseInsensitive) == 0) {
+  for (QTreeWidgetItemIterator it(m_contents); *it && !topic.isEmpty(); ++it) {
+    if ((*it)->data(0, kTopicRole).toString().compare(topic, Qt::CaseInsensitive) == 0) {
       m_contents->setCurrentItem(*it);
       m_contents->scrollToItem(*it);
       return;
     }
   }
-  m_contents->clearSelection();
+  m_contents->setCurrentItem(nullptr);
 }
 
 void CHelpViewer::OnContentsItemChosen(QTreeWidgetItem* item) {

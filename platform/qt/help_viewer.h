@@ -59,7 +59,7 @@ class CHelpViewer : public QMainWindow {
  private:
   void ShowMessage(const QString& text);
   void FillContents();
-  void SelectCurrentTopic();
+  void SelectTopic(const std::string& objectPath);  // marks its contents entry
   void OnContentsItemChosen(QTreeWidgetItem* item);
 
   std::string m_path;
