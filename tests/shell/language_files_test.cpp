@@ -64,6 +64,8 @@ const char* const kStringKeys[] = {
     // the program's own messages
     "IDS_SAVE_CHANGES", "IDS_ERROR_OPENFILE", "IDS_ERROR_SAVEFILE", "IDS_FILE_FILTER",
     "IDS_UNTITLED",
+    // buttons of the message boxes
+    "IDS_BUTTON_OK", "IDS_BUTTON_CANCEL", "IDS_BUTTON_YES", "IDS_BUTTON_NO",
     // rondel-cli
     "IDS_CLI_USAGE", "IDS_CLI_BADARG", "IDS_CLI_NOSETTINGS", "IDS_CLI_NOINPUT", "IDS_CLI_NOOUTPUT",
     "IDS_CLI_CANCELLED", "IDS_CLI_MODEL", "IDS_CLI_SETTINGS", "IDS_CLI_CHANNELS",
