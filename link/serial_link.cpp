@@ -1,7 +1,9 @@
 // CSerialLink on termios and poll().
 #include "link/serial_link.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <chrono>
 #include <fcntl.h>
 #include <poll.h>
@@ -270,33 +272,10 @@ int CSerialLink::Read(void* buffer, int count, int timeoutMs) {
 }
 
 int CSerialLink::ReadByte(unsigned timeoutMs) {
-  const long long deadline = NowNs() + static_cast<long long>(timeoutMs) * kNsPerMs;
-  Call call;
-  if (!BeginCall(call)) {
-    WaitFresh(timeoutMs);
-    return -1;
-  }
-  int result = -1;
-  bool readable = false;
-  for (;;) {
-    std::uint8_t byte = 0;
-    const ssize_t n = ::read(call.fd, &byte, 1);
-    if (n == 1) {
-      result = byte;
-      break;
-    }
-    if ((n == 0 && readable) ||
-        (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
-      MarkGone();
-      break;
-    }
-    if (NowNs() >= deadline) break;
-    const Wait w = WaitFor(call, POLLIN, deadline);
-    if (w == Wait::Stopped) break;
-    readable = w == Wait::Ready;
-  }
-  EndCall();
-  return result;
+  // One byte is a Read of one: the same single first attempt, the same waits.
+  std::uint8_t byte = 0;
+  const int timeout = static_cast<int>(std::min<unsigned>(timeoutMs, INT_MAX));
+  return Read(&byte, 1, timeout) == 1 ? byte : -1;
 }
 
 void CSerialLink::Close() {

@@ -123,13 +123,13 @@ int CmdNew(const Options& opt, const CSettings& settings, std::ostream& err) {
   return kExitOk;
 }
 
-int CmdInfo(const Options& opt, const CSettings& settings, std::ostream& out, std::ostream& err) {
-  if (opt.positional.size() != 1) return Usage(err, opt.command);
-  const std::string& file = opt.positional[0];
-  // As the desktop program opens a file: into a new document of model 0, so an empty file
-  // shows that document's band.
-  CRondelDoc doc;
+// The document a command starts from: `file` loaded as the desktop program opens it (into a
+// new document of model 0), or that new document itself. Returns an exit status.
+int StartingDocument(CRondelDoc& doc, const std::string& file, const CSettings& settings,
+                     std::ostream& err) {
+  doc.Blank();
   doc.SelectModel(0, settings);
+  if (file.empty()) return kExitOk;
   switch (LoadDataFile(doc, file, settings)) {
     case LoadResult::CannotOpen:
       FileError(err, "IDS_CLI_NOINPUT", file);
@@ -141,6 +141,15 @@ int CmdInfo(const Options& opt, const CSettings& settings, std::ostream& out, st
     case LoadResult::Empty:
       break;
   }
+  return kExitOk;
+}
+
+int CmdInfo(const Options& opt, const CSettings& settings, std::ostream& out, std::ostream& err) {
+  if (opt.positional.size() != 1) return Usage(err, opt.command);
+  const std::string& file = opt.positional[0];
+  CRondelDoc doc;
+  if (const int status = StartingDocument(doc, file, settings, err); status != kExitOk)
+    return status;
   out << (opt.json ? DocumentToJson(doc, settings) : DocumentListing(doc, settings));
   out.flush();
   if (!out) {
@@ -194,26 +203,6 @@ bool ParsePort(const std::string& text, int& port) {
          port <= kLastComPort;
 }
 
-// The document a transfer starts from: `file` loaded as the desktop program opens it, or a
-// new document with model 0's defaults. Returns an exit status, kExitOk when loaded.
-int StartingDocument(CRondelDoc& doc, const std::string& file, const CSettings& settings,
-                     std::ostream& err) {
-  doc.Blank();
-  doc.SelectModel(0, settings);
-  if (file.empty()) return kExitOk;
-  switch (LoadDataFile(doc, file, settings)) {
-    case LoadResult::CannotOpen:
-      FileError(err, "IDS_CLI_NOINPUT", file);
-      return kExitNoInput;
-    case LoadResult::HeaderRejected:
-      err << "rondel-cli: " << file << ": " << GetLangString("IDS_WARN_LOAD") << "\n";
-      return kExitRejected;
-    case LoadResult::Loaded:
-    case LoadResult::Empty:
-      break;
-  }
-  return kExitOk;
-}
 
 // The progress line: what the dialog's status text shows, and the port the search has just
 // opened, as its status bar would. On a terminal it is rewritten in place; elsewhere each
