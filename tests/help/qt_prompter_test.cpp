@@ -62,7 +62,10 @@ struct ClickCase {
   QMessageBox::StandardButton clicked;
   PromptAnswer answer;
 };
-void PrintTo(const ClickCase& c, std::ostream* os) { *os << "button " << int(c.clicked) << " -> " << Name(c.answer); }
+void PrintTo(const ClickCase& c, std::ostream* os) {
+  const char* buttons = c.buttons == PromptButtons::Ok ? "Ok" : c.buttons == PromptButtons::OkCancel ? "OkCancel" : "YesNoCancel";
+  *os << buttons << " clicked " << Name(c.answer);
+}
 
 class PrompterButton : public testing::TestWithParam<ClickCase> {};
 
