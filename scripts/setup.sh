@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-dev
   libchm-dev fp-utils librsvg2-bin
   xauth xvfb
+  fonts-noto-cjk
 )
 
 missing=()

@@ -4,12 +4,23 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
 namespace {
 
 class QtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Per-user data of its own for each test process: ctest runs them side by side, and the
+    // recent-file list of one must not show up in another's checks.
+    std::string config = std::string(RONDEL_TEST_HOME) + "/gui-XXXXXX";
+    if (::mkdtemp(config.data()) != nullptr) {
+      m_config = config;
+      ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    }
     static int argc = 1;
     static char name[] = "rondel_gui_tests";
     static char* argv[] = {name, nullptr};
@@ -18,10 +29,13 @@ class QtEnvironment : public ::testing::Environment {
   void TearDown() override {
     delete m_app;
     m_app = nullptr;
+    std::error_code ignored;
+    if (!m_config.empty()) std::filesystem::remove_all(m_config, ignored);
   }
 
  private:
   QApplication* m_app = nullptr;
+  std::string m_config;
 };
 
 const ::testing::Environment* const g_qt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
