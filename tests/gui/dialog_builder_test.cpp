@@ -3,6 +3,8 @@
 // sorted lists, and the translation walk over the built children.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,6 +31,7 @@ struct Mapping {
   QRect du;
   QRect px;
 };
+void PrintTo(const Mapping& p, std::ostream* os) { *os << "units " << p.units.x << "x" << p.units.y; }
 
 class DialogUnits : public ::testing::TestWithParam<Mapping> {};
 

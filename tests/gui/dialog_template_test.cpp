@@ -3,6 +3,8 @@
 // parser's refusals of broken template text.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 
 #include "platform/dialogs/dialog_template.h"
@@ -24,6 +26,7 @@ struct Layout {
   int width, height;
   std::vector<Expected> controls;  // in creation order
 };
+void PrintTo(const Layout& p, std::ostream* os) { *os << "template " << p.number; }
 
 const std::vector<Layout>& Layouts() {
   static const std::vector<Layout> layouts = {
@@ -201,6 +204,7 @@ struct Broken {
   const char* text;
   const char* message;  // part of the error
 };
+void PrintTo(const Broken& p, std::ostream* os) { *os << p.what; }
 
 class TemplateParserRefuses : public ::testing::TestWithParam<Broken> {};
 

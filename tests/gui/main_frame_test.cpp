@@ -3,6 +3,8 @@
 // tool tips, the accelerators in a focused text field, help, the title and closing.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QHelpEvent>
@@ -245,6 +247,7 @@ struct Cut {
   std::size_t count;
   const char* expected;
 };
+void PrintTo(const Cut& p, std::ostream* os) { *os << p.text; }
 
 class FirstCharactersOf : public ::testing::TestWithParam<Cut> {};
 
@@ -266,6 +269,7 @@ struct Key {
   Qt::KeyboardModifiers mods;
   int command;  // what the table maps it to
 };
+void PrintTo(const Key& p, std::ostream* os) { *os << p.name; }
 
 const std::vector<Key>& TableKeys() {
   static const std::vector<Key> keys = {
@@ -438,6 +442,7 @@ struct HelpPath {
   const char* lang;
   const char* chm;
 };
+void PrintTo(const HelpPath& p, std::ostream* os) { *os << p.lang; }
 
 class HelpFile : public ::testing::TestWithParam<HelpPath> {};
 

@@ -3,6 +3,8 @@
 // and missing display names, and the "Resource" texts every dialog takes.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
@@ -62,6 +64,7 @@ struct PortCase {
   std::set<int> inUse;    // of those, held by another program
   int expectChecked;      // 0: none
 };
+void PrintTo(const PortCase& p, std::ostream* os) { *os << p.name; }
 
 class PortDialog : public ProgramTest, public ::testing::WithParamInterface<PortCase> {
  protected:

@@ -4,6 +4,8 @@
 // per-user recent-file list.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QMenu>
@@ -139,6 +141,7 @@ struct LanguageCase {
   const char* expectedFile;
   const char* expectedTitle;
 };
+void PrintTo(const LanguageCase& p, std::ostream* os) { *os << p.name; }
 
 class StartUpLanguage : public ProgramTest, public ::testing::WithParamInterface<LanguageCase> {};
 

@@ -4,6 +4,8 @@
 // its message or text.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -216,6 +218,7 @@ struct Failure {
   const char* message;  // key of a message box, or nullptr
   const char* text;     // key of the status text that leaves the dialog open, or nullptr
 };
+void PrintTo(const Failure& p, std::ostream* os) { *os << p.name; }
 
 class TransferFailure : public TransferDialog, public ::testing::WithParamInterface<Failure> {};
 
