@@ -407,6 +407,12 @@ TEST(RadioSimProgram, ServesADataFileOnALinkAndSavesWhatWasWrittenOnExit) {
   r = RunCli({"--ini", ini, "--lang", lang, "write", file, "--device", link});
   ASSERT_EQ(r.exitStatus, 0) << Describe(r);
 
+  // The radio is another process: the tool's exit does not mean the radio has taken in the
+  // last byte yet, so wait for the leave byte to show in its log before stopping it.
+  const auto leaveBy = Clock::now() + 5s;
+  while (ReadText(dir.File("sim.err")).find("leave 62\n") == std::string::npos &&
+         Clock::now() < leaveBy)
+    std::this_thread::sleep_for(10ms);
   sim.Signal(SIGINT);
   ASSERT_EQ(sim.Wait(5s), 0);
   EXPECT_FALSE(std::filesystem::exists(link)) << "the link goes with the program";

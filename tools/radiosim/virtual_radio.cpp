@@ -237,7 +237,20 @@ class VirtualRadio::Engine {
         if (errno == EINTR) continue;
         break;
       }
-      if (fds[1].revents != 0) break;
+      if (fds[1].revents != 0) {
+        // Bytes the tool sent before the stop still count: the log must show a leave byte
+        // that came in just before the radio was told to stop.
+        // The kernel hands a pseudo-terminal's bytes over a moment after they were written,
+        // so give the line a short grace to deliver them; a frame still waiting for its quiet
+        // is then decided as if the quiet had passed.
+        for (int round = 0; round < 100; ++round) {
+          pollfd line{m_master, POLLIN, 0};
+          if (::poll(&line, 1, 20) <= 0 || (line.revents & POLLIN) == 0) break;
+          Receive();
+        }
+        Parse(Clock::now() + std::chrono::hours(1));
+        break;
+      }
       if ((fds[0].revents & POLLIN) != 0) Receive();
       if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 && (fds[0].revents & POLLIN) == 0)
         break;
