@@ -41,7 +41,21 @@ QPointer<CHelpViewer>& TheViewer() {
   return viewer;
 }
 
+// ---- the viewer's own words ----
+
+HelpTextLookup& HelpTexts() {
+  static HelpTextLookup lookup;
+  return lookup;
+}
+
+QString HelpText(const char* key, const char* english) {
+  const HelpTextLookup& lookup = HelpTexts();
+  return lookup ? QString::fromStdString(lookup(key)) : QString::fromUtf8(english);
+}
+
 }  // namespace
+
+void SetHelpTextLookup(HelpTextLookup lookup) { HelpTexts() = std::move(lookup); }
 
 QUrl ChmUrl(const std::string& objectPath) {
   QUrl url;
@@ -86,7 +100,8 @@ QVariant CHelpBrowser::loadResource(int type, const QUrl& name) {
     case QTextDocument::HtmlResource: {
       m_page = url.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery);
       if (!data) {
-        return PageHtml(tr("The page %1 is not in the help file.").arg(FromUtf8(path).toHtmlEscaped()));
+        return PageHtml(HelpText("IDS_HELP_NOPAGE", "This page is not in the help file:").toHtmlEscaped() +
+                        QLatin1Char(' ') + FromUtf8(path).toHtmlEscaped());
       }
       // The page's own meta charset decides; our pages are UTF-8, and so is the fallback.
       QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
@@ -128,12 +143,13 @@ CHelpViewer::CHelpViewer(QWidget* parent) : QMainWindow(parent, Qt::Window) {
   splitter->setSizes({220, 580});
   setCentralWidget(splitter);
 
-  QToolBar* bar = addToolBar(tr("Navigation"));
-  bar->setObjectName(QStringLiteral("helpNavigation"));
-  bar->setMovable(false);
-  m_back = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), tr("Back"));
-  m_forward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), tr("Forward"));
-  m_homeAction = bar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), tr("Home"));
+  m_navigation = addToolBar(QString());
+  m_navigation->setObjectName(QStringLiteral("helpNavigation"));
+  m_navigation->setMovable(false);
+  m_back = m_navigation->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QString());
+  m_forward = m_navigation->addAction(style()->standardIcon(QStyle::SP_ArrowForward), QString());
+  m_homeAction = m_navigation->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), QString());
+  RetranslateUi();
   m_back->setShortcut(QKeySequence::Back);
   m_forward->setShortcut(QKeySequence::Forward);
   m_back->setEnabled(false);
@@ -157,6 +173,13 @@ CHelpViewer::CHelpViewer(QWidget* parent) : QMainWindow(parent, Qt::Window) {
 
 CHelpViewer::~CHelpViewer() = default;
 
+void CHelpViewer::RetranslateUi() {
+  m_navigation->setWindowTitle(HelpText("IDS_HELP_NAVIGATION", "Navigation"));
+  m_back->setText(HelpText("IDS_HELP_BACK", "Back"));
+  m_forward->setText(HelpText("IDS_HELP_FORWARD", "Forward"));
+  m_homeAction->setText(HelpText("IDS_HELP_HOME", "Home"));
+}
+
 bool CHelpViewer::OpenFile(const std::string& chmPath) {
   m_path = chmPath;
   m_archive.reset();
@@ -173,7 +196,8 @@ bool CHelpViewer::OpenFile(const std::string& chmPath) {
   std::string home;
   if (archive->Open(chmPath)) home = archive->DefaultTopic();
   if (home.empty() || !archive->Read(home)) {
-    ShowMessage(tr("Cannot open the help file %1.").arg(FromUtf8(chmPath).toHtmlEscaped()));
+    ShowMessage(HelpText("IDS_HELP_CANNOTOPEN", "Cannot open the help file:").toHtmlEscaped() + QLatin1Char(' ') +
+                FromUtf8(chmPath).toHtmlEscaped());
     return false;
   }
   m_archive = std::move(archive);
@@ -195,7 +219,7 @@ bool CHelpViewer::OpenFile(const std::string& chmPath) {
 }
 
 void CHelpViewer::ShowMessage(const QString& text) {
-  setWindowTitle(tr("Help"));
+  setWindowTitle(HelpText("IDS_HELP_TITLE", "Help"));
   m_browser->clearHistory();
   m_browser->setHtml(PageHtml(text));
 }
@@ -268,6 +292,7 @@ void ShowHelp(const std::string& chmPath, QWidget* parent) {
       QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { delete TheViewer().data(); });
     }
   }
+  viewer->RetranslateUi();
   if (viewer->FilePath() != chmPath || !viewer->IsFileOpen()) viewer->OpenFile(chmPath);
   viewer->show();
   if (viewer->isMinimized()) viewer->showNormal();

@@ -8,12 +8,15 @@
 #include <QUrl>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/qt/chm_archive.h"
 
 class QAction;
+class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -37,12 +40,19 @@ class CHelpBrowser : public QTextBrowser {
   QUrl m_page;  // the page being shown or loaded: the base of its relative pictures
 };
 
+// Where the viewer's own words come from: the program installs its language-file lookup
+// ("IDS_HELP_*" keys); without one the viewer speaks English.
+using HelpTextLookup = std::function<std::string(std::string_view key)>;
+void SetHelpTextLookup(HelpTextLookup lookup);
+
 class CHelpViewer : public QMainWindow {
   Q_OBJECT
  public:
   explicit CHelpViewer(QWidget* parent = nullptr);
   ~CHelpViewer() override;
 
+  // The navigation texts again from the current lookup (after a change of language).
+  void RetranslateUi();
   // Shows the file's default topic and contents; false when the file cannot be read, and
   // the window then says so instead.
   bool OpenFile(const std::string& chmPath);
@@ -67,6 +77,7 @@ class CHelpViewer : public QMainWindow {
   std::string m_home;
   CHelpBrowser* m_browser = nullptr;
   QTreeWidget* m_contents = nullptr;
+  QToolBar* m_navigation = nullptr;
   QAction* m_back = nullptr;
   QAction* m_forward = nullptr;
   QAction* m_homeAction = nullptr;

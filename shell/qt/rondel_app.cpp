@@ -8,6 +8,7 @@
 
 #include "platform/dialogs/print_cycle.h"
 #include "platform/prompt.h"
+#include "platform/qt/help_viewer.h"
 #include "platform/qt/recent_file_store.h"
 #include "shell/app_paths.h"
 #include "shell/language.h"
@@ -53,6 +54,7 @@ bool CRondelApp::InitInstance(const std::vector<std::string>& args) {
   }
   // The locale's choice is not written back: a later change of locale still counts.
   g_strLangPath = ChooseLanguagePath(m_exeDir, iniPath);
+  SetHelpTextLookup([](std::string_view key) { return GetLangString(key); });
 
   QCoreApplication::setOrganizationName(QString::fromLatin1(kSettingsOrganisation));
   QCoreApplication::setApplicationName(QString::fromLatin1(kSettingsApplication));

@@ -199,6 +199,8 @@ TEST_F(HelpViewerTest, ShowingTheSameFileAgainRaisesItWhereItWas) {
   EXPECT_EQ(viewer->CurrentTopic(), "/files.html");
 }
 
+std::string MissingHelpFile() { return "/nonexistent/rondel/english.chm"; }
+
 TEST_F(HelpViewerTest, AFileThatCannotBeReadIsReportedInTheViewer) {
   test::TempDir dir;
   const std::string full = test::ReadText(HelpFile("english"));
@@ -207,7 +209,7 @@ TEST_F(HelpViewerTest, AFileThatCannotBeReadIsReportedInTheViewer) {
     CHelpViewer* viewer = Show(path);
     ASSERT_NE(viewer, nullptr);
     EXPECT_FALSE(viewer->IsFileOpen());
-    EXPECT_EQ(Text(viewer), QStringLiteral("Cannot open the help file %1.").arg(QString::fromStdString(path)));
+    EXPECT_EQ(Text(viewer), QStringLiteral("Cannot open the help file: %1").arg(QString::fromStdString(path)));
     EXPECT_EQ(viewer->Contents()->topLevelItemCount(), 0);
     EXPECT_TRUE(viewer->CurrentTopic().empty());
     NavigationAction(viewer, 2)->trigger();  // Home has nowhere to go
@@ -223,7 +225,27 @@ TEST_F(HelpViewerTest, APageTheArchiveLacksSaysSo) {
   CHelpViewer* viewer = Show(HelpFile("english"));
   ASSERT_NE(viewer, nullptr);
   viewer->ShowTopic("/no-such-page.html");
-  EXPECT_EQ(Text(viewer), QStringLiteral("The page /no-such-page.html is not in the help file."));
+  EXPECT_EQ(Text(viewer), QStringLiteral("This page is not in the help file: /no-such-page.html"));
+}
+
+// The program hands the viewer its language file: every word of the viewer's own comes from
+// there, markup in a translation is shown as text, and a change of language is taken up at
+// the next Help.
+TEST_F(HelpViewerTest, TheViewersOwnWordsComeFromTheProgramsLookup) {
+  std::string prefix = "[en]";
+  SetHelpTextLookup([&prefix](std::string_view key) { return prefix + " <" + std::string(key) + ">"; });
+  CHelpViewer* viewer = Show(MissingHelpFile());
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(Text(viewer), QStringLiteral("[en] <IDS_HELP_CANNOTOPEN> ") + QString::fromStdString(MissingHelpFile()));
+  EXPECT_EQ(NavigationAction(viewer, 0)->text(), QStringLiteral("[en] <IDS_HELP_BACK>"));
+  EXPECT_EQ(NavigationAction(viewer, 2)->text(), QStringLiteral("[en] <IDS_HELP_HOME>"));
+  EXPECT_EQ(viewer->windowTitle(), QStringLiteral("[en] <IDS_HELP_TITLE>"));
+  prefix = "[zh]";
+  viewer = Show(HelpFile("english"));
+  EXPECT_EQ(NavigationAction(viewer, 1)->text(), QStringLiteral("[zh] <IDS_HELP_FORWARD>"));
+  viewer->ShowTopic("/no-such-page.html");
+  EXPECT_EQ(Text(viewer), QStringLiteral("[zh] <IDS_HELP_NOPAGE> /no-such-page.html"));
+  SetHelpTextLookup(nullptr);
 }
 
 TEST_F(HelpViewerTest, AViewerOfTheMainWindowGoesWithIt) {
