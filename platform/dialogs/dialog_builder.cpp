@@ -38,7 +38,7 @@ Qt::Alignment LabelAlignment(ControlKind kind) {
   }
 }
 
-QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c, const QRect& rect) {
+QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c) {
   switch (c.kind) {
     case ControlKind::LText:
     case ControlKind::RText:
@@ -64,21 +64,10 @@ QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c, const QRect& rect
       return new QRadioButton(Text(c), parent);
     case ControlKind::CheckBox:
       return new QCheckBox(Text(c), parent);
-    case ControlKind::ComboBox: {
-      auto* list = new QComboBox(parent);
-      list->setEditable(!c.HasStyle("dropdownlist"));
-      list->setProperty("rondelSorted", c.HasStyle("sorted"));
-      // The template's height is that of the opened list; the closed field has its own.
-      const int field = list->sizeHint().height();
-      const int item = std::max(1, QFontMetrics(parent->font()).height() + 2);
-      list->setMaxVisibleItems(std::max(1, (rect.height() - field) / item));
-      return list;
-    }
-    case ControlKind::Edit: {
-      auto* edit = new QLineEdit(parent);
-      if (c.HasStyle("password")) edit->setEchoMode(QLineEdit::Password);
-      return edit;
-    }
+    case ControlKind::ComboBox:
+      return new QComboBox(parent);
+    case ControlKind::Edit:
+      return new QLineEdit(parent);
     case ControlKind::Progress: {
       auto* bar = new QProgressBar(parent);
       bar->setTextVisible(false);
@@ -100,11 +89,24 @@ QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c, const QRect& rect
       // Stands in the layout until the program puts its own control of that class there.
       auto* frame = new QFrame(parent);
       frame->setFrameShape(c.HasStyle("border") ? QFrame::StyledPanel : QFrame::NoFrame);
-      frame->setProperty(kControlClassProperty, QString::fromStdString(c.StyleValue("class")));
       return frame;
     }
   }
   return new QWidget(parent);
+}
+
+// The template's styles of lists and edit fields, on the builder's widgets and a factory's alike.
+void ApplyFieldStyles(QWidget* w, const ControlTemplate& c, const QRect& rect) {
+  if (auto* list = qobject_cast<QComboBox*>(w)) {
+    list->setEditable(!c.HasStyle("dropdownlist"));
+    list->setProperty("rondelSorted", c.HasStyle("sorted"));
+    // The template's height is that of the opened list; the closed field has its own.
+    const int field = list->sizeHint().height();
+    const int item = std::max(1, QFontMetrics(w->parentWidget()->font()).height() + 2);
+    list->setMaxVisibleItems(std::max(1, (rect.height() - field) / item));
+  } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+    if (c.HasStyle("password")) edit->setEchoMode(QLineEdit::Password);
+  }
 }
 
 }  // namespace
@@ -130,9 +132,15 @@ QFont DialogFont(const DialogTemplate& tpl) {
   return font;
 }
 
-QWidget* CreateControl(QWidget* parent, const ControlTemplate& c, DialogBaseUnits units) {
+QWidget* CreateControl(QWidget* parent, const ControlTemplate& c, DialogBaseUnits units,
+                       const ControlFactory& factory) {
   const QRect rect = MapDialogRect(QRect(c.x, c.y, c.width, c.height), units);
-  QWidget* w = MakeWidget(parent, c, rect);
+  QWidget* w = factory ? factory(parent, c) : nullptr;
+  if (w == nullptr) w = MakeWidget(parent, c);
+  if (w->parentWidget() != parent) w->setParent(parent);
+  ApplyFieldStyles(w, c, rect);
+  if (c.kind == ControlKind::Custom)
+    w->setProperty(kControlClassProperty, QString::fromStdString(c.StyleValue("class")));
   w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
   w->setProperty(kControlIdProperty, c.id);
   w->setProperty(kControlKindProperty, QString::fromLatin1(ControlKindName(c.kind)));
@@ -150,14 +158,15 @@ QWidget* CreateControl(QWidget* parent, const ControlTemplate& c, DialogBaseUnit
   return w;
 }
 
-DialogBaseUnits BuildDialog(QWidget* window, const DialogTemplate& tpl) {
+DialogBaseUnits BuildDialog(QWidget* window, const DialogTemplate& tpl,
+                            const ControlFactory& factory) {
   window->setFont(DialogFont(tpl));
   const DialogBaseUnits units = BaseUnitsOf(window->font());
   window->setProperty(kDialogNumberProperty, tpl.number);
   window->setWindowTitle(QString::fromStdString(tpl.caption));
   const QRect client = MapDialogRect(QRect(0, 0, tpl.width, tpl.height), units);
   window->setFixedSize(client.size());
-  for (const ControlTemplate& c : tpl.controls) CreateControl(window, c, units);
+  for (const ControlTemplate& c : tpl.controls) CreateControl(window, c, units, factory);
   return units;
 }
 

@@ -3,6 +3,8 @@
 // the children in template order and code finds a control by its number.
 #pragma once
 
+#include <functional>
+
 #include <QRect>
 
 class QComboBox;
@@ -35,10 +37,18 @@ QRect MapDialogRect(const QRect& dialogUnits, DialogBaseUnits units);
 // The desktop's interface font at the template's size (the template's face is a name only).
 QFont DialogFont(const DialogTemplate& tpl);
 
+// Lets a window put its own control classes in place of the standard ones (a custom control,
+// an edit field with its own key handling). Returns nullptr for a control it leaves to the
+// builder. A drop-down list or edit field it makes must still be a QComboBox or QLineEdit, so
+// the template's styles apply to it as to a standard one.
+using ControlFactory = std::function<QWidget*(QWidget* parent, const ControlTemplate& control)>;
+
 // Gives `window` the template's font, size, caption and number and creates its controls as
 // direct children, in template order. Returns the base units the layout was made with.
-DialogBaseUnits BuildDialog(QWidget* window, const DialogTemplate& tpl);
-QWidget* CreateControl(QWidget* parent, const ControlTemplate& control, DialogBaseUnits units);
+DialogBaseUnits BuildDialog(QWidget* window, const DialogTemplate& tpl,
+                            const ControlFactory& factory = {});
+QWidget* CreateControl(QWidget* parent, const ControlTemplate& control, DialogBaseUnits units,
+                       const ControlFactory& factory = {});
 
 // The number a built control carries; -1 for anything else.
 int ControlId(const QObject* object);

@@ -1,0 +1,147 @@
+#include "view/cell_editors.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QSignalBlocker>
+
+namespace rondel {
+namespace {
+
+bool IsEnterOrEscape(int key) {
+  return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
+// Keys that only move the caret or the selection, or delete forward, and type nothing.
+bool IsCaretKey(const QKeyEvent* event) {
+  if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+    // Ctrl+arrows move by words; every other Ctrl combination would edit through the
+    // clipboard or the undo stack.
+    return event->key() == Qt::Key_Left || event->key() == Qt::Key_Right;
+  }
+  switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Delete:
+      // Shift+Delete cuts to the clipboard in a line edit; that is refused with the rest.
+      return !(event->key() == Qt::Key_Delete && event->modifiers() & Qt::ShiftModifier);
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+CFreqCellEdit::CFreqCellEdit(QWidget* parent) : QLineEdit(parent) {
+  setMaxLength(kMaxChars);
+  setContextMenuPolicy(Qt::NoContextMenu);
+  setAcceptDrops(false);
+  setDragEnabled(false);
+  setAttribute(Qt::WA_InputMethodEnabled, false);
+}
+
+void CFreqCellEdit::Open(const QString& text) {
+  setMaxLength(kMaxChars);
+  setText(text);
+  selectAll();
+  m_opening = text;
+}
+
+void CFreqCellEdit::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (IsEnterOrEscape(key)) {
+    if (key == Qt::Key_Escape) setText(m_opening);
+    if (m_owner != nullptr) m_owner->setFocus(Qt::OtherFocusReason);
+    event->accept();
+    return;
+  }
+  if (key == Qt::Key_Backspace && !(event->modifiers() & ~Qt::KeypadModifier & ~Qt::ShiftModifier)) {
+    QLineEdit::keyPressEvent(event);
+    return;
+  }
+  if (IsCaretKey(event)) {
+    QLineEdit::keyPressEvent(event);
+    return;
+  }
+  // Tab and Shift+Tab belong to the focus chain of the form.
+  if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+    event->ignore();
+    return;
+  }
+  const QString typed = event->text();
+  const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+  if (plain && typed.size() == 1) {
+    const QChar c = typed.at(0);
+    const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    const bool point = c == QLatin1Char('.') && !text().contains(QLatin1Char('.'));
+    if (digit || point) {
+      QLineEdit::keyPressEvent(event);
+      return;
+    }
+  }
+  event->accept();  // discarded
+}
+
+void CFreqCellEdit::focusOutEvent(QFocusEvent* event) {
+  QLineEdit::focusOutEvent(event);
+  if (event->reason() != Qt::PopupFocusReason && isVisible()) emit editDone();
+}
+
+CCellComboBase::CCellComboBase(QWidget* parent) : QComboBox(parent) {}
+
+void CCellComboBase::SelectByPrefix(const QString& text) {
+  const QSignalBlocker quiet(this);
+  for (int i = 0; i < count(); ++i) {
+    if (itemText(i).startsWith(text, Qt::CaseInsensitive)) {
+      setCurrentIndex(i);
+      return;
+    }
+  }
+  setCurrentIndex(-1);
+}
+
+void CCellComboBase::keyPressEvent(QKeyEvent* event) {
+  if (IsEnterOrEscape(event->key())) {
+    if (event->key() == Qt::Key_Escape) OnEscape();
+    if (m_owner != nullptr) m_owner->setFocus(Qt::OtherFocusReason);
+    event->accept();
+    return;
+  }
+  QComboBox::keyPressEvent(event);
+}
+
+void CCellComboBase::focusOutEvent(QFocusEvent* event) {
+  QComboBox::focusOutEvent(event);
+  // The list's own pop-up takes the focus while it is open; the edit goes on.
+  if (event->reason() != Qt::PopupFocusReason && isVisible()) emit editDone();
+}
+
+void CToneCellCombo::SetItems(const QStringList& items) {
+  const QSignalBlocker quiet(this);
+  clear();
+  for (const QString& item : items) addItem(item.toUpper());
+}
+
+CChoiceCellCombo::CChoiceCellCombo(QWidget* parent) : CCellComboBase(parent) {
+  connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0) emit choiceSelected(index);
+  });
+}
+
+void CChoiceCellCombo::Open(const QStringList& items, const QString& cellText) {
+  {
+    const QSignalBlocker quiet(this);
+    clear();
+    addItems(items);
+  }
+  SelectByPrefix(cellText);
+  m_opening = currentIndex();
+}
+
+void CChoiceCellCombo::OnEscape() {
+  const QSignalBlocker quiet(this);
+  setCurrentIndex(m_opening);
+}
+
+}  // namespace rondel

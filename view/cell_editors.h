@@ -1,0 +1,90 @@
+// The three editors the channel grid lays over a cell: a frequency field, the tone list and the
+// two-item option list. Each ends its edit by giving up the focus; Enter and Escape hand the
+// focus to the owner (the grid), which ends the edit the same way as a click elsewhere.
+#pragma once
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace rondel {
+
+// Frequency cell: digits, backspace and one "." only, nine characters at most. Nothing else
+// reaches the text: no paste, no undo, no drop, no input method, no context menu.
+class CFreqCellEdit : public QLineEdit {
+  Q_OBJECT
+ public:
+  static constexpr int kMaxChars = 9;
+
+  explicit CFreqCellEdit(QWidget* parent = nullptr);
+
+  void SetOwner(QWidget* owner) { m_owner = owner; }
+  // Shows `text` selected whole and remembers it for Escape.
+  void Open(const QString& text);
+
+ signals:
+  // The focus has gone elsewhere (not to a pop-up of its own): commit now.
+  void editDone();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  QWidget* m_owner = nullptr;
+  QString m_opening;
+};
+
+// Shared by the two lists: Enter and Escape hand the focus to the owner; losing the focus
+// (except to the list's own pop-up) ends the edit.
+class CCellComboBase : public QComboBox {
+  Q_OBJECT
+ public:
+  explicit CCellComboBase(QWidget* parent = nullptr);
+
+  void SetOwner(QWidget* owner) { m_owner = owner; }
+  // Selects the first item whose text begins with `text`, case ignored; none when no item
+  // does. Sends no change report.
+  void SelectByPrefix(const QString& text);
+
+ signals:
+  void editDone();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  // Escape's extra step before the focus goes.
+  virtual void OnEscape() {}
+
+ private:
+  QWidget* m_owner = nullptr;
+};
+
+// Tone cell: the tone list, every item shown in upper case.
+class CToneCellCombo : public CCellComboBase {
+  Q_OBJECT
+ public:
+  explicit CToneCellCombo(QWidget* parent = nullptr) : CCellComboBase(parent) {}
+  // Replaces the items; sends no change report.
+  void SetItems(const QStringList& items);
+};
+
+// Option cell: the column's two texts, refilled at each opening; every change of the selection
+// is reported at once, and Escape puts the opening item back without a report.
+class CChoiceCellCombo : public CCellComboBase {
+  Q_OBJECT
+ public:
+  explicit CChoiceCellCombo(QWidget* parent = nullptr);
+  // Fills in the two items, selects the one whose text begins with `cellText` and remembers it.
+  void Open(const QStringList& items, const QString& cellText);
+
+ signals:
+  void choiceSelected(int index);
+
+ protected:
+  void OnEscape() override;
+
+ private:
+  int m_opening = -1;
+};
+
+}  // namespace rondel
