@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QPainter;
 
@@ -183,6 +184,9 @@ class CGridCtrl : public QAbstractScrollArea {
   // Focus cell. SetFocusCell sends the leaving and arriving reports.
   CCellID GetFocusCell() const;
   bool SetFocusCell(int row, int col);
+  // Selected cells, kept in step with the selected state bit.
+  int GetSelectedCount() const;
+  std::vector<CCellID> GetSelectedCells() const;
   void ResetSelection();
 
   // Scrolls the cell into view and, when it is editable and visible, reports beginEdit.
@@ -216,7 +220,6 @@ class CGridCtrl : public QAbstractScrollArea {
 
  protected:
   bool event(QEvent* event) override;
-  bool viewportEvent(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
@@ -226,13 +229,10 @@ class CGridCtrl : public QAbstractScrollArea {
   void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void changeEvent(QEvent* event) override;
-  bool focusNextPrevChild(bool next) override;
 
  private:
   struct Impl;
   std::unique_ptr<Impl> d;
-  friend struct Impl;
-  friend class CGridAccessible;
 };
 
 }  // namespace rondel
