@@ -98,15 +98,7 @@ void CRondelDoc::WriteDefaults() {
   for (std::size_t i = 0; i < L::kModelIdentText.size(); ++i)
     m_image[L::kModelIdentOffsets[i]] = static_cast<std::uint8_t>(L::kModelIdentText[i]);
 
-  for (int n = 1; n <= L::kChannelCount; ++n) {
-    SetChannelOption(n, ChannelOption::Opt8Off, 1);
-    SetChannelOption(n, ChannelOption::Narrow, 0);
-    SetChannelOption(n, ChannelOption::HighPower, 1);
-    SetChannelOption(n, ChannelOption::Opt5Off, 0);
-    SetChannelOption(n, ChannelOption::Opt9Off, 1);
-    SetChannelOption(n, ChannelOption::Opt10Off, 1);
-    SetChannelOption(n, ChannelOption::Opt11Off, 1);
-  }
+  for (int n = 1; n <= L::kChannelCount; ++n) WriteChannelDefaults(n);
 
   SetSetting(Setting::FmRadio, 0);
   SetSetting(Setting::BatterySaver, 1);
@@ -120,6 +112,17 @@ void CRondelDoc::WriteDefaults() {
   SetSetting(Setting::VoxDelay, 0);
   SetSetting(Setting::ScanMode, 0);
   SetSetting(Setting::PriorityChannel, 0);
+}
+
+void CRondelDoc::WriteChannelDefaults(int n) {
+  // In this order, as the form refreshes the option cells; bit 1 is left alone.
+  SetChannelOption(n, ChannelOption::Opt8Off, 1);
+  SetChannelOption(n, ChannelOption::Narrow, 0);
+  SetChannelOption(n, ChannelOption::HighPower, 1);
+  SetChannelOption(n, ChannelOption::Opt5Off, 0);
+  SetChannelOption(n, ChannelOption::Opt9Off, 1);
+  SetChannelOption(n, ChannelOption::Opt10Off, 1);
+  SetChannelOption(n, ChannelOption::Opt11Off, 1);
 }
 
 BandCode CRondelDoc::GetBandCode() const {

@@ -56,6 +56,8 @@ class CRondelDoc {
   void Blank();
   // Model identification, channel options and radio-wide settings of a new document.
   void WriteDefaults();
+  // The option bits of a new or deleted channel n (bit 1 kept).
+  void WriteChannelDefaults(int n);
 
   // Model handling on the settings file's model list.
   BandCode GetBandCode() const;

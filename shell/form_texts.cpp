@@ -2,33 +2,11 @@
 
 #include <cstdio>
 
+#include "shell/channel_columns.h"
+
 namespace rondel {
-namespace {
 
-struct OptionColumn {
-  int column;
-  ChannelOption option;
-  const char* bitClear;
-  const char* bitSet;
-};
-
-constexpr OptionColumn kOptionColumns[] = {
-    {5, ChannelOption::Opt5Off, "IDS_YES", "IDS_NO"},
-    {6, ChannelOption::Narrow, "IDS_WIDE", "IDS_NARROW"},
-    {7, ChannelOption::HighPower, "IDS_LOW", "IDS_HIGH"},
-    {8, ChannelOption::Opt8Off, "IDS_YES", "IDS_NO"},
-    {9, ChannelOption::Opt9Off, "IDS_YES", "IDS_NO"},
-    {10, ChannelOption::Opt10Off, "IDS_YES", "IDS_NO"},
-    {11, ChannelOption::Opt11Off, "IDS_YES", "IDS_NO"},
-};
-
-const OptionColumn& ColumnInfo(int column) {
-  for (const auto& c : kOptionColumns)
-    if (c.column == column) return c;
-  return kOptionColumns[0];
-}
-
-Setting SettingOf(SettingsList list) {
+Setting SettingOfList(SettingsList list) {
   switch (list) {
     case SettingsList::VoicePrompt: return Setting::VoicePrompt;
     case SettingsList::PttId: return Setting::PttIdMode;
@@ -42,8 +20,10 @@ Setting SettingOf(SettingsList list) {
     case SettingsList::PriorityChannel: return Setting::PriorityChannel;
     case SettingsList::FrequencyRange: break;
   }
-  return Setting::SquelchLevel;
+  return Setting::SquelchLevel;  // unreachable for the lists that write a setting
 }
+
+namespace {
 
 std::vector<std::string> Numbers(int from, int to, int step) {
   std::vector<std::string> out;
@@ -70,27 +50,34 @@ const std::array<SettingsListInfo, 11> kSettingsLists = {{
 ChannelOption OptionOfColumn(int column) { return ColumnInfo(column).option; }
 
 std::array<std::string, 2> OptionChoices(int column) {
-  const OptionColumn& c = ColumnInfo(column);
-  return {GetLangString(c.bitClear), GetLangString(c.bitSet)};
+  const ChannelColumnInfo& c = ColumnInfo(column);
+  if (c.editor != CellEditor::Choice) return {};
+  return {GetLangString(c.choiceKeys[0]), GetLangString(c.choiceKeys[1])};
 }
 
 ChannelRowTexts ChannelRow(const CRondelDoc& doc, int n) {
   ChannelRowTexts row;
   row.text[0] = std::to_string(n);
-  row.editable[1] = true;
+  for (int col = 1; col < kChannelColumns; ++col)
+    row.editable[static_cast<std::size_t>(col)] = IsCellEditable(doc, n, col);
   if (doc.IsChannelEmpty(n)) return row;
 
   const std::string off = GetLangString("IDS_OFF");
   const bool hasTx = !doc.LacksFrequency(n);
-  row.text[1] = doc.GetFrequencyText(n, Direction::Receive);
-  row.text[2] = doc.GetToneText(n, Direction::Receive, off);
-  row.text[3] = doc.GetFrequencyText(n, Direction::Transmit);
-  if (hasTx) row.text[4] = doc.GetToneText(n, Direction::Transmit, off);
-  for (const auto& c : kOptionColumns)
-    row.text[static_cast<std::size_t>(c.column)] =
-        GetLangString(doc.GetChannelOption(n, c.option) ? c.bitSet : c.bitClear);
-  for (int col = 2; col < kChannelColumns; ++col) row.editable[static_cast<std::size_t>(col)] = true;
-  row.editable[4] = hasTx;
+  for (const ChannelColumnInfo& c : kChannelColumnTable) {
+    std::string& text = row.text[static_cast<std::size_t>(c.column)];
+    switch (c.editor) {
+      case CellEditor::Frequency: text = doc.GetFrequencyText(n, c.direction); break;
+      case CellEditor::Tone:
+        // A channel without transmit frequency has no transmit tone to show.
+        if (c.direction == Direction::Receive || hasTx) text = doc.GetToneText(n, c.direction, off);
+        break;
+      case CellEditor::Choice:
+        text = GetLangString(c.choiceKeys[doc.GetChannelOption(n, c.option) ? 1 : 0]);
+        break;
+      case CellEditor::None: break;
+    }
+  }
   return row;
 }
 
@@ -134,23 +121,37 @@ std::vector<std::string> SettingsListEntries(SettingsList list, const CRondelDoc
   return {};
 }
 
-int SettingsListSelection(SettingsList list, const CRondelDoc& doc, const CSettings& settings) {
-  const auto entries = SettingsListEntries(list, doc, settings);
+SettingsListFill FillSettingsList(SettingsList list, const CRondelDoc& doc,
+                                  const CSettings& settings) {
+  SettingsListFill fill{SettingsListEntries(list, doc, settings), -1};
+  const auto& entries = fill.entries;
   int index = 0;
   if (list == SettingsList::FrequencyRange) {
     index = doc.FindModel(settings);
   } else if (list == SettingsList::PriorityChannel) {
     const int p = doc.GetSetting(Setting::PriorityChannel);
-    if (p == 0) return entries.empty() ? -1 : 0;
+    if (p == 0) {
+      fill.selection = entries.empty() ? -1 : 0;
+      return fill;
+    }
     // The list's prefix search: the first entry that begins with the number.
     const std::string prefix = std::to_string(p);
-    for (std::size_t i = 0; i < entries.size(); ++i)
-      if (entries[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
-    return -1;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (entries[i].compare(0, prefix.size(), prefix) == 0) {
+        fill.selection = static_cast<int>(i);
+        break;
+      }
+    }
+    return fill;
   } else {
-    index = doc.GetSetting(SettingOf(list));
+    index = doc.GetSetting(SettingOfList(list));
   }
-  return index >= 0 && static_cast<std::size_t>(index) < entries.size() ? index : -1;
+  if (index >= 0 && static_cast<std::size_t>(index) < entries.size()) fill.selection = index;
+  return fill;
+}
+
+int SettingsListSelection(SettingsList list, const CRondelDoc& doc, const CSettings& settings) {
+  return FillSettingsList(list, doc, settings).selection;
 }
 
 }  // namespace rondel

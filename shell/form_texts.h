@@ -54,4 +54,16 @@ std::vector<std::string> SettingsListEntries(SettingsList list, const CRondelDoc
 // The entry the form selects for the image's value; -1 when none fits.
 int SettingsListSelection(SettingsList list, const CRondelDoc& doc, const CSettings& settings);
 
+// A list's entries and its selection, as the form fills it.
+struct SettingsListFill {
+  std::vector<std::string> entries;
+  int selection = -1;
+};
+SettingsListFill FillSettingsList(SettingsList list, const CRondelDoc& doc,
+                                  const CSettings& settings);
+
+// The radio-wide setting a list writes its index into (none for the frequency range, which
+// selects a model).
+Setting SettingOfList(SettingsList list);
+
 }  // namespace rondel

@@ -57,11 +57,14 @@ void CRondelDocument::RecomputeAndRefresh() {
   UpdateAllViews();
 }
 
-void CRondelDocument::ChangeFrequencyRange(int k) {
-  m_doc.Blank();
-  m_doc.SelectModel(k, m_settings);
-  m_doc.SetModifiedFlag(true);
-  UpdateAllViews();
+EditOutcome CRondelDocument::ApplyEdit(const FormEdit& edit, const ConfirmRangeChange& confirm) {
+  const EditOutcome outcome = ApplyFormEdit(m_doc, m_settings, edit, confirm);
+  if (outcome.modified) m_doc.SetModifiedFlag(true);
+  if (outcome.refresh == EditRefresh::Form)
+    UpdateAllViews();
+  else if (outcome.refresh != EditRefresh::None && onEditApplied)
+    onEditApplied(outcome);
+  return outcome;
 }
 
 }  // namespace rondel

@@ -2,8 +2,11 @@
 // step, its Save question, the data-file reading and writing, and the frequency-range change.
 #pragma once
 
+#include <functional>
+
 #include "core/rondel_doc.h"
 #include "platform/docframe.h"
+#include "shell/form_edits.h"
 #include "shell/settings.h"
 
 namespace rondel {
@@ -29,8 +32,13 @@ class CRondelDocument : public CDocument {
   // Recompute the band limits and refresh every view (after a read from the radio, a
   // language switch, the test mode).
   void RecomputeAndRefresh();
-  // The frequency-range list picked model k: blank, select k, modified, refresh.
-  void ChangeFrequencyRange(int k);
+  // One edit of the form: the rule writes the image, the document counts as modified when
+  // the rule says so, and the views show the result (a range change refreshes them all, any
+  // other edit tells them through onEditApplied what to show again). The question before a
+  // range change is `confirm`'s.
+  EditOutcome ApplyEdit(const FormEdit& edit,
+                        const ConfirmRangeChange& confirm = AskFrequencyRangeChange);
+  std::function<void(const EditOutcome&)> onEditApplied;
 
  private:
   CRondelDoc& m_doc;

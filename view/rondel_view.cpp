@@ -23,8 +23,6 @@ constexpr int kPttStartEdit = 1040;
 constexpr int kPttEndEdit = 1052;
 constexpr int kFmRadioCheck = 1023;
 constexpr int kBatterySaverCheck = 1024;
-constexpr int kPttCodeMaxChars = 15;
-constexpr int kPasswordMaxChars = 6;
 
 }  // namespace
 
@@ -106,9 +104,9 @@ void CRondelView::FillSettings() {
       list->addItem(QString::fromStdString(entry));
     list->setCurrentIndex(SettingsListSelection(info.list, doc, settings));
   }
-  const auto setEdit = [this](int id, const std::string& text, int maxChars) {
+  const auto setEdit = [this](int id, const std::string& text, std::size_t maxChars) {
     if (auto* edit = qobject_cast<QLineEdit*>(Control(id))) {
-      edit->setMaxLength(maxChars);
+      edit->setMaxLength(static_cast<int>(maxChars));
       edit->setText(QString::fromStdString(text));
     }
   };

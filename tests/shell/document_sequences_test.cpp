@@ -382,11 +382,17 @@ TEST_F(DocumentSequences, FrequencyRangeChangeBlanksSelectsAndMarksModified) {
   FillDocument();
   app.doc().SetModifiedFlag(false);
   const int before = updates;
-  app.document().ChangeFrequencyRange(1);
+  prompter.Answer(PromptAnswer::Ok);
+  // The filled document carries model 1's band code; the list's other entry is model 0.
+  const EditOutcome outcome = app.document().ApplyEdit(ListEdit{SettingsList::FrequencyRange, 0});
+  EXPECT_TRUE(outcome.Applied());
+  ASSERT_EQ(prompter.prompts.size(), 1u);
+  EXPECT_EQ(prompter.prompts[0].buttons, PromptButtons::OkCancel);
+  prompter.prompts.clear();
   EXPECT_TRUE(app.doc().IsChannelEmpty(1));
   EXPECT_EQ(app.doc().GetPttCodeText(PttCode::Start), "");
-  EXPECT_EQ(app.doc().GetBandCode(), (BandCode{0x60, 0x13, 0x40, 0x17}));
-  EXPECT_EQ(app.doc().bandLow, 13600000);
+  EXPECT_EQ(app.doc().GetBandCode(), (BandCode{0x00, 0x40, 0x00, 0x47}));
+  EXPECT_EQ(app.doc().bandLow, 40000000);
   EXPECT_TRUE(app.doc().IsModified());
   EXPECT_EQ(updates, before + 1);
   EXPECT_TRUE(prompter.prompts.empty());

@@ -1,0 +1,238 @@
+// CGridCtrl: a table of text cells with fixed heading rows and columns that stay put while the
+// rest scrolls. It paints, scrolls and moves its focus cell itself, and hands editing to its owner.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QFont>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QPainter;
+
+namespace rondel {
+
+// Cell state bits.
+inline constexpr unsigned GVIS_FOCUSED = 0x1;
+inline constexpr unsigned GVIS_SELECTED = 0x2;
+inline constexpr unsigned GVIS_DROPHILITED = 0x4;
+inline constexpr unsigned GVIS_READONLY = 0x8;
+
+// Cell format bits: the flags of the text drawing call the cells were laid out for.
+inline constexpr unsigned GV_FMT_LEFT = 0x0;        // left-aligned, top
+inline constexpr unsigned GV_FMT_CENTER = 0x1;      // centred horizontally
+inline constexpr unsigned GV_FMT_RIGHT = 0x2;       // right-aligned
+inline constexpr unsigned GV_FMT_VCENTER = 0x4;     // centred vertically, only with GV_FMT_SINGLELINE
+inline constexpr unsigned GV_FMT_WORDBREAK = 0x10;  // wrapped at word breaks
+inline constexpr unsigned GV_FMT_SINGLELINE = 0x20; // one line, line breaks shown as spaces
+
+// Field mask of a cell item: which fields SetCell copies in and GetCell copies out.
+inline constexpr unsigned GVIF_TEXT = 0x1;
+inline constexpr unsigned GVIF_IMAGE = 0x2;
+inline constexpr unsigned GVIF_PARAM = 0x4;
+inline constexpr unsigned GVIF_STATE = 0x8;
+inline constexpr unsigned GVIF_BKCLR = 0x10;
+inline constexpr unsigned GVIF_FGCLR = 0x20;
+inline constexpr unsigned GVIF_FORMAT = 0x40;
+inline constexpr unsigned GVIF_FONT = 0x80;
+inline constexpr unsigned GVIF_ALL = 0xFFFFFFFFu;
+
+// Grid-line modes.
+inline constexpr int GVL_NONE = 0;
+inline constexpr int GVL_HORZ = 1;
+inline constexpr int GVL_VERT = 2;
+inline constexpr int GVL_BOTH = 3;
+
+// Report codes, as the owner's handlers know them.
+inline constexpr int GVN_BEGINLABELEDIT = -105;
+inline constexpr int GVN_SELCHANGING = -104;  // the focus is about to leave a cell
+inline constexpr int GVN_SELCHANGED = -103;   // the focus has arrived on a cell
+
+// The colour value that stands for "the grid's own colour" in a cell (an invalid QColor).
+inline QColor GridDefaultColour() { return QColor(); }
+inline bool IsGridDefaultColour(const QColor& colour) { return !colour.isValid(); }
+
+// A cell position; (-1, -1) is none.
+struct CCellID {
+  int row = -1;
+  int col = -1;
+  bool IsValid() const { return row >= 0 && col >= 0; }
+  friend bool operator==(const CCellID&, const CCellID&) = default;
+};
+
+// One cell's fields, in and out of SetCell/GetCell and inside every report.
+struct GV_ITEM {
+  int row = 0;
+  int col = 0;
+  unsigned mask = 0;        // GVIF_*
+  unsigned state = 0;       // GVIS_*
+  unsigned format = 0;      // GV_FMT_*
+  QString text;
+  int image = -1;           // index into an image list; -1 is none
+  QColor bkColour;          // invalid: the grid's own colour
+  QColor textColour;        // invalid: the grid's own colour
+  std::int32_t userValue = 0;
+  QFont font;
+};
+
+// What the grid tells its owner: the code, the whole cell (mask GVIF_ALL) and the cell's
+// rectangle in screen coordinates.
+struct CGridReport {
+  int code = 0;
+  GV_ITEM item;
+  QRect screenRect;
+};
+
+class CGridCtrl : public QAbstractScrollArea {
+  Q_OBJECT
+
+ public:
+  // Lines per wheel notch; -1 means one page per notch.
+  using WheelLinesSource = std::function<int()>;
+
+  explicit CGridCtrl(QWidget* parent = nullptr);
+  ~CGridCtrl() override;
+
+  // Table size. Every operation on a row or column outside the table fails and changes nothing.
+  bool SetRowCount(int rows);
+  bool SetColumnCount(int cols);
+  bool SetFixedRowCount(int rows);
+  bool SetFixedColumnCount(int cols);
+  int GetRowCount() const;
+  int GetColumnCount() const;
+  int GetFixedRowCount() const;
+  int GetFixedColumnCount() const;
+
+  bool SetRowHeight(int row, int height);
+  bool SetColumnWidth(int col, int width);
+  int GetRowHeight(int row) const;    // -1 outside the table
+  int GetColumnWidth(int col) const;  // -1 outside the table
+  int GetFixedRowsHeight() const;
+  int GetFixedColumnsWidth() const;
+  int GetTotalWidth() const;
+  int GetTotalHeight() const;
+  int GetDefaultRowHeight() const;
+  int GetDefaultColumnWidth() const;
+  int GetCellMargin() const;
+
+  // Cells.
+  bool SetCell(const GV_ITEM& item);
+  bool GetCell(GV_ITEM& item) const;  // item.row, item.col and item.mask say what to fetch
+  bool SetCellText(int row, int col, const QString& text);
+  QString GetCellText(int row, int col) const;  // empty outside the table
+  bool SetCellState(int row, int col, unsigned state);
+  unsigned GetCellState(int row, int col) const;  // 0 outside the table
+  bool SetCellFormat(int row, int col, unsigned format);
+  unsigned GetCellFormat(int row, int col) const;
+  bool SetCellBackColour(int row, int col, const QColor& colour);
+  bool SetCellTextColour(int row, int col, const QColor& colour);
+  bool IsCellEditable(int row, int col) const;
+  bool IsCellVisible(int row, int col) const;
+  bool IsCellFixed(int row, int col) const;
+
+  // Geometry: the cell's rectangle in viewport coordinates (right = left + width - 1), and the
+  // cell under a viewport point ((-1, -1) when none).
+  QRect GetCellRect(int row, int col) const;
+  CCellID GetCellFromPt(const QPoint& point) const;
+  CCellID GetTopLeftNonFixedCell() const;
+
+  // Colours; a palette change moves every one still equal to the palette colour it came from.
+  void SetTextColour(const QColor& colour);
+  void SetTextBkColour(const QColor& colour);
+  void SetFixedTextColour(const QColor& colour);
+  void SetFixedBkColour(const QColor& colour);
+  void SetGridBkColour(const QColor& colour);
+  void SetGridLineColour(const QColor& colour);
+  QColor GetTextColour() const;
+  QColor GetTextBkColour() const;
+  QColor GetFixedTextColour() const;
+  QColor GetFixedBkColour() const;
+  QColor GetGridBkColour() const;
+  QColor GetGridLineColour() const;
+
+  void SetGridLines(int mode);  // GVL_*
+  int GetGridLines() const;
+
+  // Copies the font into every cell and measures margin, default row height and column width.
+  void SetGridFont(const QFont& font);
+  QFont GetGridFont() const;
+
+  // Behaviour switches.
+  void SetEditable(bool editable);
+  bool IsEditable() const;
+  void EnableSelection(bool enable);
+  bool IsSelectionEnabled() const;
+  void EnableResize(bool rows, bool cols);
+  bool IsRowResizeEnabled() const;
+  bool IsColumnResizeEnabled() const;
+  void SetHandleTabKey(bool handle);
+  bool GetHandleTabKey() const;
+
+  // Painting and scroll bars are left alone while redraw is off; switching it back on repaints,
+  // and with resetScrollBars recomputes the scroll bars.
+  void EnableRedraw(bool allow, bool resetScrollBars = false);
+  bool IsRedrawEnabled() const;
+  void RedrawRow(int row);
+  void RedrawCell(int row, int col);
+
+  // Focus cell. SetFocusCell sends the leaving and arriving reports.
+  CCellID GetFocusCell() const;
+  bool SetFocusCell(int row, int col);
+  // Selected cells, kept in step with the selected state bit.
+  int GetSelectedCount() const;
+  std::vector<CCellID> GetSelectedCells() const;
+  void ResetSelection();
+
+  // Scrolls the cell into view and, when it is editable and visible, reports beginEdit.
+  bool RequestEdit(int row, int col);
+  bool EnsureVisible(int row, int col);
+
+  // Set by the owner while its editor lies over the cell of the latest report; the grid then
+  // leaves that rectangle unpainted.
+  void SetEditing(bool editing);
+  bool IsEditing() const;
+  QRect GetEditedRect() const;  // viewport coordinates
+
+  // Reports go out only while the owner (or, when none is set, the parent) exists.
+  void SetOwner(QWidget* owner);
+  QWidget* GetOwner() const;
+
+  // Wheel lines: read now and again whenever the platform reports a settings change.
+  void SetWheelLinesSource(WheelLinesSource source);
+  int GetWheelLines() const;
+
+  // Printing at the painter's current origin, in printing style: no focus frame or selection
+  // fill, fixed cells unfilled with a two-line border; lines use the painter's pen.
+  void PrintFixedRows(QPainter& painter) const;
+  void PrintRowAt(QPainter& painter, int row) const;
+
+ signals:
+  void beginEdit(const CGridReport& report);     // GVN_BEGINLABELEDIT
+  void focusLeaving(const CGridReport& report);  // GVN_SELCHANGING
+  void focusArrived(const CGridReport& report);  // GVN_SELCHANGED
+  void cellClicked(int row, int col);            // left release after a press on a cell
+
+ protected:
+  bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> d;
+};
+
+}  // namespace rondel
