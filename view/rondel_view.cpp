@@ -34,7 +34,12 @@ CRondelView::CRondelView(CRondelApp& app, QWidget* parent)
     : CFormViewBase(parent), m_app(app), m_form(new QWidget) {
   setObjectName(QStringLiteral("rondelView"));
   m_form->setObjectName(QStringLiteral("form101"));
-  if (const DialogTemplate* tpl = FindDialogTemplate(kFormTemplate)) BuildDialog(m_form, *tpl);
+  if (const DialogTemplate* tpl = FindDialogTemplate(kFormTemplate)) {
+    BuildDialog(m_form, *tpl, [this](QWidget* parent, const ControlTemplate& c) {
+      return MakeControl(parent, c.id);
+    });
+  }
+  ConnectChannelGrid();
   setWidget(m_form);
   setWidgetResizable(false);
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -89,6 +94,8 @@ void CRondelView::ResizeParentToFit() {
 void CRondelView::OnUpdate() {
   if (CMainFrame* frame = m_app.MainFrame()) frame->OnUpdateFrameTitle();
   FillSettings();
+  SetupChannelGrid();
+  FillToneList();
 }
 
 void CRondelView::FillSettings() {

@@ -2,6 +2,9 @@
 // Enter and Escape hand the focus back, and when an edit counts as done.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
@@ -24,7 +27,8 @@ struct EditorRig {
     editor->SetOwner(owner);
     window.resize(200, 80);
     window.show();
-    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
     editor->setFocus();
   }
 };
@@ -38,6 +42,8 @@ struct KeyCase {
   const char* keys;
   const char* expected;
 };
+
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
 
 void Press(QWidget* w, char k) {
   switch (k) {
@@ -91,6 +97,8 @@ struct HandBackCase {
   const char* expected;  // text left in the field
 };
 
+void PrintTo(const HandBackCase& c, std::ostream* os) { *os << c.name; }
+
 class FrequencyHandBack : public ::testing::TestWithParam<HandBackCase> {};
 
 TEST_P(FrequencyHandBack, GivesTheFocusToTheOwnerAndReportsTheEditDoneOnce) {
@@ -138,6 +146,8 @@ struct ChoiceCase {
   int selection;  // left in the list
   int reports;    // choiceSelected
 };
+
+void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.name; }
 
 class ChoiceKeys : public ::testing::TestWithParam<ChoiceCase> {};
 

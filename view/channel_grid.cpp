@@ -1,0 +1,280 @@
+// The channel grid of the form: the grid control in 1016 filled from the image, and the three
+// editors the view lays over a cell when the grid asks for an edit. Every commit is one edit
+// of the document; the grid is then refreshed from the image only.
+#include <QComboBox>
+#include <QPalette>
+#include <QStringList>
+
+#include <new>
+
+#include "grid/grid_ctrl.h"
+#include "platform/prompt.h"
+#include "shell/channel_columns.h"
+#include "shell/form_edits.h"
+#include "shell/form_texts.h"
+#include "shell/language.h"
+#include "shell/qt/rondel_app.h"
+#include "shell/rondel_document.h"
+#include "view/cell_editors.h"
+#include "view/rondel_view.h"
+
+namespace rondel {
+namespace {
+
+constexpr int kGridControl = 1016;
+constexpr int kFreqEditor = 1017;
+constexpr int kChoiceEditor = 1018;
+constexpr int kToneEditor = 1019;
+constexpr int kPriorityList = 1046;
+
+constexpr unsigned kWrappedFormat = GV_FMT_CENTER | GV_FMT_VCENTER | GV_FMT_WORDBREAK;
+constexpr unsigned kSingleLineFormat = GV_FMT_CENTER | GV_FMT_VCENTER | GV_FMT_SINGLELINE;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+QWidget* CRondelView::MakeControl(QWidget* parent, int id) {
+  switch (id) {
+    case kGridControl: return m_grid = new CGridCtrl(parent);
+    case kFreqEditor: return m_freqEdit = new CFreqCellEdit(parent);
+    case kChoiceEditor: return m_choiceEdit = new CChoiceCellCombo(parent);
+    case kToneEditor: return m_toneEdit = new CToneCellCombo(parent);
+    default: return nullptr;
+  }
+}
+
+void CRondelView::ConnectChannelGrid() {
+  if (m_grid == nullptr || m_freqEdit == nullptr || m_choiceEdit == nullptr || m_toneEdit == nullptr)
+    return;
+  // Enter and Escape in an editor give the focus back to the grid, which ends the edit.
+  m_freqEdit->SetOwner(m_grid);
+  m_choiceEdit->SetOwner(m_grid);
+  m_toneEdit->SetOwner(m_grid);
+  m_grid->SetOwner(this);
+  QObject::connect(m_grid, &CGridCtrl::beginEdit, this,
+                   [this](const CGridReport& report) { OnGridBeginEdit(report); });
+  QObject::connect(m_freqEdit, &CFreqCellEdit::editDone, this, [this] { OnFrequencyEditDone(); });
+  QObject::connect(m_choiceEdit, &CChoiceCellCombo::choiceSelected, this,
+                   [this](int index) { OnChoiceSelected(index); });
+  QObject::connect(m_choiceEdit, &CChoiceCellCombo::editDone, this, [this] { OnChoiceEditDone(); });
+  QObject::connect(m_toneEdit, &CToneCellCombo::editDone, this, [this] { OnToneEditDone(); });
+  m_app.Document().onEditApplied = [this](const EditOutcome& outcome) { OnEditApplied(outcome); };
+}
+
+void CRondelView::SetupChannelGrid() {
+  if (m_grid == nullptr) return;
+  // A full refill replaces whatever an open editor was showing: the image it was opened on
+  // may be gone (a new document, a read), so its text is dropped rather than stored.
+  HideCellEditors();
+  const int n = m_app.Settings().ChannelCount();
+  if (m_grid->GetRowCount() != n + 1) {
+    try {
+      m_grid->SetRowCount(n + 1);
+      m_grid->SetColumnCount(kChannelColumns);
+      m_grid->SetFixedRowCount(1);
+      m_grid->SetFixedColumnCount(1);
+    } catch (const std::bad_alloc&) {
+      ShowPrompt(GetLangString("IDS_ERROR_MEMORY"), GetLangString("IDS_ERROR"), PromptIcon::Error,
+                 PromptButtons::Ok);
+      return;
+    }
+    m_grid->EnableResize(false, false);
+    m_grid->ResetSelection();
+    m_grid->EnableSelection(false);
+    m_grid->ResetSelection();
+    for (int c = 0; c < kChannelColumns; ++c) m_grid->SetColumnWidth(c, ColumnInfo(c).width);
+    m_grid->SetRowHeight(0, kHeadingRowHeight);
+    for (int r = 1; r <= n; ++r) m_grid->SetRowHeight(r, kChannelRowHeight);
+  }
+  m_grid->EnableRedraw(false);
+  const std::vector<std::string> headings = GetChannelHeadings();
+  for (int c = 0; c < kChannelColumns && c < static_cast<int>(headings.size()); ++c) {
+    GV_ITEM item;
+    item.mask = GVIF_TEXT | GVIF_FORMAT;
+    item.row = 0;
+    item.col = c;
+    item.text = Q(headings[static_cast<std::size_t>(c)]);
+    item.format = ColumnInfo(c).wrapHeading ? kWrappedFormat : kSingleLineFormat;
+    m_grid->SetCell(item);
+  }
+  for (int r = 1; r < m_grid->GetRowCount(); ++r) {
+    SetChannelCell(r, 0, std::to_string(r));
+    RefreshChannelRow(r);
+  }
+  m_grid->EnableRedraw(true, true);
+}
+
+void CRondelView::SetChannelCell(int n, int column, const std::string& text) {
+  GV_ITEM item;
+  item.mask = GVIF_TEXT | GVIF_FORMAT;
+  item.row = n;
+  item.col = column;
+  item.text = Q(text);
+  item.format = kSingleLineFormat;
+  m_grid->SetCell(item);
+}
+
+void CRondelView::RefreshChannelRow(int n) {
+  if (m_grid == nullptr || !CRondelDoc::IsValidChannel(n)) return;
+  const CRondelDoc& doc = m_app.Core().doc();
+  const QColor grey = palette().color(QPalette::Disabled, QPalette::WindowText);
+  for (int c = 1; c < kChannelColumns; ++c) {
+    const bool editable = IsCellEditable(doc, n, c);
+    const unsigned state = m_grid->GetCellState(n, c);
+    m_grid->SetCellState(n, c, editable ? state & ~GVIS_READONLY : state | GVIS_READONLY);
+    m_grid->SetCellBackColour(n, c, editable ? GridDefaultColour() : grey);
+  }
+  if (doc.IsChannelEmpty(n)) {
+    for (int c = 1; c < kChannelColumns; ++c) SetChannelCell(n, c, {});
+  } else {
+    HideCellEditors();
+    ShowChannelFrequency(n, false);
+    ShowChannelTone(n, false);
+    ShowChannelFrequency(n, true);
+    if (doc.LacksFrequency(n))
+      SetChannelCell(n, ColumnIndex(ChannelColumn::TxTone), {});
+    else
+      ShowChannelTone(n, true);
+    for (ChannelColumn c : {ChannelColumn::Opt8Off, ChannelColumn::Narrow, ChannelColumn::HighPower,
+                            ChannelColumn::Opt5Off, ChannelColumn::Opt9Off, ChannelColumn::Opt10Off,
+                            ChannelColumn::Opt11Off})
+      ShowChannelOption(n, ColumnIndex(c));
+  }
+  m_grid->RedrawRow(n);
+}
+
+void CRondelView::ShowChannelFrequency(int n, bool transmit) {
+  const int column = ColumnIndex(transmit ? ChannelColumn::TxFreq : ChannelColumn::RxFreq);
+  SetChannelCell(n, column, m_app.Core().doc().GetFrequencyText(
+                                n, transmit ? Direction::Transmit : Direction::Receive));
+}
+
+void CRondelView::ShowChannelTone(int n, bool transmit) {
+  const int column = ColumnIndex(transmit ? ChannelColumn::TxTone : ChannelColumn::RxTone);
+  const CRondelDoc& doc = m_app.Core().doc();
+  SetChannelCell(n, column, doc.GetToneText(n, transmit ? Direction::Transmit : Direction::Receive,
+                                            GetLangString("IDS_OFF")));
+}
+
+void CRondelView::ShowChannelOption(int n, int column) {
+  const ChannelColumnInfo& info = ColumnInfo(column);
+  if (info.editor != CellEditor::Choice) return;
+  const int bit = m_app.Core().doc().GetChannelOption(n, info.option);
+  SetChannelCell(n, column, GetLangString(info.choiceKeys[bit != 0 ? 1 : 0]));
+}
+
+void CRondelView::FillToneList() {
+  if (m_toneEdit == nullptr) return;
+  QStringList items;
+  for (const std::string& item : ToneListItems()) items.append(Q(item));
+  m_toneEdit->SetItems(items);
+}
+
+void CRondelView::FillPriorityChannelList() {
+  auto* list = qobject_cast<QComboBox*>(Control(kPriorityList));
+  if (list == nullptr) return;
+  const SettingsListFill fill =
+      FillSettingsList(SettingsList::PriorityChannel, m_app.Core().doc(), m_app.Settings());
+  const QSignalBlocker quiet(list);
+  list->clear();
+  for (const std::string& entry : fill.entries) list->addItem(Q(entry));
+  list->setCurrentIndex(fill.selection);
+}
+
+void CRondelView::HideCellEditors() {
+  for (QWidget* editor : {static_cast<QWidget*>(m_freqEdit), static_cast<QWidget*>(m_toneEdit),
+                          static_cast<QWidget*>(m_choiceEdit)}) {
+    if (editor == nullptr) continue;
+    editor->setVisible(false);
+    editor->setEnabled(false);
+  }
+  if (m_grid != nullptr) m_grid->SetEditing(false);
+}
+
+void CRondelView::OnGridBeginEdit(const CGridReport& report) {
+  const QRect rect(m_form->mapFromGlobal(report.screenRect.topLeft()), report.screenRect.size());
+  m_editRow = report.item.row;
+  m_editCol = report.item.col;
+  QWidget* editor = nullptr;
+  switch (ColumnInfo(m_editCol).editor) {
+    case CellEditor::None:
+      return;
+    case CellEditor::Frequency:
+      m_grid->SetEditing(true);
+      m_freqEdit->setVisible(true);
+      m_freqEdit->setEnabled(true);
+      m_freqEdit->setGeometry(rect);
+      m_freqEdit->Open(report.item.text);
+      editor = m_freqEdit;
+      break;
+    case CellEditor::Tone:
+      m_grid->SetEditing(true);
+      m_toneEdit->setVisible(true);
+      m_toneEdit->setEnabled(true);
+      m_toneEdit->SelectByPrefix(report.item.text);
+      m_toneEdit->setGeometry(rect);
+      editor = m_toneEdit;
+      break;
+    case CellEditor::Choice: {
+      m_grid->SetEditing(true);
+      const auto& keys = ColumnInfo(m_editCol).choiceKeys;
+      m_choiceEdit->Open({Q(GetLangString(keys[0])), Q(GetLangString(keys[1]))}, report.item.text);
+      m_choiceEdit->setVisible(true);
+      m_choiceEdit->setEnabled(true);
+      m_choiceEdit->setGeometry(rect);
+      editor = m_choiceEdit;
+      break;
+    }
+  }
+  editor->raise();
+  editor->setFocus(Qt::OtherFocusReason);
+}
+
+void CRondelView::OnFrequencyEditDone() {
+  m_grid->SetEditing(false);
+  const std::string text = m_freqEdit->text().toStdString();
+  m_freqEdit->setVisible(false);
+  m_freqEdit->setEnabled(false);
+  m_app.Document().ApplyEdit(FrequencyEdit{m_editRow, m_editCol, text});
+}
+
+void CRondelView::OnChoiceSelected(int index) {
+  m_app.Document().ApplyEdit(OptionEdit{m_editRow, m_editCol, index});
+}
+
+void CRondelView::OnChoiceEditDone() {
+  m_grid->SetEditing(false);
+  m_choiceEdit->setVisible(false);
+  m_choiceEdit->setEnabled(false);
+}
+
+void CRondelView::OnToneEditDone() {
+  m_grid->SetEditing(false);
+  std::optional<std::string> item;
+  if (m_toneEdit->currentIndex() >= 0) item = m_toneEdit->currentText().toStdString();
+  m_toneEdit->setVisible(false);
+  m_toneEdit->setEnabled(false);
+  m_app.Document().ApplyEdit(ToneEdit{m_editRow, m_editCol, item});
+}
+
+void CRondelView::OnEditApplied(const EditOutcome& outcome) {
+  switch (outcome.refresh) {
+    case EditRefresh::None:
+      break;
+    case EditRefresh::Cell:
+      ShowChannelOption(outcome.row, outcome.column);
+      m_grid->RedrawRow(outcome.row);
+      break;
+    case EditRefresh::Row:
+      RefreshChannelRow(outcome.row);
+      FillPriorityChannelList();
+      break;
+    case EditRefresh::Settings:
+    case EditRefresh::Form:
+      OnUpdate();
+      break;
+  }
+}
+
+}  // namespace rondel
