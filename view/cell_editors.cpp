@@ -1,5 +1,6 @@
 #include "view/cell_editors.h"
 
+#include <QAbstractItemView>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QSignalBlocker>
@@ -113,8 +114,10 @@ void CCellComboBase::keyPressEvent(QKeyEvent* event) {
 
 void CCellComboBase::focusOutEvent(QFocusEvent* event) {
   QComboBox::focusOutEvent(event);
-  // The list's own pop-up takes the focus while it is open; the edit goes on.
-  if (event->reason() != Qt::PopupFocusReason && isVisible()) emit editDone();
+  // The list's own pop-up takes the focus while it is open; the edit goes on. Some platforms
+  // report that as a window change rather than a pop-up, so the pop-up itself is asked too.
+  const bool toOwnPopup = event->reason() == Qt::PopupFocusReason || view()->window()->isVisible();
+  if (!toOwnPopup && isVisible()) emit editDone();
 }
 
 void CToneCellCombo::SetItems(const QStringList& items) {

@@ -4,6 +4,7 @@
 
 #include <ostream>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
