@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 
+#include "grid/grid_ctrl.h"
 #include "link/qt/transfer_dlg.h"
 #include "platform/dialogs/cdialog.h"
 #include "platform/prompt.h"
@@ -21,6 +22,7 @@
 #include "shell/qt/main_frame.h"
 #include "shell/qt/port_dlg.h"
 #include "shell/qt/rondel_app.h"
+#include "shell/rondel_document.h"
 #include "tools/radiosim/virtual_radio.h"
 #include "view/rondel_view.h"
 
@@ -50,6 +52,36 @@ bool Save(QWidget& w, const QString& path) {
   const bool ok = w.grab().save(path);
   std::printf("%s %s\n", ok ? "wrote" : "FAILED", path.toUtf8().constData());
   return ok;
+}
+
+// A radio as a dealer sets one up: six channels in use, repeater pairs among them, tones on
+// some, the rest of the table empty.
+void FillChannels(CRondelDocument& document) {
+  struct Channel {
+    int n;
+    const char* rx;
+    const char* tx;
+    const char* rxTone;
+    const char* txTone;
+    int narrow;
+  };
+  const Channel channels[] = {
+      {1, "446.00625", "446.00625", nullptr, "67.0", 0},
+      {2, "446.01875", "446.01875", "88.5", "88.5", 1},
+      {3, "438.50000", "430.90000", nullptr, "D023N", 0},
+      {4, "446.04375", "446.04375", "D754I", "D754I", 1},
+      {5, "433.55000", "", nullptr, nullptr, 1},
+      {6, "462.56250", "467.56250", "141.3", "141.3", 0},
+  };
+  for (const Channel& c : channels) {
+    document.ApplyEdit(FrequencyEdit{c.n, 1, c.rx});
+    document.ApplyEdit(FrequencyEdit{c.n, 3, c.tx});
+    if (c.rxTone) document.ApplyEdit(ToneEdit{c.n, 2, std::string(c.rxTone)});
+    if (c.txTone) document.ApplyEdit(ToneEdit{c.n, 4, std::string(c.txTone)});
+    document.ApplyEdit(OptionEdit{c.n, 6, c.narrow});
+  }
+  document.SetModifiedFlag(false);
+  document.UpdateAllViews();
 }
 
 bool Shoot(const fs::path& binDir, const fs::path& outDir, const std::string& language) {
@@ -85,9 +117,25 @@ bool Shoot(const fs::path& binDir, const fs::path& outDir, const std::string& la
   CRondelApp app(CreateRondelView, dir.string());
   if (!app.InitInstance({data.string()})) return false;
   CMainFrame& frame = *app.MainFrame();
+  FillChannels(app.Document());
   bool ok = true;
   const QString prefix = QString::fromStdString((outDir / language).string());
   ok &= Save(frame, prefix + "-main.png");
+  {
+    // The editors as the user sees them over a cell: a frequency being typed, a tone chosen.
+    auto* view = static_cast<CRondelView*>(frame.View());
+    QApplication::setActiveWindow(&frame);
+    view->Grid()->RequestEdit(3, 3);
+    Settle();
+    ok &= Save(frame, prefix + "-frequency-editor.png");
+    view->Grid()->setFocus();
+    view->Grid()->RequestEdit(6, 2);
+    Settle();
+    ok &= Save(frame, prefix + "-tone-editor.png");
+    view->Grid()->setFocus();
+    Settle();
+    app.Document().SetModifiedFlag(false);
+  }
 
   {
     CPortDlg dlg(app, &frame);
