@@ -1,19 +1,23 @@
 // CRondelView: the form of the main window, built from template 101, with the radio-wide
 // settings above and the channel grid below. Every update refills it from the document's
-// image; the view keeps no value of its own.
+// image; the view keeps no value of its own, and each change a user makes is one edit of the
+// document (form_edits), after which the view shows again what the edit says changed.
 #pragma once
 
+#include "platform/dialogs/dialog_builder.h"
 #include "shell/qt/form_view.h"
 
 namespace rondel {
 
 class CRondelApp;
-
-inline constexpr int kFormTemplate = 101;
+struct EditOutcome;
+enum class SettingsList;
+enum class Setting;
 
 class CRondelView : public CFormViewBase, public CPrintCycle {
  public:
   CRondelView(CRondelApp& app, QWidget* parent);
+  ~CRondelView() override;
 
   void OnInitialUpdate() override;
   void OnUpdate() override;
@@ -23,9 +27,26 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   QWidget* Form() const { return m_form; }
   QWidget* Control(int id) const;
 
+  // Refills the priority-channel list from the image (the settings fill and every
+  // frequency edit of the grid).
+  void FillPriorityChannelList();
+
+ protected:
+  // Focus leaving the PTT code and password edits commits them.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  template <class T>
+  T* Item(int id) const {
+    return FindControlAs<T>(m_form, id);
+  }
+  void ConnectSettingsControls();
+  void GiveLabelsTheirControls();
   void FillSettings();
   void ShowPasswordControls();
+  void OnListSelected(SettingsList list, int index);
+  void OnCheckBoxClicked(Setting setting, bool checked);
+  void OnEditApplied(const EditOutcome& outcome);
   // Fits the main window around the form.
   void ResizeParentToFit();
 
