@@ -1,10 +1,15 @@
 // Private-profile (INI) files read and written the way the Win32 profile functions do it, on
-// the standard library and POSIX alone. Every call reads the file and parses it afresh.
+// the standard library and POSIX alone. Every call looks at the file; a parse is reused only
+// while the file is provably the one it was made from.
 #include "platform/profile.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <ctime>
+#include <list>
+#include <memory>
+#include <mutex>
 #include <span>
 #include <sys/stat.h>
 #include <utility>
@@ -172,6 +177,105 @@ std::string LoadForReading(const std::string& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
+// What identifies one state of a file without reading it. The change time is in it because
+// nobody can set it: a copy that keeps size and modification time still moves it.
+struct FileStamp {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  timespec mtime{};
+  timespec ctime{};
+};
+
+bool operator==(const timespec& a, const timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+bool SameStamp(const FileStamp& a, const FileStamp& b) {
+  return a.dev == b.dev && a.ino == b.ino && a.size == b.size && a.mtime == b.mtime &&
+         a.ctime == b.ctime;
+}
+
+// File times advance in clock ticks, and on older kernels and some file systems a tick is
+// long: a file rewritten within the tick of its last read keeps its stamp. A parse made within
+// this margin of the file's last change is therefore checked against the bytes before reuse.
+constexpr time_t kStampMarginSeconds = 2;
+
+struct ParsedFile {
+  std::string path;
+  FileStamp stamp;
+  timespec verifiedAt{};  // when the bytes were last read and found to be these
+  std::shared_ptr<const IniText> ini;
+};
+
+// Lookups run one after another (a form fill makes hundreds), so the parses of the last few
+// files are kept. The transfer worker reads the settings file too, hence the lock.
+class ParseCache {
+ public:
+  std::shared_ptr<const IniText> Get(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+      Forget(path);
+      return Empty();
+    }
+    const FileStamp stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+
+    const std::lock_guard lock(m_mutex);
+    auto it = Find(path);
+    if (it != m_files.end() && SameStamp(it->stamp, stamp)) {
+      if (it->verifiedAt.tv_sec > stamp.ctime.tv_sec + kStampMarginSeconds) return Touch(it);
+      // Changed too recently for the stamp to tell: the bytes decide.
+      std::string bytes = LoadForReading(path);
+      if (bytes == it->ini->text()) {
+        it->verifiedAt = now;
+        return Touch(it);
+      }
+      m_files.erase(it);
+      return Insert(path, stamp, now, std::move(bytes));
+    }
+    if (it != m_files.end()) m_files.erase(it);
+    return Insert(path, stamp, now, LoadForReading(path));
+  }
+
+  void Forget(const std::string& path) {
+    const std::lock_guard lock(m_mutex);
+    if (auto it = Find(path); it != m_files.end()) m_files.erase(it);
+  }
+
+ private:
+  static constexpr std::size_t kKept = 8;
+
+  static std::shared_ptr<const IniText> Empty() {
+    static const auto empty = std::make_shared<const IniText>(std::string());
+    return empty;
+  }
+  std::list<ParsedFile>::iterator Find(const std::string& path) {
+    for (auto it = m_files.begin(); it != m_files.end(); ++it)
+      if (it->path == path) return it;
+    return m_files.end();
+  }
+  // Most recently used first; the least recently used goes when the list is full.
+  std::shared_ptr<const IniText> Touch(std::list<ParsedFile>::iterator it) {
+    m_files.splice(m_files.begin(), m_files, it);
+    return m_files.front().ini;
+  }
+  std::shared_ptr<const IniText> Insert(const std::string& path, const FileStamp& stamp,
+                                        const timespec& now, std::string bytes) {
+    m_files.push_front({path, stamp, now, std::make_shared<const IniText>(std::move(bytes))});
+    if (m_files.size() > kKept) m_files.pop_back();
+    return m_files.front().ini;
+  }
+
+  std::mutex m_mutex;
+  std::list<ParsedFile> m_files;
+};
+
+ParseCache& Cache() {
+  static ParseCache cache;
+  return cache;
+}
+
 // Only a file that is not there starts out empty; one that is there but cannot be read must
 // not be replaced by a file holding nothing but the new entry.
 bool LoadForWriting(const std::string& path, std::string& out) {
@@ -205,13 +309,15 @@ std::string EncodeValue(std::string_view v) {
 
 std::string GetString(const std::string& path, std::string_view section, std::string_view key,
                       std::string_view def, std::size_t bufSize) {
-  const IniText ini(LoadForReading(path));
+  const auto parsed = Cache().Get(path);
+  const IniText& ini = *parsed;
   const Line* line = ini.Find(Trim(section), Trim(key));
   return CutToBuffer(line ? Unquote(line->value) : def, bufSize);
 }
 
 int GetInt(const std::string& path, std::string_view section, std::string_view key, int def) {
-  const IniText ini(LoadForReading(path));
+  const auto parsed = Cache().Get(path);
+  const IniText& ini = *parsed;
   const Line* line = ini.Find(Trim(section), Trim(key));
   if (!line) return def;
   const std::string_view v = Unquote(line->value);
@@ -263,12 +369,14 @@ bool WriteString(const std::string& path, std::string_view section, std::string_
     }
     out += "[" + std::string(section) + "]" + eol + entry + eol;
   }
+  Cache().Forget(path);
   return WriteFileAtomically(
       path, std::span(reinterpret_cast<const std::uint8_t*>(out.data()), out.size()));
 }
 
 std::vector<std::string> GetKeys(const std::string& path, std::string_view section) {
-  const IniText ini(LoadForReading(path));
+  const auto parsed = Cache().Get(path);
+  const IniText& ini = *parsed;
   std::vector<std::string> keys;
   section = Trim(section);
   if (section.empty()) return keys;
@@ -284,7 +392,8 @@ std::vector<std::string> GetKeys(const std::string& path, std::string_view secti
 }
 
 std::vector<std::string> GetSections(const std::string& path) {
-  const IniText ini(LoadForReading(path));
+  const auto parsed = Cache().Get(path);
+  const IniText& ini = *parsed;
   std::vector<std::string> sections;
   for (std::size_t i = 0; i < ini.lines().size(); ++i) {
     const Line& line = ini.lines()[i];

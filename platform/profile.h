@@ -1,5 +1,6 @@
-// Private-profile (INI) access in place of the Win32 profile functions: every call reads the
-// file afresh, so a change made by hand or by another call is seen at the next read.
+// Private-profile (INI) access in place of the Win32 profile functions: every call looks at the
+// file, so a change made by hand or by another call is seen at the next read. The parse of an
+// unchanged file (same device, inode, size, modification and change time) is reused.
 #pragma once
 
 #include <cstddef>

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "resources/control_ids.h"
 #include "shell/channel_columns.h"
 
 namespace rondel {
@@ -34,17 +35,17 @@ std::vector<std::string> Numbers(int from, int to, int step) {
 }  // namespace
 
 const std::array<SettingsListInfo, 11> kSettingsLists = {{
-    {SettingsList::FrequencyRange, 1022, 1021},
-    {SettingsList::VoicePrompt, 1026, 1025},
-    {SettingsList::PttId, 1030, 1029},
-    {SettingsList::SquelchLevel, 1032, 1031},
-    {SettingsList::SideKey1, 1034, 1033},
-    {SettingsList::SideKey2, 1044, 1043},
-    {SettingsList::TxTimeout, 1036, 1035},
-    {SettingsList::VoxLevel, 1038, 1037},
-    {SettingsList::ScanMode, 1048, 1047},
-    {SettingsList::VoxDelay, 1050, 1049},
-    {SettingsList::PriorityChannel, 1046, 1045},
+    {SettingsList::FrequencyRange, IDC_FREQ_RANGE, IDC_FREQ_RANGE_LABEL},
+    {SettingsList::VoicePrompt, IDC_VOICE_PROMPT, IDC_VOICE_PROMPT_LABEL},
+    {SettingsList::PttId, IDC_PTT_ID, IDC_PTT_ID_LABEL},
+    {SettingsList::SquelchLevel, IDC_SQUELCH, IDC_SQUELCH_LABEL},
+    {SettingsList::SideKey1, IDC_SIDE_KEY1, IDC_SIDE_KEY1_LABEL},
+    {SettingsList::SideKey2, IDC_SIDE_KEY2, IDC_SIDE_KEY2_LABEL},
+    {SettingsList::TxTimeout, IDC_TX_TIMEOUT, IDC_TX_TIMEOUT_LABEL},
+    {SettingsList::VoxLevel, IDC_VOX_LEVEL, IDC_VOX_LEVEL_LABEL},
+    {SettingsList::ScanMode, IDC_SCAN_MODE, IDC_SCAN_MODE_LABEL},
+    {SettingsList::VoxDelay, IDC_VOX_DELAY, IDC_VOX_DELAY_LABEL},
+    {SettingsList::PriorityChannel, IDC_PRIORITY, IDC_PRIORITY_LABEL},
 }};
 
 ChannelOption OptionOfColumn(int column) { return ColumnInfo(column).option; }

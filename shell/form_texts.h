@@ -28,17 +28,17 @@ ChannelOption OptionOfColumn(int column);
 std::array<std::string, 2> OptionChoices(int column);
 
 enum class SettingsList {
-  FrequencyRange,   // 1022
-  VoicePrompt,      // 1026
-  PttId,            // 1030
-  SquelchLevel,     // 1032
-  SideKey1,         // 1034
-  SideKey2,         // 1044
-  TxTimeout,        // 1036
-  VoxLevel,         // 1038
-  ScanMode,         // 1048
-  VoxDelay,         // 1050
-  PriorityChannel,  // 1046
+  FrequencyRange,
+  VoicePrompt,
+  PttId,
+  SquelchLevel,
+  SideKey1,
+  SideKey2,
+  TxTimeout,
+  VoxLevel,
+  ScanMode,
+  VoxDelay,
+  PriorityChannel,
 };
 
 // The settings lists in the order the form fills them, with their control numbers.

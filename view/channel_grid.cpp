@@ -9,6 +9,7 @@
 
 #include "grid/grid_ctrl.h"
 #include "platform/prompt.h"
+#include "resources/control_ids.h"
 #include "shell/channel_columns.h"
 #include "shell/form_edits.h"
 #include "shell/form_texts.h"
@@ -21,12 +22,6 @@
 namespace rondel {
 namespace {
 
-constexpr int kGridControl = 1016;
-constexpr int kFreqEditor = 1017;
-constexpr int kChoiceEditor = 1018;
-constexpr int kToneEditor = 1019;
-constexpr int kPriorityList = 1046;
-
 constexpr unsigned kWrappedFormat = GV_FMT_CENTER | GV_FMT_VCENTER | GV_FMT_WORDBREAK;
 constexpr unsigned kSingleLineFormat = GV_FMT_CENTER | GV_FMT_VCENTER | GV_FMT_SINGLELINE;
 
@@ -36,10 +31,10 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 QWidget* CRondelView::MakeControl(QWidget* parent, int id) {
   switch (id) {
-    case kGridControl: return m_grid = new CGridCtrl(parent);
-    case kFreqEditor: return m_freqEdit = new CFreqCellEdit(parent);
-    case kChoiceEditor: return m_choiceEdit = new CChoiceCellCombo(parent);
-    case kToneEditor: return m_toneEdit = new CToneCellCombo(parent);
+    case IDC_CHANNEL_GRID: return m_grid = new CGridCtrl(parent);
+    case IDC_FREQ_CELL_EDIT: return m_freqEdit = new CFreqCellEdit(parent);
+    case IDC_CHOICE_CELL_COMBO: return m_choiceEdit = new CChoiceCellCombo(parent);
+    case IDC_TONE_CELL_COMBO: return m_toneEdit = new CToneCellCombo(parent);
     default: return nullptr;
   }
 }
@@ -59,7 +54,6 @@ void CRondelView::ConnectChannelGrid() {
                    [this](int index) { OnChoiceSelected(index); });
   QObject::connect(m_choiceEdit, &CChoiceCellCombo::editDone, this, [this] { OnChoiceEditDone(); });
   QObject::connect(m_toneEdit, &CToneCellCombo::editDone, this, [this] { OnToneEditDone(); });
-  m_app.Document().onEditApplied = [this](const EditOutcome& outcome) { OnEditApplied(outcome); };
 }
 
 void CRondelView::SetupChannelGrid() {
@@ -171,17 +165,6 @@ void CRondelView::FillToneList() {
   m_toneEdit->SetItems(items);
 }
 
-void CRondelView::FillPriorityChannelList() {
-  auto* list = qobject_cast<QComboBox*>(Control(kPriorityList));
-  if (list == nullptr) return;
-  const SettingsListFill fill =
-      FillSettingsList(SettingsList::PriorityChannel, m_app.Core().doc(), m_app.Settings());
-  const QSignalBlocker quiet(list);
-  list->clear();
-  for (const std::string& entry : fill.entries) list->addItem(Q(entry));
-  list->setCurrentIndex(fill.selection);
-}
-
 void CRondelView::HideCellEditors() {
   for (QWidget* editor : {static_cast<QWidget*>(m_freqEdit), static_cast<QWidget*>(m_toneEdit),
                           static_cast<QWidget*>(m_choiceEdit)}) {
@@ -271,8 +254,10 @@ void CRondelView::OnEditApplied(const EditOutcome& outcome) {
       FillPriorityChannelList();
       break;
     case EditRefresh::Settings:
+      FillSettings();
+      break;
     case EditRefresh::Form:
-      OnUpdate();
+      // The document has refreshed every view already.
       break;
   }
 }

@@ -2,12 +2,16 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QScreen>
+#include <QValidator>
 
-#include "platform/dialogs/dialog_builder.h"
 #include "platform/dialogs/dialog_template.h"
+#include "resources/control_ids.h"
+#include "shell/form_edits.h"
 #include "shell/form_texts.h"
 #include "shell/language.h"
 #include "shell/qt/main_frame.h"
@@ -17,12 +21,37 @@
 namespace rondel {
 namespace {
 
-constexpr int kPasswordLabel = 1041;
-constexpr int kPasswordEdit = 1042;
-constexpr int kPttStartEdit = 1040;
-constexpr int kPttEndEdit = 1052;
-constexpr int kFmRadioCheck = 1023;
-constexpr int kBatterySaverCheck = 1024;
+// Lets through only what the edit rule accepts, so a typed or pasted character the field
+// cannot hold never reaches it.
+class RuleValidator : public QValidator {
+ public:
+  using Rule = bool (*)(std::string_view text);
+  RuleValidator(Rule rule, QObject* parent) : QValidator(parent), m_rule(rule) {}
+  State validate(QString& input, int&) const override {
+    return m_rule(input.toStdString()) ? Acceptable : Invalid;
+  }
+
+ private:
+  Rule m_rule;
+};
+
+struct TextField {
+  int id;
+  RuleValidator::Rule rule;
+  std::size_t maxChars;
+};
+constexpr TextField kTextFields[] = {
+    {IDC_PTT_START, PttCodeEditAccepts, kPttCodeMaxChars},
+    {IDC_PTT_END, PttCodeEditAccepts, kPttCodeMaxChars},
+    {IDC_PASSWORD, PasswordEditAccepts, kPasswordMaxChars},
+};
+
+// Labels and the controls they name, besides those of the settings lists.
+constexpr std::pair<int, int> kTextFieldLabels[] = {
+    {IDC_PASSWORD_LABEL, IDC_PASSWORD},
+    {IDC_PTT_START_LABEL, IDC_PTT_START},
+    {IDC_PTT_END_LABEL, IDC_PTT_END},
+};
 
 }  // namespace
 
@@ -34,18 +63,62 @@ CRondelView::CRondelView(CRondelApp& app, QWidget* parent)
     : CFormViewBase(parent), m_app(app), m_form(new QWidget) {
   setObjectName(QStringLiteral("rondelView"));
   m_form->setObjectName(QStringLiteral("form101"));
-  if (const DialogTemplate* tpl = FindDialogTemplate(kFormTemplate)) {
+  if (const DialogTemplate* tpl = FindDialogTemplate(IDD_FORM)) {
     BuildDialog(m_form, *tpl, [this](QWidget* parent, const ControlTemplate& c) {
       return MakeControl(parent, c.id);
     });
   }
-  ConnectChannelGrid();
   setWidget(m_form);
   setWidgetResizable(false);
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  ConnectSettingsControls();
+  GiveLabelsTheirControls();
+  ConnectChannelGrid();
+  m_app.Document().onEditApplied = [this](const EditOutcome& o) { OnEditApplied(o); };
+}
+
+CRondelView::~CRondelView() {
+  m_app.Document().onEditApplied = nullptr;
+  // The fields lose the focus as they go; that is no edit.
+  for (const TextField& field : kTextFields)
+    if (QWidget* edit = Control(field.id)) edit->removeEventFilter(this);
 }
 
 QWidget* CRondelView::Control(int id) const { return FindControl(m_form, id); }
+
+void CRondelView::ConnectSettingsControls() {
+  for (const SettingsListInfo& info : kSettingsLists) {
+    if (auto* list = Item<QComboBox>(info.controlId)) {
+      const SettingsList which = info.list;
+      connect(list, &QComboBox::currentIndexChanged, this,
+              [this, which](int index) { OnListSelected(which, index); });
+    }
+  }
+  for (const auto& [id, setting] :
+       {std::pair{IDC_FM_RADIO, Setting::FmRadio}, std::pair{IDC_BATTERY_SAVER, Setting::BatterySaver}}) {
+    if (auto* box = Item<QCheckBox>(id))
+      connect(box, &QCheckBox::clicked, this,
+              [this, setting](bool checked) { OnCheckBoxClicked(setting, checked); });
+  }
+  for (const TextField& field : kTextFields) {
+    if (auto* edit = Item<QLineEdit>(field.id)) {
+      edit->setValidator(new RuleValidator(field.rule, edit));
+      edit->installEventFilter(this);
+    }
+  }
+}
+
+// A label names its control: screen readers find the label of each list and field through
+// the buddy.
+void CRondelView::GiveLabelsTheirControls() {
+  const auto pair = [this](int labelId, int controlId) {
+    auto* label = Item<QLabel>(labelId);
+    QWidget* control = Control(controlId);
+    if (label != nullptr && control != nullptr) label->setBuddy(control);
+  };
+  for (const SettingsListInfo& info : kSettingsLists) pair(info.labelId, info.controlId);
+  for (const auto& [label, control] : kTextFieldLabels) pair(label, control);
+}
 
 void CRondelView::OnInitialUpdate() {
   OnUpdate();
@@ -56,8 +129,8 @@ void CRondelView::OnInitialUpdate() {
 
 void CRondelView::ShowPasswordControls() {
   const bool shown = m_app.Settings().PasswordEnabled();
-  for (int id : {kPasswordLabel, kPasswordEdit}) {
-    if (QWidget* w = Control(id)) {
+  for (int id : {IDC_PASSWORD_LABEL, IDC_PASSWORD}) {
+    if (QWidget* w = Item<QWidget>(id)) {
       w->setVisible(shown);
       w->setEnabled(shown);
     }
@@ -99,31 +172,70 @@ void CRondelView::OnUpdate() {
 }
 
 void CRondelView::FillSettings() {
-  TranslateDialog(m_form, kFormTemplate);
+  TranslateDialog(m_form, IDD_FORM);
   const CRondelDoc& doc = m_app.Core().doc();
   const CSettings& settings = m_app.Settings();
   for (const SettingsListInfo& info : kSettingsLists) {
-    auto* list = qobject_cast<QComboBox*>(Control(info.controlId));
+    if (info.list == SettingsList::PriorityChannel) {
+      FillPriorityChannelList();
+      continue;
+    }
+    auto* list = Item<QComboBox>(info.controlId);
     if (list == nullptr) continue;
+    const SettingsListFill fill = FillSettingsList(info.list, doc, settings);
     const QSignalBlocker quiet(list);
     list->clear();
-    for (const std::string& entry : SettingsListEntries(info.list, doc, settings))
-      list->addItem(QString::fromStdString(entry));
-    list->setCurrentIndex(SettingsListSelection(info.list, doc, settings));
+    for (const std::string& entry : fill.entries) list->addItem(QString::fromStdString(entry));
+    list->setCurrentIndex(fill.selection);
   }
-  const auto setEdit = [this](int id, const std::string& text, std::size_t maxChars) {
-    if (auto* edit = qobject_cast<QLineEdit*>(Control(id))) {
-      edit->setMaxLength(static_cast<int>(maxChars));
-      edit->setText(QString::fromStdString(text));
-    }
-  };
-  setEdit(kPttStartEdit, doc.GetPttCodeText(PttCode::Start), kPttCodeMaxChars);
-  setEdit(kPttEndEdit, doc.GetPttCodeText(PttCode::End), kPttCodeMaxChars);
-  setEdit(kPasswordEdit, doc.GetReadPasswordText(), kPasswordMaxChars);
-  if (auto* fm = qobject_cast<QCheckBox*>(Control(kFmRadioCheck)))
-    fm->setChecked(doc.GetSetting(Setting::FmRadio) != 0);
-  if (auto* saver = qobject_cast<QCheckBox*>(Control(kBatterySaverCheck)))
+  for (const TextField& field : kTextFields) {
+    auto* edit = Item<QLineEdit>(field.id);
+    if (edit == nullptr) continue;
+    edit->setMaxLength(static_cast<int>(field.maxChars));
+    edit->setText(QString::fromStdString(field.id == IDC_PASSWORD ? doc.GetReadPasswordText()
+                                         : field.id == IDC_PTT_START
+                                             ? doc.GetPttCodeText(PttCode::Start)
+                                             : doc.GetPttCodeText(PttCode::End)));
+  }
+  if (auto* fm = Item<QCheckBox>(IDC_FM_RADIO)) fm->setChecked(doc.GetSetting(Setting::FmRadio) != 0);
+  if (auto* saver = Item<QCheckBox>(IDC_BATTERY_SAVER))
     saver->setChecked(doc.GetSetting(Setting::BatterySaver) != 0);
+}
+
+void CRondelView::FillPriorityChannelList() {
+  auto* list = Item<QComboBox>(IDC_PRIORITY);
+  if (list == nullptr) return;
+  const SettingsListFill fill =
+      FillSettingsList(SettingsList::PriorityChannel, m_app.Core().doc(), m_app.Settings());
+  const QSignalBlocker quiet(list);
+  list->clear();
+  for (const std::string& entry : fill.entries) list->addItem(QString::fromStdString(entry));
+  list->setCurrentIndex(fill.selection);
+}
+
+void CRondelView::OnListSelected(SettingsList list, int index) {
+  // A list emptied by a fill reports no entry; only a user's choice is an edit.
+  if (index < 0) return;
+  m_app.Document().ApplyEdit(ListEdit{list, index});
+}
+
+void CRondelView::OnCheckBoxClicked(Setting setting, bool checked) {
+  m_app.Document().ApplyEdit(CheckEdit{setting, checked});
+}
+
+bool CRondelView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut) {
+    if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
+      const std::string text = edit->text().toStdString();
+      switch (ControlId(edit)) {
+        case IDC_PTT_START: m_app.Document().ApplyEdit(CodeEdit{PttCode::Start, text}); break;
+        case IDC_PTT_END: m_app.Document().ApplyEdit(CodeEdit{PttCode::End, text}); break;
+        case IDC_PASSWORD: m_app.Document().ApplyEdit(PasswordEdit{text}); break;
+        default: break;
+      }
+    }
+  }
+  return CFormViewBase::eventFilter(watched, event);
 }
 
 }  // namespace rondel

@@ -1,8 +1,10 @@
 // CRondelView: the form of the main window, built from template 101, with the radio-wide
 // settings above and the channel grid below. Every update refills it from the document's
-// image; the view keeps no value of its own.
+// image; the view keeps no value of its own, and each change a user makes is one edit of the
+// document (form_edits), after which the view shows again what the edit says changed.
 #pragma once
 
+#include "platform/dialogs/dialog_builder.h"
 #include "shell/qt/form_view.h"
 
 namespace rondel {
@@ -14,12 +16,13 @@ class CRondelApp;
 class CToneCellCombo;
 struct CGridReport;
 struct EditOutcome;
-
-inline constexpr int kFormTemplate = 101;
+enum class SettingsList;
+enum class Setting;
 
 class CRondelView : public CFormViewBase, public CPrintCycle {
  public:
   CRondelView(CRondelApp& app, QWidget* parent);
+  ~CRondelView() override;
 
   void OnInitialUpdate() override;
   void OnUpdate() override;
@@ -38,10 +41,23 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   void ShowChannelTone(int n, bool transmit);
   void ShowChannelOption(int n, int column);
   void FillToneList();
+
+  // Refills the priority-channel list from the image (the settings fill and every
+  // frequency edit of the grid).
   void FillPriorityChannelList();
 
+ protected:
+  // Focus leaving the PTT code and password edits commits them.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  template <class T>
+  T* Item(int id) const {
+    return FindControlAs<T>(m_form, id);
+  }
   QWidget* MakeControl(QWidget* parent, int id);
+  void ConnectSettingsControls();
+  void GiveLabelsTheirControls();
   void ConnectChannelGrid();
   void SetChannelCell(int n, int column, const std::string& text);
   void HideCellEditors();
@@ -50,10 +66,11 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   void OnChoiceSelected(int index);
   void OnChoiceEditDone();
   void OnToneEditDone();
-  void OnEditApplied(const EditOutcome& outcome);
-
   void FillSettings();
   void ShowPasswordControls();
+  void OnListSelected(SettingsList list, int index);
+  void OnCheckBoxClicked(Setting setting, bool checked);
+  void OnEditApplied(const EditOutcome& outcome);
   // Fits the main window around the form.
   void ResizeParentToFit();
 

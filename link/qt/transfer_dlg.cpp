@@ -6,26 +6,21 @@
 #include <QTimerEvent>
 
 #include "platform/prompt.h"
+#include "resources/control_ids.h"
 
 namespace rondel {
-namespace {
-
-constexpr int kStatusTextId = 1010;
-constexpr int kProgressBarId = 1009;
-
-}  // namespace
 
 CTransferDlg::CTransferDlg(CSerialLink& port, const LinkSettings& settings,
                            TransferDlgHost& host, QWidget* parent)
-    : CDialog(132, parent), m_host(host), m_settings(settings), m_session(port, settings) {}
+    : CDialog(IDD_PROGRESS, parent), m_host(host), m_settings(settings), m_session(port, settings) {}
 
 CTransferDlg::~CTransferDlg() {
   // The session's own end cancels a transfer still running and closes the port.
   m_timer.stop();
 }
 
-QLabel* CTransferDlg::StatusText() const { return Item<QLabel>(kStatusTextId); }
-QProgressBar* CTransferDlg::ProgressBar() const { return Item<QProgressBar>(kProgressBarId); }
+QLabel* CTransferDlg::StatusText() const { return Item<QLabel>(IDC_PROGRESS_TEXT); }
+QProgressBar* CTransferDlg::ProgressBar() const { return Item<QProgressBar>(IDC_PROGRESS_BAR); }
 
 bool CTransferDlg::OnInitDialog() {
   m_host.TranslateDialog(this, TemplateNumber());

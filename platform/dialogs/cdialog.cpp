@@ -13,9 +13,10 @@ CDialog::CDialog(int templateNumber, QWidget* parent)
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   if (const DialogTemplate* tpl = FindDialogTemplate(templateNumber)) BuildDialog(this, *tpl);
-  if (auto* ok = Item<QAbstractButton>(IDOK))
+  // Not every dialog has both buttons (the about box has neither).
+  if (auto* ok = qobject_cast<QAbstractButton*>(GetDlgItem(IDOK)))
     connect(ok, &QAbstractButton::clicked, this, [this] { OnOK(); });
-  if (auto* cancel = Item<QAbstractButton>(IDCANCEL))
+  if (auto* cancel = qobject_cast<QAbstractButton*>(GetDlgItem(IDCANCEL)))
     connect(cancel, &QAbstractButton::clicked, this, [this] { OnCancel(); });
 }
 

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include "platform/dialogs/dialog_builder.h"
+
 namespace rondel {
 
 inline constexpr int IDOK = 1;
@@ -22,9 +24,10 @@ class CDialog : public QDialog {
   int TemplateNumber() const { return m_templateNumber; }
   // The control with this number, nullptr when the template has none.
   QWidget* GetDlgItem(int id) const;
+  // The control as a T; a missing one is reported (FindControlAs).
   template <class T>
   T* Item(int id) const {
-    return qobject_cast<T*>(GetDlgItem(id));
+    return FindControlAs<T>(this, id);
   }
 
   virtual bool OnInitDialog() { return true; }

@@ -184,6 +184,26 @@ QWidget* FindControl(const QWidget* parent, int id) {
   return nullptr;
 }
 
+namespace {
+
+void ReportOnStderr(const QWidget* window, int id, const char* wantedClass) {
+  const QVariant number = window != nullptr ? window->property(kDialogNumberProperty) : QVariant();
+  qWarning("dialog %d has no control %d of class %s", number.isValid() ? number.toInt() : -1, id,
+           wantedClass);
+}
+
+MissingControlReporter g_missingControlReporter = ReportOnStderr;
+
+}  // namespace
+
+void SetMissingControlReporter(MissingControlReporter reporter) {
+  g_missingControlReporter = reporter != nullptr ? reporter : ReportOnStderr;
+}
+
+void ReportMissingControl(const QWidget* window, int id, const char* wantedClass) {
+  g_missingControlReporter(window, id, wantedClass);
+}
+
 void SetControlText(QWidget* control, const QString& text) {
   if (control->property(kControlKindProperty).toString() == QLatin1String("icon")) return;
   if (auto* label = qobject_cast<QLabel*>(control)) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include <QObject>
 #include <QRect>
 
 class QComboBox;
@@ -54,6 +55,21 @@ QWidget* CreateControl(QWidget* parent, const ControlTemplate& control, DialogBa
 int ControlId(const QObject* object);
 // The first direct child of `parent` with that number, in template order; nullptr if none.
 QWidget* FindControl(const QWidget* parent, int id);
+
+// A control the code asks for that the window lacks, or has of another kind, means the
+// template and the code are out of step. The program says so on stderr; tests install a
+// reporter that fails the test.
+using MissingControlReporter = void (*)(const QWidget* window, int id, const char* wantedClass);
+void SetMissingControlReporter(MissingControlReporter reporter);
+void ReportMissingControl(const QWidget* window, int id, const char* wantedClass);
+
+// The control with that number as a T; reported and nullptr when there is none of that kind.
+template <class T>
+T* FindControlAs(const QWidget* parent, int id) {
+  T* control = qobject_cast<T*>(FindControl(parent, id));
+  if (control == nullptr) ReportMissingControl(parent, id, T::staticMetaObject.className());
+  return control;
+}
 
 // The text of a control as the original window text was: a label's or button's text, a group
 // box's title, an edit field's contents. Controls that show no text of their own (icons,

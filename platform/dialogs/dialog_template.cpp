@@ -33,11 +33,13 @@ constexpr std::array<KindName, 14> kKindNames = {{
 
 // A misspelt style word would silently lose its effect, so only these are taken.
 const std::set<std::string_view> kDialogStyles = {"modal", "caption", "sysmenu", "child"};
+// "name=<NAME>" gives the number a name in the code (the build makes a header of them).
+const std::set<std::string_view> kDialogValueStyles = {"name"};
 const std::set<std::string_view> kControlStyles = {
     "hidden",   "disabled", "group",  "tabstop",   "noprefix", "password", "autohscroll",
     "dropdownlist", "sorted", "vscroll", "uppercase", "smooth", "border", "vertical",
     "autoticks"};
-const std::set<std::string_view> kControlValueStyles = {"class"};
+const std::set<std::string_view> kControlValueStyles = {"class", "name"};
 
 constexpr int kMaxCoordinate = 32767;
 
@@ -160,7 +162,7 @@ bool ParseDialogTemplate(std::string_view text, DialogTemplate& out, std::string
       std::size_t i = 4;
       if (i < tokens.size() && tokens[i].quoted) tpl.caption = tokens[i++].text;
       for (; i < tokens.size(); ++i) {
-        if (tokens[i].quoted || !IsStyleWord(tokens[i].text, kDialogStyles, nullptr))
+        if (tokens[i].quoted || !IsStyleWord(tokens[i].text, kDialogStyles, &kDialogValueStyles))
           return fail("unknown dialog style \"" + tokens[i].text + "\"");
         tpl.styles.push_back(tokens[i].text);
       }

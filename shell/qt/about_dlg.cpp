@@ -5,11 +5,12 @@
 #include "platform/dialogs/dialog_builder.h"
 #include "platform/dialogs/dialog_template.h"
 #include "platform/qt/icons.h"
+#include "resources/control_ids.h"
 #include "shell/qt/translate_dialog.h"
 
 namespace rondel {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : CDialog(100, parent) {
+CAboutDlg::CAboutDlg(QWidget* parent) : CDialog(IDD_ABOUT, parent) {
   // The icon holder is the template's icon control naming resource 128.
   for (QObject* child : children()) {
     auto* holder = qobject_cast<QLabel*>(child);

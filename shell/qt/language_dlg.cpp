@@ -13,7 +13,7 @@
 namespace rondel {
 
 CLanguageDlg::CLanguageDlg(CRondelApp& app, QWidget* parent)
-    : CDialog(131, parent), m_app(app), m_list(Item<QComboBox>(kLanguageList)) {}
+    : CDialog(IDD_LANGUAGE, parent), m_app(app), m_list(Item<QComboBox>(IDC_LANGUAGE_LIST)) {}
 
 bool CLanguageDlg::OnInitDialog() {
   TranslateDialog(this, TemplateNumber());

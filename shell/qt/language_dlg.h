@@ -3,14 +3,13 @@
 #pragma once
 
 #include "platform/dialogs/cdialog.h"
+#include "resources/control_ids.h"
 
 class QComboBox;
 
 namespace rondel {
 
 class CRondelApp;
-
-inline constexpr int kLanguageList = 1014;
 
 class CLanguageDlg : public CDialog {
   Q_OBJECT

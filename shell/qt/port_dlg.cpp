@@ -14,8 +14,8 @@ constexpr int kBaud = 9600;
 
 }  // namespace
 
-CPortDlg::CPortDlg(CRondelApp& app, QWidget* parent) : CDialog(130, parent), m_app(app) {
-  if (auto* search = Item<QAbstractButton>(kSearchCheckBox))
+CPortDlg::CPortDlg(CRondelApp& app, QWidget* parent) : CDialog(IDD_PORT, parent), m_app(app) {
+  if (auto* search = Item<QAbstractButton>(IDC_SEARCH_PORT))
     connect(search, &QAbstractButton::clicked, this, &CPortDlg::OnSearchClicked);
 }
 
@@ -25,7 +25,7 @@ bool CPortDlg::OnInitDialog() {
   // The dialog tries every port itself, and a port the test mode left open would be in use.
   m_app.m_serialPort.Close();
   for (int n = 1; n <= kPortButtonCount; ++n) {
-    auto* button = Item<QAbstractButton>(kPortButtonFirst - 1 + n);
+    auto* button = Item<QAbstractButton>(IDC_COM1 - 1 + n);
     if (button == nullptr) continue;
     if (n == configured) button->setChecked(true);
     button->setToolTip(QString::fromStdString(m_app.m_serialPort.PortDevice(n)));
@@ -37,7 +37,7 @@ bool CPortDlg::OnInitDialog() {
       button->setEnabled(false);
     }
   }
-  if (auto* search = Item<QAbstractButton>(kSearchCheckBox))
+  if (auto* search = Item<QAbstractButton>(IDC_SEARCH_PORT))
     search->setChecked(m_app.Settings().SearchComValue() != 0);
   return true;
 }
@@ -50,7 +50,7 @@ void CPortDlg::OnSearchClicked(bool checked) {
 void CPortDlg::OnOK() {
   int chosen = 0;
   for (int n = 1; n <= kPortButtonCount && chosen == 0; ++n) {
-    auto* button = Item<QAbstractButton>(kPortButtonFirst - 1 + n);
+    auto* button = Item<QAbstractButton>(IDC_COM1 - 1 + n);
     if (button != nullptr && button->isChecked()) chosen = n;
   }
   if (chosen != 0 && m_app.Settings().Com() != chosen) {

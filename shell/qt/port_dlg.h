@@ -4,14 +4,14 @@
 #pragma once
 
 #include "platform/dialogs/cdialog.h"
+#include "resources/control_ids.h"
 
 namespace rondel {
 
 class CRondelApp;
 
-inline constexpr int kPortButtonFirst = 1001;  // COM1; COMn is 1000 + n
+// COMn's button is IDC_COM1 - 1 + n.
 inline constexpr int kPortButtonCount = 8;
-inline constexpr int kSearchCheckBox = 1012;
 
 class CPortDlg : public CDialog {
   Q_OBJECT

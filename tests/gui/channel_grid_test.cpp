@@ -17,6 +17,7 @@
 #include "core/image_layout.h"
 #include "grid/grid_ctrl.h"
 #include "gui_support.h"
+#include "resources/control_ids.h"
 #include "shell/qt/main_frame.h"
 #include "view/rondel_view.h"
 
@@ -53,10 +54,10 @@ class ChannelGrid : public test::ProgramTest {
     const QRect cell = Grid().GetCellRect(row, col);
     QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, cell.center());
   }
-  QLineEdit* FreqEditor() { return qobject_cast<QLineEdit*>(View().Control(1017)); }
-  QComboBox* ChoiceEditor() { return qobject_cast<QComboBox*>(View().Control(1018)); }
-  QComboBox* ToneEditor() { return qobject_cast<QComboBox*>(View().Control(1019)); }
-  QComboBox* PriorityList() { return qobject_cast<QComboBox*>(View().Control(1046)); }
+  QLineEdit* FreqEditor() { return qobject_cast<QLineEdit*>(View().Control(IDC_FREQ_CELL_EDIT)); }
+  QComboBox* ChoiceEditor() { return qobject_cast<QComboBox*>(View().Control(IDC_CHOICE_CELL_COMBO)); }
+  QComboBox* ToneEditor() { return qobject_cast<QComboBox*>(View().Control(IDC_TONE_CELL_COMBO)); }
+  QComboBox* PriorityList() { return qobject_cast<QComboBox*>(View().Control(IDC_PRIORITY)); }
   bool ReadOnly(int row, int col) { return (Grid().GetCellState(row, col) & GVIS_READONLY) != 0; }
   // A channel in use: 446.00625 both ways, tones 67.0 / D023N, default options.
   void FillChannel(int n) {

@@ -13,6 +13,7 @@
 #include "gui_support.h"
 #include "platform/dialogs/dialog_builder.h"
 #include "platform/dialogs/dialog_template.h"
+#include "resources/control_ids.h"
 #include "shell/app_paths.h"
 #include "shell/qt/frame_resources.h"
 #include "shell/qt/main_frame.h"
@@ -32,7 +33,7 @@ class FormView : public ProgramTest {
 TEST_F(FormView, HoldsEveryControlOfTheTemplateInsideTheMainWindow) {
   ASSERT_TRUE(Start());
   Frame().show();
-  const DialogTemplate* tpl = FindDialogTemplate(kFormTemplate);
+  const DialogTemplate* tpl = FindDialogTemplate(IDD_FORM);
   ASSERT_NE(tpl, nullptr);
   for (const ControlTemplate& c : tpl->controls) {
     QWidget* w = View().Control(c.id);

@@ -1,8 +1,11 @@
 // One QApplication for the whole test program, on the offscreen platform, so no display is
-// needed; made when the tests start and not while they are only being listed.
+// needed; made when the tests start and not while they are only being listed. A control the
+// code asks for and does not find fails the test.
 #include <QApplication>
 
 #include <gtest/gtest.h>
+
+#include "platform/dialogs/dialog_builder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -25,8 +28,13 @@ class QtEnvironment : public ::testing::Environment {
     static char name[] = "rondel_gui_tests";
     static char* argv[] = {name, nullptr};
     m_app = new QApplication(argc, argv);
+    // Code that asks for a control its template lacks is a fault, never a case to skip.
+    rondel::SetMissingControlReporter([](const QWidget*, int id, const char* wantedClass) {
+      ADD_FAILURE() << "no control " << id << " of class " << wantedClass;
+    });
   }
   void TearDown() override {
+    rondel::SetMissingControlReporter(nullptr);
     delete m_app;
     m_app = nullptr;
     std::error_code ignored;

@@ -181,7 +181,7 @@ TEST_F(PortDialogOk, HiddenSearchBoxShowsTheKeyAndWritesEveryClickAtOnce) {
     CPortDlg dialog(App(), &Frame());
     dialog.OnInitDialog();
     dialog.show();
-    QAbstractButton* search = Button(&dialog, kSearchCheckBox);
+    QAbstractButton* search = Button(&dialog, IDC_SEARCH_PORT);
     ASSERT_NE(search, nullptr);
     EXPECT_FALSE(search->isVisible());
     EXPECT_TRUE(search->isChecked());
@@ -196,7 +196,7 @@ TEST_F(PortDialogOk, HiddenSearchBoxShowsTheKeyAndWritesEveryClickAtOnce) {
   m_folder.SetIni("setup", "searchcom", "0");
   CPortDlg again(App(), &Frame());
   again.OnInitDialog();
-  EXPECT_FALSE(Button(&again, kSearchCheckBox)->isChecked());
+  EXPECT_FALSE(Button(&again, IDC_SEARCH_PORT)->isChecked());
 }
 
 class LanguageDialog : public ProgramTest {
