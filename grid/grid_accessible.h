@@ -2,9 +2,18 @@
 // headings and focus cell like those of any other table.
 #pragma once
 
+#include <functional>
+
+class QAccessibleEvent;
+
 namespace rondel {
 
 class CGridCtrl;
+
+// Where the grid's accessibility events go: to Qt's accessibility (the platform's bridge) while
+// it is active, or to the sink set here, which takes them instead. Returns the previous sink.
+using GridAccessibilitySink = std::function<void(QAccessibleEvent*)>;
+GridAccessibilitySink SetGridAccessibilitySink(GridAccessibilitySink sink);
 
 // Registers the factory that gives every CGridCtrl its accessible table (once per process).
 void InstallGridAccessibility();

@@ -5,7 +5,6 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QFont>
-#include <QPointer>
 #include <QRect>
 #include <QString>
 

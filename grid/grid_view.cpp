@@ -18,10 +18,12 @@ namespace rondel {
 namespace {
 
 QRect ClampedRect(std::int64_t x, std::int64_t y, int w, int h) {
-  // Far-off cells of very tall tables would not fit an int; they are off screen anyway.
+  // Far-off or giant cells would not fit an int rectangle; what is cut off lies far outside
+  // any view or page anyway.
   constexpr std::int64_t kFar = 1 << 28;
   return QRect(static_cast<int>(std::clamp<std::int64_t>(x, -kFar, kFar)),
-               static_cast<int>(std::clamp<std::int64_t>(y, -kFar, kFar)), w, h);
+               static_cast<int>(std::clamp<std::int64_t>(y, -kFar, kFar)), std::min<int>(w, 2 * kFar),
+               std::min<int>(h, 2 * kFar));
 }
 
 }  // namespace
@@ -415,12 +417,13 @@ void CGridCtrl::PrintFixedRows(QPainter& painter) const {
   const QPen pen = painter.pen();
   const QPalette pal = palette();
   for (int r = 0; r < d->fixedRows; ++r) {
-    const int top = Impl::Clamp(d->rows.Start(r));
-    const int bottom = top + d->rows.Size(r) - 1;
     for (int c = 0; c < d->cols.Count(); ++c) {
-      const int left = Impl::Clamp(d->cols.Start(c));
-      const int right = left + d->cols.Size(c) - 1;
-      DrawGridCell(painter, QRect(QPoint(left, top), QPoint(right, bottom)), d->LookOf(r, c, true, true), pal);
+      const QRect cell = ClampedRect(d->cols.Start(c), d->rows.Start(r), d->cols.Size(c), d->rows.Size(r));
+      const int left = cell.left();
+      const int top = cell.top();
+      const int right = cell.right();
+      const int bottom = cell.bottom();
+      DrawGridCell(painter, cell, d->LookOf(r, c, true, true), pal);
       painter.setPen(pen);
       if (d->gridLines & GVL_HORZ) {
         const int from = c > 0 ? left - 1 : left;
@@ -440,14 +443,15 @@ void CGridCtrl::PrintRowAt(QPainter& painter, int row) const {
   if (row < 0 || row >= d->rows.Count()) return;
   const QPen pen = painter.pen();
   const QPalette pal = palette();
-  const int bottom = d->rows.Size(row) - 1;
   // The first row below the heading starts its lines on its own top; the others reach one
   // pixel up to join the line of the row above.
   const int lineTop = row == 1 ? 0 : -1;
   for (int c = 0; c < d->cols.Count(); ++c) {
-    const int left = Impl::Clamp(d->cols.Start(c));
-    const int right = left + d->cols.Size(c) - 1;
-    DrawGridCell(painter, QRect(QPoint(left, 0), QPoint(right, bottom)), d->LookOf(row, c, false, true), pal);
+    const QRect cell = ClampedRect(d->cols.Start(c), 0, d->cols.Size(c), d->rows.Size(row));
+    const int left = cell.left();
+    const int right = cell.right();
+    const int bottom = cell.bottom();
+    DrawGridCell(painter, cell, d->LookOf(row, c, false, true), pal);
     painter.setPen(pen);
     if (d->gridLines & GVL_HORZ) painter.drawLine(c > 0 ? left - 1 : left, bottom, right, bottom);
     if (d->gridLines & GVL_VERT) {

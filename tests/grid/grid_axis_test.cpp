@@ -17,6 +17,7 @@ CGridAxis AxisOf(const std::vector<int>& sizes) {
 
 struct IndexCase {
   const char* name;
+  friend void PrintTo(const IndexCase& c, std::ostream* os) { *os << c.name; }
   std::vector<int> sizes;
   std::int64_t pos;
   int index;

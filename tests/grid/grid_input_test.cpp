@@ -22,6 +22,7 @@ using test::kRowH;
 
 struct ClickCase {
   const char* name;
+  friend void PrintTo(const ClickCase& c, std::ostream* os) { *os << c.name; }
   CCellID start;    // focus cell before the click
   CCellID clicked;
   CCellID focus;    // focus cell after
@@ -188,6 +189,7 @@ TEST(Reports, RequestEditScrollsAHiddenCellIntoViewFirst) {
 
 struct KeyCase {
   const char* name;
+  friend void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
   CCellID start;
   int key;
   Qt::KeyboardModifiers modifiers;
@@ -264,6 +266,7 @@ TEST(KeyMove, ArrowsWithoutAFocusCellAreLeftToOthers) {
 // 40 rows of 20 pixels under a 20-pixel heading in a 220-pixel view: ten rows in view.
 struct ScrollKeyCase {
   const char* name;
+  friend void PrintTo(const ScrollKeyCase& c, std::ostream* os) { *os << c.name; }
   int startScroll;  // vertical position before
   CCellID start;
   int key;
@@ -377,6 +380,7 @@ TEST(Scrolling, EveryScrollActionAndResizeTakesTheKeyboardFocus) {
 
 struct WheelCase {
   const char* name;
+  friend void PrintTo(const WheelCase& c, std::ostream* os) { *os << c.name; }
   int lines;       // the platform's wheel setting
   int startScroll;
   int delta;

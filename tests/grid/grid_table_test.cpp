@@ -4,10 +4,13 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 namespace rondel {
 namespace {
@@ -42,6 +45,7 @@ Snapshot Take(const CGridCtrl& g) {
 
 struct OutsideCase {
   const char* name;
+  friend void PrintTo(const OutsideCase& c, std::ostream* os) { *os << c.name; }
   std::function<bool(CGridCtrl&)> op;
 };
 
@@ -347,6 +351,36 @@ TEST(GridColours, ComeFromThePaletteAndFollowItUnlessSetExplicitly) {
   next.setColor(QPalette::Base, QColor(5, 5, 5));
   w.grid->setPalette(next);
   EXPECT_EQ(w.grid->GetTextBkColour(), QColor(5, 5, 5));
+}
+
+}  // namespace
+}  // namespace rondel
+
+namespace rondel {
+namespace {
+
+TEST(GridSizes, GiantRowsAndColumnsNeitherCrashNorWrapAround) {
+  GridWindow w(6, 5, 1, 1);
+  constexpr int kHuge = std::numeric_limits<int>::max();
+  ASSERT_TRUE(w.grid->SetRowHeight(2, kHuge));
+  ASSERT_TRUE(w.grid->SetColumnWidth(2, kHuge));
+  ASSERT_TRUE(w.grid->SetColumnWidth(3, kHuge));
+  EXPECT_EQ(w.grid->GetRowHeight(2), kHuge);
+  EXPECT_EQ(w.grid->GetTotalWidth(), kHuge);  // the true sum does not fit; it saturates
+  EXPECT_GT(w.grid->GetTotalHeight(), 0);
+
+  EXPECT_FALSE(w.grid->viewport()->grab().isNull());
+  w.Click(2, 2);
+  EXPECT_EQ(w.grid->GetFocusCell(), (CCellID{2, 2}));
+  // Beyond the reach of the scroll bar, a cell can still never be reported unseen.
+  EXPECT_EQ(w.grid->RequestEdit(5, 4), w.grid->IsCellVisible(5, 4));
+  w.Key(Qt::Key_End);
+  w.Key(Qt::Key_Home);
+  w.Wheel(-240);
+  QImage page(200, 100, QImage::Format_RGB32);
+  QPainter painter(&page);
+  w.grid->PrintFixedRows(painter);
+  for (int r = 0; r < 6; ++r) w.grid->PrintRowAt(painter, r);
 }
 
 }  // namespace
