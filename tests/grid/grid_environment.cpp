@@ -9,7 +9,10 @@ namespace {
 class GridQtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen unless RONDEL_TEST_PLATFORM names another (xcb: the same tests under an X server).
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("RONDEL_TEST_PLATFORM")
+                                       ? QByteArray("offscreen")
+                                       : qgetenv("RONDEL_TEST_PLATFORM"));
     static int argc = 1;
     static char name[] = "rondel_grid_tests";
     static char* argv[] = {name, nullptr};

@@ -28,6 +28,7 @@ struct EditorRig {
     editor->SetOwner(owner);
     window.resize(200, 80);
     window.show();
+    window.activateWindow();
     QApplication::setActiveWindow(&window);
     EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
     editor->setFocus();

@@ -34,6 +34,7 @@ class ChannelGrid : public test::ProgramTest {
   bool StartShown() {
     if (!Start()) return false;
     Frame().show();
+    Frame().activateWindow();
     QApplication::setActiveWindow(&Frame());
     return QTest::qWaitForWindowActive(&Frame());
   }

@@ -16,7 +16,10 @@ namespace {
 class QtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen unless RONDEL_TEST_PLATFORM names another (xcb: the same tests under an X server).
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("RONDEL_TEST_PLATFORM")
+                                       ? QByteArray("offscreen")
+                                       : qgetenv("RONDEL_TEST_PLATFORM"));
     // Per-user data of its own for each test process: ctest runs them side by side, and the
     // recent-file list of one must not show up in another's checks.
     std::string config = std::string(RONDEL_TEST_HOME) + "/gui-XXXXXX";
