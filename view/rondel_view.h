@@ -22,6 +22,7 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   void OnInitialUpdate() override;
   void OnUpdate() override;
   CPrintCycle& PrintCycle() override { return *this; }
+  void CommitPendingEdit() override;
 
   // The form and its controls by number.
   QWidget* Form() const { return m_form; }
@@ -46,6 +47,8 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   void ShowPasswordControls();
   void OnListSelected(SettingsList list, int index);
   void OnCheckBoxClicked(Setting setting, bool checked);
+  // A PTT code or password field's text goes to the document (its focus loss).
+  void CommitField(QObject* field);
   void OnEditApplied(const EditOutcome& outcome);
   // Fits the main window around the form.
   void ResizeParentToFit();
