@@ -1,4 +1,4 @@
-// Language-file lookups on the private-profile layer; every call reads the file afresh.
+// Language-file lookups on the private-profile layer; every call sees the file as it is now.
 #include "shell/language.h"
 
 #include <algorithm>

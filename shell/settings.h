@@ -1,5 +1,5 @@
 // Access to "setting.ini": each key read at the moment of use with its default and buffer
-// size, and the three keys the program writes. Nothing is cached.
+// size, and the three keys the program writes. A change to the file is seen at the next read.
 #pragma once
 
 #include <string>

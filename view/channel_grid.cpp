@@ -175,6 +175,12 @@ void CRondelView::HideCellEditors() {
   if (m_grid != nullptr) m_grid->SetEditing(false);
 }
 
+void CRondelView::CommitCellEditor() {
+  if (m_freqEdit != nullptr && m_freqEdit->isVisible()) OnFrequencyEditDone();
+  if (m_toneEdit != nullptr && m_toneEdit->isVisible()) OnToneEditDone();
+  if (m_choiceEdit != nullptr && m_choiceEdit->isVisible()) OnChoiceEditDone();
+}
+
 void CRondelView::OnGridBeginEdit(const CGridReport& report) {
   const QRect rect(m_form->mapFromGlobal(report.screenRect.topLeft()), report.screenRect.size());
   m_editRow = report.item.row;

@@ -1,5 +1,6 @@
 #include "view/rondel_view.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -224,18 +225,26 @@ void CRondelView::OnCheckBoxClicked(Setting setting, bool checked) {
 }
 
 bool CRondelView::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusOut) {
-    if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
-      const std::string text = edit->text().toStdString();
-      switch (ControlId(edit)) {
-        case IDC_PTT_START: m_app.Document().ApplyEdit(CodeEdit{PttCode::Start, text}); break;
-        case IDC_PTT_END: m_app.Document().ApplyEdit(CodeEdit{PttCode::End, text}); break;
-        case IDC_PASSWORD: m_app.Document().ApplyEdit(PasswordEdit{text}); break;
-        default: break;
-      }
-    }
-  }
+  if (event->type() == QEvent::FocusOut) CommitField(watched);
   return CFormViewBase::eventFilter(watched, event);
+}
+
+void CRondelView::CommitField(QObject* field) {
+  auto* edit = qobject_cast<QLineEdit*>(field);
+  if (edit == nullptr || edit->parentWidget() != m_form) return;
+  const std::string text = edit->text().toStdString();
+  switch (ControlId(edit)) {
+    case IDC_PTT_START: m_app.Document().ApplyEdit(CodeEdit{PttCode::Start, text}); break;
+    case IDC_PTT_END: m_app.Document().ApplyEdit(CodeEdit{PttCode::End, text}); break;
+    case IDC_PASSWORD: m_app.Document().ApplyEdit(PasswordEdit{text}); break;
+    default: break;
+  }
+}
+
+void CRondelView::CommitPendingEdit() {
+  // Committed again when the focus does leave: the same bytes then change nothing.
+  CommitField(QApplication::focusWidget());
+  CommitCellEditor();
 }
 
 }  // namespace rondel

@@ -27,6 +27,7 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   void OnInitialUpdate() override;
   void OnUpdate() override;
   CPrintCycle& PrintCycle() override { return *this; }
+  void CommitPendingEdit() override;
 
   // The form and its controls by number.
   QWidget* Form() const { return m_form; }
@@ -61,6 +62,8 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   void ConnectChannelGrid();
   void SetChannelCell(int n, int column, const std::string& text);
   void HideCellEditors();
+  // Ends an open cell editor's edit as its focus loss would.
+  void CommitCellEditor();
   void OnGridBeginEdit(const CGridReport& report);
   void OnFrequencyEditDone();
   void OnChoiceSelected(int index);
@@ -70,6 +73,8 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   void ShowPasswordControls();
   void OnListSelected(SettingsList list, int index);
   void OnCheckBoxClicked(Setting setting, bool checked);
+  // A PTT code or password field's text goes to the document (its focus loss).
+  void CommitField(QObject* field);
   void OnEditApplied(const EditOutcome& outcome);
   // Fits the main window around the form.
   void ResizeParentToFit();

@@ -18,6 +18,9 @@ class CFormViewBase : public QScrollArea {
   // Every other refresh from the document (a read, a language switch, an edit elsewhere).
   virtual void OnUpdate() = 0;
   virtual CPrintCycle& PrintCycle() = 0;
+  // Commits what the focused field holds, as its focus loss would, before a command, a drop
+  // or closing acts on the document.
+  virtual void CommitPendingEdit() {}
 };
 
 }  // namespace rondel

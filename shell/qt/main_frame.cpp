@@ -204,6 +204,9 @@ void CMainFrame::OnUpdateFrameTitle() {
 }
 
 void CMainFrame::OnCommand(int command) {
+  // An accelerator reaches the frame while a field still holds what the user typed: a command
+  // must not act on the document without it.
+  if (m_view) m_view->CommitPendingEdit();
   switch (command) {
     case cmd::kFileNew:
       m_app.OnFileNew();
@@ -305,6 +308,7 @@ void CMainFrame::HandOverImage(const CTransferSession::Image& image) {
 void CMainFrame::DestroyWindow() { m_app.m_serialPort.Close(); }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (m_view) m_view->CommitPendingEdit();
   if (!m_app.CanExit()) {
     event->ignore();
     return;
@@ -328,6 +332,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
   if (paths.empty()) return;
   event->acceptProposedAction();
+  if (m_view) m_view->CommitPendingEdit();
   // One after the other; the last one stays open.
   for (const std::string& path : paths) m_app.OpenDocumentFile(path);
 }

@@ -291,6 +291,23 @@ TEST_F(ChannelGrid, AnUpdateWhileAnEditorIsOpenDropsItsTextInsteadOfStoringItEls
   EXPECT_TRUE(Doc().IsChannelEmpty(3));
 }
 
+TEST_F(ChannelGrid, SavingWhileAFrequencyIsTypedStoresItInTheFile) {
+  ASSERT_TRUE(StartShown());
+  ClickCell(1, 1);
+  QTest::keyClicks(FreqEditor(), QStringLiteral("446.00625"));
+  ASSERT_TRUE(FreqEditor()->hasFocus());
+  const std::string path = m_folder.File("typed.dig");
+  m_prompter.ChooseSave(path);
+  QTest::keyClick(FreqEditor(), Qt::Key_S, Qt::ControlModifier);
+  const std::vector<std::uint8_t> file = test::ReadBytes(path);
+  ASSERT_EQ(file.size(), 4144u);
+  EXPECT_EQ(Bytes(file.begin() + 48 + 0x10, file.begin() + 48 + 0x18),
+            Bytes({0x25, 0x06, 0x60, 0x44, 0x25, 0x06, 0x60, 0x44}));
+  EXPECT_FALSE(FreqEditor()->isVisible());
+  EXPECT_FALSE(Grid().IsEditing());
+  EXPECT_FALSE(Doc().IsModified());
+}
+
 struct ChannelCountCase {
   const char* name;
   const char* value;  // nullptr: no key

@@ -210,6 +210,29 @@ TEST_F(SettingsPanel, LeavingAFieldWithoutTypingChangesNothing) {
   EXPECT_FALSE(Modified());
 }
 
+TEST_F(SettingsPanel, ACommandActsOnWhatTheFocusedFieldHolds) {
+  // Typed, not yet left: Ctrl+S saves the password with the rest.
+  QLineEdit* field = Edit(IDC_PASSWORD);
+  QTest::mouseClick(field, Qt::LeftButton);
+  QTest::keyClicks(field, QStringLiteral("42AB"));
+  ASSERT_TRUE(field->hasFocus());
+  const std::string path = m_folder.File("typed.dig");
+  m_prompter.ChooseSave(path);
+  QTest::keyClick(field, Qt::Key_S, Qt::ControlModifier);
+  const std::vector<std::uint8_t> file = test::ReadBytes(path);
+  ASSERT_EQ(file.size(), 4144u);
+  EXPECT_EQ(std::vector<std::uint8_t>(file.begin() + 48 + 0x3B0, file.begin() + 48 + 0x3B6),
+            (std::vector<std::uint8_t>{4, 2, 10, 11, 0xFF, 0xFF}));
+  EXPECT_FALSE(Modified());
+  // Typed again and the window closed: the save question knows of the change.
+  QTest::keyClicks(field, QStringLiteral("c"));
+  m_prompter.Answer(PromptAnswer::Cancel);
+  EXPECT_FALSE(Frame().close());
+  ASSERT_EQ(m_prompter.prompts.size(), 1u);
+  EXPECT_EQ(m_prompter.prompts[0].buttons, PromptButtons::YesNoCancel);
+  EXPECT_TRUE(Modified());
+}
+
 struct RangeCase {
   const char* name;
   PromptAnswer answer;

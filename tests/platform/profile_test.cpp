@@ -365,7 +365,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProfileWriteRejects, ::testing::ValuesIn(kReject
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------------
-// Nothing is cached: each read sees the file as it is at that moment.
+// Each read sees the file as it is at that moment.
 
 TEST(ProfileFreshReads, ReadAfterWriteSeesTheNewValue) {
   TempDir dir;

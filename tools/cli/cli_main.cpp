@@ -19,6 +19,7 @@
 #include "shell/app_paths.h"
 #include "shell/language.h"
 #include "shell/settings.h"
+#include "tools/cli/edit_command.h"
 #include "tools/cli/image_json.h"
 #include "tools/cli/info_listing.h"
 
@@ -97,6 +98,8 @@ bool IsReadableFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+}  // namespace
+
 // Names the argument at fault, then the usage text: both worded by the language file.
 int Usage(std::ostream& err, const std::string& culprit) {
   if (!culprit.empty()) err << "rondel-cli: " << GetLangString("IDS_CLI_BADARG") << " " << culprit << "\n";
@@ -108,6 +111,8 @@ int Usage(std::ostream& err, const std::string& culprit) {
 void FileError(std::ostream& err, const char* key, const std::string& path) {
   err << "rondel-cli: " << GetLangString(key) << " " << path << "\n";
 }
+
+namespace {
 
 int CmdNew(const Options& opt, const CSettings& settings, std::ostream& err) {
   int k = 0;
@@ -122,6 +127,8 @@ int CmdNew(const Options& opt, const CSettings& settings, std::ostream& err) {
   }
   return kExitOk;
 }
+
+}  // namespace
 
 // The document a command starts from: `file` loaded as the desktop program opens it (into a
 // new document of model 0), or that new document itself. Returns an exit status.
@@ -143,6 +150,8 @@ int StartingDocument(CRondelDoc& doc, const std::string& file, const CSettings& 
   }
   return kExitOk;
 }
+
+namespace {
 
 int CmdInfo(const Options& opt, const CSettings& settings, std::ostream& out, std::ostream& err) {
   if (opt.positional.size() != 1) return Usage(err, opt.command);
@@ -324,6 +333,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (opt.command == "new") return CmdNew(opt, settings, err);
   if (opt.command == "info") return CmdInfo(opt, settings, out, err);
   if (opt.command == "read" || opt.command == "write") return CmdTransfer(opt, settings, err);
+  if (opt.command == "edit") return CmdEdit(opt.positional, opt.output, settings, err);
   return Usage(err, opt.command);
 }
 
