@@ -86,6 +86,8 @@ class Worker {
         Progress(n, S::BlockRead);
       } else if (got < static_cast<int>(reply.size())) {
         return Finish(S::ReadFailed);
+      } else {
+        m_s.passedOver.push_back(a);
       }
       // A whole reply with the wrong header three times: the block is passed over and keeps
       // the document's bytes.
@@ -232,6 +234,7 @@ bool CTransferSession::Start(TransferDirection direction, const Image& image) {
   m_shared.progress.store(0);
   m_shared.cancel.store(0);
   m_shared.foundPort.store(-1);
+  m_shared.passedOver.clear();
   m_worker = std::thread(TransferWorker, std::ref(m_shared));
   return true;
 }

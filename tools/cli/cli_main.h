@@ -12,12 +12,12 @@ namespace rondel::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitNoConnection = 1;  // the radio does not answer
 inline constexpr int kExitWrongType = 2;     // its identification is incomplete
-inline constexpr int kExitRejected = 3;   // data file rejected by its header
+inline constexpr int kExitRejected = 3;   // not a data file; for write, not a complete one
 inline constexpr int kExitReadFailed = 5;
 inline constexpr int kExitWriteFailed = 7;
 inline constexpr int kExitPasswordDiffers = 12;  // the radio's read password is not the file's
 inline constexpr int kExitUsage = 64;
-inline constexpr int kExitNoInput = 66;   // input file (or the settings file) cannot be opened
+inline constexpr int kExitNoInput = 66;   // an input, settings or language file cannot be used
 inline constexpr int kExitCantCreate = 73;
 inline constexpr int kExitInterrupted = 130;  // Ctrl+C: the transfer was cancelled
 
