@@ -4,6 +4,7 @@
 
 #include "shell/app_paths.h"
 #include "shell/language.h"
+#include "shell/settings_location.h"
 
 namespace rondel {
 
@@ -25,7 +26,14 @@ std::string ReadErrorReason(const ReadError& error, const std::string& langPath)
 std::string WriteErrorReason(int error) { return std::strerror(error); }
 
 std::string StartupLanguagePath(const std::string& exeDir) {
-  return exeDir + "/" + DefaultLanguageName() + ".lang";
+  const std::string preferred = exeDir + "/" + DefaultLanguageName() + ".lang";
+  // The message may be about that very file: then the other shipped one says it.
+  for (const char* name : {"english", "chinese"}) {
+    if (CheckProfileFile(preferred)) break;
+    const std::string other = exeDir + "/" + name + ".lang";
+    if (CheckProfileFile(other)) return other;
+  }
+  return preferred;
 }
 
 }  // namespace rondel

@@ -15,7 +15,7 @@ std::string ReadErrorReason(const ReadError& error, const std::string& langPath)
 std::string WriteErrorReason(int error);
 
 // The language file to speak with before the settings file has named one: the locale's
-// choice beside the program.
+// choice beside the program, or the other shipped one when that file cannot be used.
 std::string StartupLanguagePath(const std::string& exeDir);
 
 }  // namespace rondel

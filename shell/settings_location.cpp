@@ -15,9 +15,11 @@
 namespace rondel {
 namespace {
 
+// Found the way a file search finds it: a folder of that name is no settings file, while a
+// pipe or a device is one, refused later with a message that names it.
 bool Exists(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
+  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 // Creates `folder` and the folders above it that are missing, private to the user as the XDG

@@ -403,7 +403,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (opt.help) {
     // Help needs no settings file, but speaks its language when there is one.
     if (!langUsable && settingsStatus == kExitOk) SetAppPaths(exeDir, ini, ChooseLanguagePath(exeDir, ini));
-    out << GetLangString("IDS_CLI_USAGE") << "\n" << GetLangString("IDS_CLI_EXITCODES") << "\n";
+    out << GetLangString("IDS_CLI_USAGE") << "\n" << GetLangString("IDS_CLI_OPTIONS") << "\n"
+        << GetLangString("IDS_CLI_EXITCODES") << "\n";
     return kExitOk;
   }
   if (settingsStatus != kExitOk) return settingsStatus;
