@@ -111,7 +111,8 @@ std::vector<LanguageFile> ListLanguageFiles(const std::string& folder) {
       continue;
     const std::string path = folder + "/" + file;
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) continue;
+    // Only plain files: a pipe or a device of that name would never be read anyway.
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
     std::string display = GetFaceName(path);
     if (display.empty()) continue;
     files.push_back({path, file.substr(0, file.size() - kExt.size()), std::move(display)});

@@ -46,7 +46,7 @@ struct LanguageFile {
   std::string name;         // file name without ".lang": what [setup] "language" stores
   std::string displayName;  // "Face" "disp"
 };
-// The "*.lang" files of `folder` (directories skipped), ordered by file name; a file whose
+// The "*.lang" regular files of `folder` (folders, pipes and devices skipped), ordered by file name; a file whose
 // "disp" entry is present but empty is left out.
 std::vector<LanguageFile> ListLanguageFiles(const std::string& folder);
 
