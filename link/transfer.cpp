@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <sys/prctl.h>
 
 #include "link/radio_handshake.h"
 #include "link/radio_protocol.h"
@@ -11,6 +12,8 @@
 namespace rondel {
 namespace P = protocol;
 namespace {
+
+constexpr unsigned long kTransferTimerSlackNs = 1000;
 
 using S = TransferStatus;
 
@@ -148,7 +151,13 @@ bool TransferShared::PauseUnlessCancelled(int ms) {
   return !m_pauseCv.wait_for(lock, std::chrono::milliseconds(ms), [this] { return Cancelled(); });
 }
 
-void TransferWorker(TransferShared& shared) { Worker(shared).Run(); }
+void TransferWorker(TransferShared& shared) {
+  // Every frame waits a millisecond, and the kernel may stretch each wait of a thread by its
+  // timer slack (50 us by default), hundreds of times a transfer. The slack is the thread's
+  // own, so the fine one ends with the transfer.
+  ::prctl(PR_SET_TIMERSLACK, kTransferTimerSlackNs, 0, 0, 0);
+  Worker(shared).Run();
+}
 
 TransferReaction ReactToStatus(int status, int progress, int foundPort, bool reading) {
   TransferReaction r;
