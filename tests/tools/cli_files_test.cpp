@@ -288,17 +288,5 @@ TEST(CliFileNames, ThatAreNotUtf8AreUsedByteForByte) {
   EXPECT_NE(r.out.find("\"bandCode\": \"60134017\""), std::string::npos) << r.out;
 }
 
-// A data file cut short still lists, with the length found said once.
-TEST(CliIncompleteFile, ListsWithAWarningThatGivesTheLength) {
-  const Folder f;
-  std::vector<std::uint8_t> bytes = DataFile(BlankImage());
-  bytes.resize(1000);
-  const std::string file = f.dir.WriteBytes("short.dig", bytes);
-  const ProcessResult r = f.Cli({"info", file, "--json"});
-  EXPECT_EQ(r.exitStatus, 0) << Describe(r);
-  EXPECT_EQ(r.err, "rondel-cli: " + file + ": T-only 1000 bytes\n");
-  EXPECT_NE(r.out, "");
-}
-
 }  // namespace
 }  // namespace rondel::test::cli
