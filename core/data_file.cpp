@@ -3,46 +3,40 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
-
-#include "platform/atomic_file.h"
 
 namespace rondel {
 namespace L = layout;
 
+bool HeaderAccepted(std::span<const std::uint8_t> bytes) {
+  // A file shorter than the compared text is refused outright: comparing what it holds with
+  // the blank header would let a lone "P" pass as a radio's memory.
+  return bytes.size() >= L::kHeaderCompareLength &&
+         std::equal(L::kHeaderText.begin(), L::kHeaderText.begin() + L::kHeaderCompareLength,
+                    bytes.begin());
+}
+
 LoadResult LoadDocument(CRondelDoc& doc, std::span<const std::uint8_t> bytes,
                         const ModelDataSource& models) {
+  if (!bytes.empty() && !HeaderAccepted(bytes)) return LoadResult::HeaderRejected;
   doc.Blank();
   if (bytes.empty()) return LoadResult::Empty;
 
   const std::size_t headerBytes = std::min(bytes.size(), L::kHeaderSize);
   std::copy_n(bytes.begin(), headerBytes, doc.header().begin());
-
-  // Only "Pelto Radio Program data" is compared: files of other versions load as well.
-  const bool ours = std::equal(L::kHeaderText.begin(),
-                               L::kHeaderText.begin() + L::kHeaderCompareLength,
-                               doc.header().begin());
-  LoadResult result = LoadResult::HeaderRejected;
-  if (ours) {
-    const auto image = bytes.subspan(headerBytes);
-    std::copy_n(image.begin(), std::min(image.size(), L::kImageSize), doc.image().begin());
-    result = LoadResult::Loaded;
-  }
+  const auto image = bytes.subspan(headerBytes);
+  std::copy_n(image.begin(), std::min(image.size(), L::kImageSize), doc.image().begin());
   doc.ComputeBandLimits(models);
-  return result;
+  return bytes.size() < L::kFileSize ? LoadResult::Incomplete : LoadResult::Loaded;
 }
 
-LoadResult LoadDataFile(CRondelDoc& doc, const std::string& path, const ModelDataSource& models) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+LoadResult LoadDataFile(CRondelDoc& doc, const std::string& path, const ModelDataSource& models,
+                        LoadDetails* details) {
+  LoadDetails local;
+  LoadDetails& d = details ? *details : local;
+  d = {};
+  const int fd = OpenRegularFile(path, kNoSizeLimit, &d.error);
   if (fd < 0) return LoadResult::CannotOpen;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return LoadResult::CannotOpen;
-  }
   // Never more than one file's worth: whatever follows offset 4143 is ignored anyway.
   std::vector<std::uint8_t> bytes(L::kFileSize);
   std::size_t got = 0;
@@ -50,6 +44,7 @@ LoadResult LoadDataFile(CRondelDoc& doc, const std::string& path, const ModelDat
     const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
+      d.error = {ReadProblem::ReadFailed, errno};
       ::close(fd);
       return LoadResult::CannotOpen;
     }
@@ -58,6 +53,7 @@ LoadResult LoadDataFile(CRondelDoc& doc, const std::string& path, const ModelDat
   }
   ::close(fd);
   bytes.resize(got);
+  d.length = got;
   return LoadDocument(doc, bytes, models);
 }
 
@@ -69,10 +65,12 @@ std::vector<std::uint8_t> SerializeDocument(const CRondelDoc& doc) {
   return bytes;
 }
 
-bool StoreDataFile(CRondelDoc& doc, const std::string& path, const ModelDataSource& models) {
-  const bool written = WriteFileAtomically(path, SerializeDocument(doc));
+bool StoreDataFile(CRondelDoc& doc, const std::string& path, const ModelDataSource& models,
+                   int* error) {
+  const int failure = ReplaceFile(path, SerializeDocument(doc));
+  if (error) *error = failure;
   doc.ComputeBandLimits(models);
-  return written;
+  return failure == 0;
 }
 
 }  // namespace rondel

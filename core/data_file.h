@@ -8,6 +8,7 @@
 
 #include "core/model_info.h"
 #include "core/rondel_doc.h"
+#include "platform/atomic_file.h"
 
 namespace rondel {
 
@@ -16,24 +17,42 @@ inline constexpr const char* kDataFileExtension = ".dig";
 
 enum class LoadResult {
   Loaded,          // header accepted; the image holds what the file holds
+  Incomplete,      // header accepted, but the file ends before 4144 bytes: the rest stays blank
+                   // and the caller warns, so a cut-off copy is never taken for a whole one
   Empty,           // zero-length file: the document stays blank
-  HeaderRejected,  // first 24 bytes are not ours: image all 0xFF, the caller shows IDS_WARN_LOAD
-  CannotOpen,      // the file could not be opened or read: the document is untouched
+  HeaderRejected,  // not ours: the first 24 bytes differ, or the file is too short to hold
+                   // them. The document is left as it was; the caller shows IDS_WARN_LOAD
+  CannotOpen,      // the file could not be opened or read, or is no regular file: the
+                   // document is untouched
 };
 
-// Blanks the document, then fills header and image from `bytes` as far as they reach (a short
-// file leaves the rest blank, bytes after 4144 are ignored) and computes the band limits.
+// What the loader found, for the caller's message.
+struct LoadDetails {
+  std::size_t length = 0;  // bytes read, at most 4144
+  ReadError error;         // why a file could not be opened (CannotOpen)
+};
+
+// A file whose header is accepted: at least the compared 24 bytes, and those are ours. Only
+// "Pelto Radio Program data" is compared, so files of other versions load as well.
+bool HeaderAccepted(std::span<const std::uint8_t> bytes);
+
+// A refused file leaves the document alone. Otherwise blanks the document, then fills header
+// and image from `bytes` as far as they reach (a short file leaves the rest blank, bytes after
+// 4144 are ignored) and computes the band limits.
 LoadResult LoadDocument(CRondelDoc& doc, std::span<const std::uint8_t> bytes,
                         const ModelDataSource& models);
 
-// Reads at most 4144 bytes of `path` and loads them as above.
-LoadResult LoadDataFile(CRondelDoc& doc, const std::string& path, const ModelDataSource& models);
+// Reads at most 4144 bytes of the regular file `path` and loads them as above.
+LoadResult LoadDataFile(CRondelDoc& doc, const std::string& path, const ModelDataSource& models,
+                        LoadDetails* details = nullptr);
 
 // Header then image, 4144 bytes.
 std::vector<std::uint8_t> SerializeDocument(const CRondelDoc& doc);
 
 // Writes the file whole or not at all (temporary file renamed over the target), then computes
-// the band limits again. Returns false when the file could not be written.
-bool StoreDataFile(CRondelDoc& doc, const std::string& path, const ModelDataSource& models);
+// the band limits again. Returns false when the file could not be written, with the errno
+// value of the cause in `error` when given.
+bool StoreDataFile(CRondelDoc& doc, const std::string& path, const ModelDataSource& models,
+                   int* error = nullptr);
 
 }  // namespace rondel

@@ -64,6 +64,12 @@ BandLimits BandLimitsFromEntry(std::string_view entry) {
   return {MegahertzAt(entry, kLowDigits) * 100000, MegahertzAt(entry, kHighDigits) * 100000};
 }
 
+int ModelCount(const ModelDataSource& source) {
+  int count = 0;
+  while (count < kMaxModels && !source.ModelData(count, kModelDataLookupBuffer).empty()) ++count;
+  return count;
+}
+
 int FindModelEntry(const ModelDataSource& source, const BandCode& code) {
   // The scan goes on after a match: when two entries share a code, the later one is the model.
   int found = 0;

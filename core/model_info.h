@@ -42,6 +42,10 @@ struct BandLimits {
 };
 BandLimits BandLimitsFromEntry(std::string_view entry);
 
+// The number of entries of the model list: "data0", "data1", ... up to the first missing or
+// empty one, at most 16.
+int ModelCount(const ModelDataSource& source);
+
 // The index of the last "data%d" entry (before the first missing or empty one) whose band
 // code equals `code`; 0 when none does.
 int FindModelEntry(const ModelDataSource& source, const BandCode& code);

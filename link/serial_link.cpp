@@ -28,6 +28,9 @@ long long NowNs() {
 
 constexpr long long kNsPerMs = 1000000;
 
+// One character of 8N1 is ten bits on the line.
+long long ByteNs(int baud) { return baud > 0 ? 10LL * 1000000000 / baud : 0; }
+
 // A write that cannot go out within this time (a flow-controlled or wedged adapter) gives up:
 // at 9600 baud even the longest frame is on the line in a fraction of it.
 constexpr long long kWriteBoundNs = 500 * kNsPerMs;
@@ -147,6 +150,8 @@ bool CSerialLink::OpenDevice(const std::string& path, int baud) {
   m_state = State::Open;
   m_gone = false;
   m_device = path;
+  m_byteNs.store(ByteNs(baud));
+  m_lastInputNs.store(0);
   return true;
 }
 
@@ -159,6 +164,7 @@ void CSerialLink::SetBaudRate(int baud) {
     ::cfsetispeed(&t, speed);
     ::cfsetospeed(&t, speed);
     ::tcsetattr(call.fd, TCSANOW, &t);
+    m_byteNs.store(ByteNs(baud));
   }
   EndCall();
 }
@@ -216,8 +222,12 @@ int CSerialLink::Write(const void* data, int count, int delayMs) {
     return 0;
   }
   int done = 0;
-  // The pause before every frame, cut short by a Close.
-  if (delayMs <= 0 || WaitFor(call, 0, NowNs() + delayMs * kNsPerMs) == Wait::TimedOut) {
+  // The pause before every frame, cut short by a Close. It counts from the arrival of the last
+  // byte the radio sent, a deadline rather than a sleep after the work on that byte, so the
+  // frame goes out as soon as the protocol allows; without a byte since the last frame, from now.
+  const long long lastInput = m_lastInputNs.exchange(0);
+  const long long pauseFrom = lastInput > 0 ? lastInput : NowNs();
+  if (delayMs <= 0 || WaitFor(call, 0, pauseFrom + delayMs * kNsPerMs) == Wait::TimedOut) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     const long long deadline = NowNs() + kWriteBoundNs;
     while (done < count) {
@@ -251,11 +261,20 @@ int CSerialLink::Read(void* buffer, int count, int timeoutMs) {
   auto* bytes = static_cast<std::uint8_t*>(buffer);
   int got = 0;
   bool readable = false;
+  const long long byteNs = m_byteNs.load();
   for (;;) {
     const ssize_t n = ::read(call.fd, bytes + got, static_cast<std::size_t>(count - got));
     if (n > 0) {
       got += static_cast<int>(n);
+      m_lastInputNs.store(NowNs());
       if (got == count) break;
+      // The rest cannot be on the line sooner than the baud rate lets it: wait for all but the
+      // last of it in one go instead of waking for every byte, then wake on the last one the
+      // moment it arrives. A Close still ends the wait at once.
+      const long long rest = NowNs() + byteNs * (count - got - 1);
+      if (count - got > 1 && WaitFor(call, 0, std::min(rest, deadline)) == Wait::Stopped) break;
+      readable = false;  // nothing was asked of poll: an empty read now is no hang-up
+      continue;
     } else if ((n == 0 && readable) ||
                (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
       // Readable but nothing to read is the end of the line; EIO is an adapter gone.

@@ -2,6 +2,7 @@
 // raw 9600 8N1 without flow control, and reads and writes with time-outs that wait in poll().
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -42,7 +43,8 @@ class CSerialLink {
   // Affects an open port only.
   void SetBaudRate(int baud);
 
-  // Waits `delayMs`, then writes all `count` bytes; returns the number written.
+  // Waits until `delayMs` after the arrival of the last byte read since the last write (or
+  // from now when none came), then writes all `count` bytes; returns the number written.
   int Write(const void* data, int count, int delayMs);
   int WriteByte(std::uint8_t value, int delayMs);
   // Up to `count` bytes within `timeoutMs`; returns at once when all have arrived.
@@ -82,6 +84,8 @@ class CSerialLink {
   bool m_closing = false;
   bool m_gone = false;
   std::string m_device;
+  std::atomic<long long> m_byteNs{0};       // time of one character at the baud rate
+  std::atomic<long long> m_lastInputNs{0};  // when the last byte was read; 0 after a write
 };
 
 }  // namespace rondel

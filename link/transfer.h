@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "core/image_layout.h"
 #include "link/link_settings.h"
@@ -55,6 +56,8 @@ struct TransferShared {
   std::atomic<int> progress{0};  // percent with 4 and 8; the port just opened with 11
   std::atomic<int> cancel{0};
   std::atomic<int> foundPort{-1};  // port opened by the search; -1 when none or once saved
+  // Addresses of the blocks a read passed over; the worker's alone until it has been joined.
+  std::vector<std::size_t> passedOver;
 
   // Sets cancel and cuts short any mandated wait of the worker.
   void RequestCancel();
@@ -131,6 +134,9 @@ class CTransferSession {
   TransferDirection direction() const { return m_direction; }
   // The buffer: the radio's memory after a complete read. Not to be used while running.
   const Image& image() const { return m_image; }
+  // The blocks of the last read that three garbled replies made it pass over (they keep the
+  // starting image's bytes), by address. Not to be used while running.
+  const std::vector<std::size_t>& PassedOverBlocks() const { return m_shared.passedOver; }
 
  private:
   CSerialLink& m_port;

@@ -10,6 +10,12 @@ std::string FileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The folder part of a path with its slash; empty when it has none.
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 }  // namespace
 
 bool CDocument::OnNewDocument() {
@@ -65,25 +71,30 @@ bool CDocFrame::OnFileNew() {
   return true;
 }
 
-bool CDocFrame::OpenDocumentFile(const std::string& path) {
-  if (!SaveModified()) return false;
+OpenOutcome CDocFrame::OpenDocumentFile(const std::string& path) {
+  if (!SaveModified()) return OpenOutcome::Cancelled;
   const bool wasModified = m_doc.IsModified();
-  if (!m_doc.ReadFile(path)) {
-    ShowPrompt(m_texts("IDS_ERROR_OPENFILE") + "\n" + path, m_texts("IDS_ERROR"),
-               PromptIcon::Error, PromptButtons::Ok);
+  const ReadOutcome read = m_doc.ReadFile(path);
+  if (read != ReadOutcome::Read) {
+    if (read == ReadOutcome::CannotOpen)
+      ShowPrompt(m_texts("IDS_ERROR_OPENFILE") + "\n" + path, m_texts("IDS_ERROR"),
+                 PromptIcon::Error, PromptButtons::Ok);
+    // Never our file: a Save must not offer to write over it, and the recent files must not
+    // offer it again.
     m_doc.SetModifiedFlag(wasModified);
     m_recent.Remove(path);
-    return false;
+    return read == ReadOutcome::CannotOpen ? OpenOutcome::CannotOpen : OpenOutcome::Refused;
   }
   m_doc.SetPathName(path);
   m_doc.SetModifiedFlag(false);
   m_recent.Add(path);
   m_doc.UpdateAllViews();
-  return true;
+  return OpenOutcome::Opened;
 }
 
 std::optional<std::string> CDocFrame::PromptFileToOpen() {
-  return CurrentPrompter().ChooseFileToOpen({m_strings.filterName, m_strings.extension, {}});
+  return CurrentPrompter().ChooseFileToOpen(
+      {m_strings.filterName, m_strings.extension, FolderOf(m_doc.GetPathName())});
 }
 
 bool CDocFrame::DoFileSave() { return DoSave(m_doc.GetPathName(), true); }

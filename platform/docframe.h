@@ -13,6 +13,16 @@
 
 namespace rondel {
 
+// How reading a file into the document went.
+enum class ReadOutcome {
+  Read,        // the document holds the file
+  CannotOpen,  // the framework reports it; the document is as it was
+  Refused,     // not a file of ours: the document has said so and is as it was
+};
+
+// How an open ended.
+enum class OpenOutcome { Opened, Cancelled, CannotOpen, Refused };
+
 // The framework's side of a document (what a document class overrides).
 class CDocument {
  public:
@@ -23,9 +33,9 @@ class CDocument {
   // The new-document step; the base version empties the document and clears path and
   // modified flag. Returns false when the step failed (the new sequence then stops).
   virtual bool OnNewDocument();
-  // Reads the file into the (just emptied) document. False: the file could not be opened or
-  // read, the framework reports it and the document is left as it was.
-  virtual bool ReadFile(const std::string& path) = 0;
+  // Reads the file into the document. Unless it answers Read, the document is left as it was
+  // and the file is not the document's.
+  virtual ReadOutcome ReadFile(const std::string& path) = 0;
   // Writes the document. False: the file could not be written.
   virtual bool WriteFile(const std::string& path) = 0;
 
@@ -100,9 +110,11 @@ class CDocFrame {
   bool OnFileNew();
   // The framework's open of a named file: the save-changes question, read, take path and
   // title, clear the modified flag, add to the recent files, update the views. A file that
-  // cannot be opened is reported and leaves the document as it was.
-  bool OpenDocumentFile(const std::string& path);
-  // The open dialog; nothing when the user cancelled.
+  // cannot be opened is reported; neither it nor a refused file becomes the document's file
+  // or stays in the recent files, and the document is left as it was.
+  OpenOutcome OpenDocumentFile(const std::string& path);
+  // The open dialog, starting in the folder of the document's file; nothing when the user
+  // cancelled.
   std::optional<std::string> PromptFileToOpen();
   // Save to the document's path, or through the save-as dialog when it has none.
   bool DoFileSave();

@@ -170,10 +170,11 @@ class IniText {
   std::vector<Line> m_lines;
 };
 
-// A missing or unreadable file reads as an empty one, so every lookup gives its default.
+// A missing, unreadable or refused file (a FIFO, a device, one over the limit) reads as an
+// empty one, so every lookup gives its default.
 std::string LoadForReading(const std::string& path) {
   std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes)) return {};
+  if (!ReadWholeFile(path, bytes, kMaxProfileBytes)) return {};
   return std::string(bytes.begin(), bytes.end());
 }
 
@@ -280,7 +281,7 @@ ParseCache& Cache() {
 // not be replaced by a file holding nothing but the new entry.
 bool LoadForWriting(const std::string& path, std::string& out) {
   std::vector<std::uint8_t> bytes;
-  if (ReadWholeFile(path, bytes)) {
+  if (ReadWholeFile(path, bytes, kMaxProfileBytes)) {
     out.assign(bytes.begin(), bytes.end());
     return true;
   }

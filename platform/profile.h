@@ -10,6 +10,11 @@
 
 namespace rondel::profile {
 
+// Settings and language files are a few kilobytes. A file beyond this size, or one that is not
+// a regular file, reads as missing and is never rewritten: reading it whole at every lookup
+// would stall the program or exhaust its memory.
+inline constexpr std::size_t kMaxProfileBytes = std::size_t{1} << 20;
+
 // The value of `key` in `section` (both matched without case), cut to bufSize - 1 bytes
 // without splitting a UTF-8 sequence. `def` (cut the same way) when the file, the section or
 // the key is missing. Blanks around keys and values are dropped; a value enclosed in a pair

@@ -13,10 +13,11 @@ CRondelAppCore::CRondelAppCore(const std::string& iniPath, RecentFileStore& rece
 bool CRondelAppCore::Start(const std::string& commandLineFile) {
   m_bSkipClearPrompt = 1;
   if (commandLineFile.empty()) return OnFileNew();
-  return OpenDocumentFile(commandLineFile);
+  const OpenOutcome opened = Open(commandLineFile);
+  return opened == OpenOutcome::Opened || opened == OpenOutcome::Refused;
 }
 
-bool CRondelAppCore::OpenDocumentFile(const std::string& path) {
+OpenOutcome CRondelAppCore::Open(const std::string& path) {
   // Reset first, so whatever the file does not hold keeps a new document's values and never
   // the previous document's. A declined save-changes question stops only this step; the open
   // below asks it again.

@@ -19,12 +19,14 @@ class CRondelAppCore {
   CRondelAppCore& operator=(const CRondelAppCore&) = delete;
 
   // Start-up: the first document is made without the clear question, from the file named on
-  // the command line when there is one. False when that file could not be opened.
+  // the command line when there is one. False when that file could not be opened; a file
+  // refused by its header leaves the new document and the program starts with it.
   bool Start(const std::string& commandLineFile = {});
 
   // Every route that opens a data file: menu Open, recent files, dropped files, command line.
-  // Always loads into a freshly reset document.
-  bool OpenDocumentFile(const std::string& path);
+  // Always loads into a freshly reset document; true when the file became the document's.
+  bool OpenDocumentFile(const std::string& path) { return Open(path) == OpenOutcome::Opened; }
+  OpenOutcome Open(const std::string& path);
 
   bool OnFileNew() { return m_frame.OnFileNew(); }
   bool OnFileOpen();

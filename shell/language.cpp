@@ -37,6 +37,16 @@ std::string GetLangStringFrom(const std::string& langPath, std::string_view key)
 
 std::string GetLangString(std::string_view key) { return GetLangStringFrom(g_strLangPath, key); }
 
+std::string FillIn(std::string text, std::string_view placeholder, std::string_view value) {
+  const std::size_t at = text.find(placeholder);
+  if (at != std::string::npos) text.replace(at, placeholder.size(), value);
+  return text;
+}
+
+std::string IncompleteFileText(std::size_t length) {
+  return FillIn(GetLangString("IDS_WARN_INCOMPLETE"), "%d", std::to_string(length));
+}
+
 std::string GetResourceText(int number) {
   return profile::GetString(g_strLangPath, "Resource", std::to_string(number), "", kResourceBuffer);
 }
@@ -101,7 +111,8 @@ std::vector<LanguageFile> ListLanguageFiles(const std::string& folder) {
       continue;
     const std::string path = folder + "/" + file;
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) continue;
+    // Only plain files: a pipe or a device of that name would never be read anyway.
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
     std::string display = GetFaceName(path);
     if (display.empty()) continue;
     files.push_back({path, file.substr(0, file.size() - kExt.size()), std::move(display)});

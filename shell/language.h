@@ -15,6 +15,13 @@ inline constexpr const char* kLangNotFound = "Not Found";
 std::string GetLangString(std::string_view key);
 std::string GetLangStringFrom(const std::string& langPath, std::string_view key);
 
+// `text` with its first `placeholder` ("%d", "%s") replaced by `value`. Language files are
+// not format strings: nothing else in them is interpreted.
+std::string FillIn(std::string text, std::string_view placeholder, std::string_view value);
+
+// "IDS_WARN_INCOMPLETE" with the length found: a data file that ends before 4144 bytes.
+std::string IncompleteFileText(std::size_t length);
+
 // The "Resource" text of a dialog or control number, at most 1023 bytes, no escapes; empty
 // when the file has none (the built-in text then stays).
 std::string GetResourceText(int number);
@@ -39,7 +46,7 @@ struct LanguageFile {
   std::string name;         // file name without ".lang": what [setup] "language" stores
   std::string displayName;  // "Face" "disp"
 };
-// The "*.lang" files of `folder` (directories skipped), ordered by file name; a file whose
+// The "*.lang" regular files of `folder` (folders, pipes and devices skipped), ordered by file name; a file whose
 // "disp" entry is present but empty is left out.
 std::vector<LanguageFile> ListLanguageFiles(const std::string& folder);
 

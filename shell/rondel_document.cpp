@@ -24,20 +24,27 @@ bool CRondelDocument::OnNewDocument() {
   return true;
 }
 
-bool CRondelDocument::ReadFile(const std::string& path) {
-  switch (LoadDataFile(m_doc, path, m_settings)) {
+ReadOutcome CRondelDocument::ReadFile(const std::string& path) {
+  LoadDetails details;
+  switch (LoadDataFile(m_doc, path, m_settings, &details)) {
     case LoadResult::CannotOpen:
-      return false;
+      return ReadOutcome::CannotOpen;
     case LoadResult::HeaderRejected:
-      // Still counts as opened: the document takes the file's name with a blank image.
+      // The document stays the new one the open made; the file never becomes ours.
       ShowPrompt(GetLangString("IDS_WARN_LOAD"), GetLangString("IDS_ERROR"), PromptIcon::Error,
                  PromptButtons::Ok);
-      return true;
+      return ReadOutcome::Refused;
+    case LoadResult::Incomplete:
+      // Opened all the same, as it always was; but a cut-off copy must not pass for a radio's
+      // whole memory unnoticed.
+      ShowPrompt(IncompleteFileText(details.length), GetLangString("IDS_PROMPT"),
+                 PromptIcon::Warning, PromptButtons::Ok);
+      return ReadOutcome::Read;
     case LoadResult::Empty:
     case LoadResult::Loaded:
-      return true;
+      return ReadOutcome::Read;
   }
-  return false;
+  return ReadOutcome::CannotOpen;
 }
 
 bool CRondelDocument::WriteFile(const std::string& path) {

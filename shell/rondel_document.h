@@ -22,7 +22,7 @@ class CRondelDocument : public CDocument {
 
   void DeleteContents() override;
   bool OnNewDocument() override;
-  bool ReadFile(const std::string& path) override;
+  ReadOutcome ReadFile(const std::string& path) override;
   bool WriteFile(const std::string& path) override;
   bool IsModified() const override { return m_doc.IsModified(); }
   void SetModifiedFlag(bool modified) override { m_doc.SetModifiedFlag(modified); }

@@ -12,7 +12,7 @@ namespace rondel {
 
 CTransferDlg::CTransferDlg(CSerialLink& port, const LinkSettings& settings,
                            TransferDlgHost& host, QWidget* parent)
-    : CDialog(IDD_PROGRESS, parent), m_host(host), m_settings(settings), m_session(port, settings) {}
+    : CDialog(IDD_PROGRESS, parent), m_host(host), m_port(port), m_settings(settings), m_session(port, settings) {}
 
 CTransferDlg::~CTransferDlg() {
   // The session's own end cancels a transfer still running and closes the port.
@@ -40,6 +40,7 @@ void CTransferDlg::ShowStatus(const std::string& text) {
 void CTransferDlg::OnOK() {
   // A fresh copy of the document's image for every attempt, also after a failed one.
   m_comAtStart = m_settings.Com();
+  m_portTried = PortToBeTried(m_port.IsOpen(), m_port.Device(), m_settings);
   if (!m_session.Start(m_direction, m_host.DocumentImage())) return;
   const bool reading = m_direction == TransferDirection::Read;
   ShowStatus(m_host.Text(reading ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE"));
@@ -90,10 +91,14 @@ void CTransferDlg::OnTimer() {
     case TransferShow::Text:
       ShowStatus(ReactionText(r, lang));
       break;
-    case TransferShow::Message:
-      ShowPrompt(m_host.Text(r.key), m_host.Text("IDS_ERROR"), PromptIcon::Error,
-                 PromptButtons::Ok);
+    case TransferShow::Message: {
+      std::string text = m_host.Text(r.key);
+      // Which device was tried, [ports] mapping included: the port pane alone cannot say.
+      if (r.status == static_cast<int>(TransferStatus::NoConnection))
+        text += "\n\n" + PortTriedText(m_portTried, lang);
+      ShowPrompt(text, m_host.Text("IDS_ERROR"), PromptIcon::Error, PromptButtons::Ok);
       break;
+    }
   }
   if (r.handOverImage) m_host.HandOverImage(m_session.image());
   switch (r.next) {

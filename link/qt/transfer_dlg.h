@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/port_message.h"
 #include "link/transfer.h"
 #include "platform/dialogs/cdialog.h"
 
@@ -65,9 +66,11 @@ class CTransferDlg : public CDialog {
   void ShowStatus(const std::string& text);
 
   TransferDlgHost& m_host;
+  CSerialLink& m_port;
   const LinkSettings& m_settings;
   CTransferSession m_session;
   int m_comAtStart = 0;
+  PortTried m_portTried;  // named when the radio does not answer
   TransferDirection m_direction = TransferDirection::Read;
   QBasicTimer m_timer;
 };

@@ -1,11 +1,16 @@
 #include "platform/qt/qt_prompter.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QStringList>
+
+#include "platform/qt/local_path.h"
 
 namespace rondel {
 namespace {
@@ -26,7 +31,55 @@ constexpr const char* kNotFound = "Not Found";
 
 QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
+// Ctrl+C copies the message as it was written, without the joiners that keep paths whole.
+class PromptBox : public QMessageBox {
+ public:
+  PromptBox(QWidget* parent, QString plain) : QMessageBox(parent), m_plain(std::move(plain)) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->matches(QKeySequence::Copy)) {
+      if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(m_plain);
+      event->accept();
+      return;
+    }
+    QMessageBox::keyPressEvent(event);
+  }
+
+ private:
+  QString m_plain;
+};
+
 }  // namespace
+
+QString KeepPathsWhole(const QString& text) {
+  constexpr char16_t kWordJoiner = 0x2060;
+  QString out;
+  out.reserve(text.size() * 2);
+  qsizetype at = 0;
+  while (at < text.size()) {
+    // Blanks pass as they are: they are where a line may break.
+    if (text[at].isSpace()) {
+      out += text[at++];
+      continue;
+    }
+    qsizetype end = at;
+    while (end < text.size() && !text[end].isSpace()) ++end;
+    const QStringView word = QStringView(text).mid(at, end - at);
+    if (!word.contains(QLatin1Char('/'))) {
+      out += word;
+    } else {
+      for (qsizetype i = 0; i < word.size(); ++i) {
+        out += word[i];
+        // Never inside a surrogate pair.
+        const bool pairContinues = word[i].isHighSurrogate() && i + 1 < word.size();
+        if (!pairContinues && i + 1 < word.size()) out += QChar(kWordJoiner);
+      }
+    }
+    at = end;
+  }
+  return out;
+}
 
 QString FileDialogFilter(const std::string& filterName, const std::string& extension) {
   QString ext = FromUtf8(extension);
@@ -47,11 +100,14 @@ QString CQtPrompter::ButtonText(const char* key) const {
 }
 
 PromptAnswer CQtPrompter::Ask(const PromptRequest& request) {
-  QMessageBox box(m_parent.data());
+  const QString text = FromUtf8(request.text);
+  PromptBox box(m_parent.data(), text);
   box.setIcon(ToQtIcon(request.icon));
   box.setWindowTitle(FromUtf8(request.caption));
   box.setTextFormat(Qt::PlainText);  // paths and user texts are never read as markup
-  box.setText(FromUtf8(request.text));
+  // Word wrapping would break a path after any "/" or "-"; a path cut in two cannot be read
+  // back or copied from the screen, so the box grows to hold it on one line instead.
+  box.setText(KeepPathsWhole(text));
 
   QMessageBox::StandardButton defaultButton = QMessageBox::Ok;
   QMessageBox::StandardButton escapeButton = QMessageBox::Ok;
@@ -108,7 +164,7 @@ std::optional<std::string> CQtPrompter::ChooseFileToSave(const FileDialogRequest
 
 std::optional<std::string> CQtPrompter::RunFileDialog(const FileDialogRequest& request, bool save) {
   const QString startFolder = m_lastFolder.isEmpty() ? QDir::currentPath() : m_lastFolder;
-  QString start = FromUtf8(request.proposedPath);
+  QString start = QFile::decodeName(QByteArray::fromStdString(request.proposedPath));
   if (start.isEmpty()) {
     start = startFolder;
   } else if (!start.contains(QLatin1Char('/'))) {
@@ -117,8 +173,14 @@ std::optional<std::string> CQtPrompter::RunFileDialog(const FileDialogRequest& r
 
   // Given a file path, the dialog opens its folder and proposes the name.
   QFileDialog dialog(m_parent.data(), QString(), start);
-  dialog.setNameFilter(FileDialogFilter(request.filterName, request.extension));
-  dialog.setOption(QFileDialog::HideNameFilterDetails);  // show the name as the program words it
+  QString allFiles = QStringLiteral("*");
+  if (m_texts) {
+    const std::string text = m_texts("IDS_FILTER_ALL");
+    if (!text.empty() && text != kNotFound) allFiles = FromUtf8(text);
+  }
+  dialog.setNameFilters({FileDialogFilter(request.filterName, request.extension),
+                         FileDialogFilter(allFiles.toStdString(), std::string())});
+  dialog.setOption(QFileDialog::HideNameFilterDetails);  // show the names as the program words them
   QString suffix = FromUtf8(request.extension);
   if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
   if (save) {
@@ -130,13 +192,17 @@ std::optional<std::string> CQtPrompter::RunFileDialog(const FileDialogRequest& r
     dialog.setFileMode(QFileDialog::ExistingFile);
   }
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  const QStringList files = dialog.selectedFiles();
-  if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
-
-  std::string path = files.first().toStdString();
+  // The URL, not the file name: a native dialog hands back names that are not UTF-8 with
+  // their bytes percent-encoded, which a QString would lose.
+  const QList<QUrl> urls = dialog.selectedUrls();
+  if (urls.isEmpty()) return std::nullopt;
+  std::string path = LocalPathFromUrl(urls.first());
+  if (path.empty()) return std::nullopt;
   // A native dialog may ignore the default suffix; the document's name still gets it.
   if (save) path = WithExtension(path, request.extension);
-  m_lastFolder = QFileInfo(FromUtf8(path)).absolutePath();
+  const std::size_t slash = path.rfind('/');
+  if (slash != std::string::npos)
+    m_lastFolder = QFile::decodeName(QByteArray::fromStdString(path.substr(0, slash + 1)));
   return path;
 }
 

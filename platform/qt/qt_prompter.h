@@ -30,6 +30,8 @@ class CQtPrompter : public Prompter {
 
   // Escape and the close box answer Cancel where there is a Cancel button, else Ok.
   PromptAnswer Ask(const PromptRequest& request) override;
+  // Both offer the data files and "IDS_FILTER_ALL" (all files), and start in the folder of
+  // the request's path, else where the last dialog ended.
   std::optional<std::string> ChooseFileToOpen(const FileDialogRequest& request) override;
   std::optional<std::string> ChooseFileToSave(const FileDialogRequest& request) override;
 
@@ -46,5 +48,9 @@ class CQtPrompter : public Prompter {
 // pattern in parentheses, e.g. "Radio Program Data Files(*.dig) (*.dig)". Qt takes the last
 // parenthesised group as the patterns, so a name that itself ends in "(*.dig)" stays whole.
 QString FileDialogFilter(const std::string& filterName, const std::string& extension);
+
+// `text` with word joiners between the characters of every word that holds a "/", so a line
+// break never falls inside a path.
+QString KeepPathsWhole(const QString& text);
 
 }  // namespace rondel

@@ -1,7 +1,9 @@
 #include "platform/qt/recent_file_store.h"
 
+#include <QByteArray>
 #include <QSettings>
 #include <QString>
+#include <QStringDecoder>
 
 namespace rondel {
 namespace {
@@ -9,6 +11,12 @@ namespace {
 const QString kGroup = QStringLiteral("Recent File List");
 
 QString KeyOf(std::size_t n) { return QStringLiteral("File%1").arg(n); }
+
+bool IsUtf8(const std::string& path) {
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QString text = decoder(QByteArrayView(path.data(), static_cast<qsizetype>(path.size())));
+  return !decoder.hasError() && text.toStdString() == path;
+}
 
 }  // namespace
 
@@ -19,8 +27,11 @@ std::vector<std::string> CQSettingsRecentFileStore::Load() {
   settings.beginGroup(kGroup);
   std::vector<std::string> paths;
   for (std::size_t n = 1; n <= m_capacity; ++n) {
-    const QString path = settings.value(KeyOf(n)).toString();
-    if (!path.isEmpty()) paths.push_back(path.toStdString());
+    const QVariant value = settings.value(KeyOf(n));
+    const std::string path = value.typeId() == QMetaType::QByteArray
+                                 ? value.toByteArray().toStdString()
+                                 : value.toString().toStdString();
+    if (!path.empty()) paths.push_back(path);
   }
   return paths;
 }
@@ -33,7 +44,12 @@ void CQSettingsRecentFileStore::Save(const std::vector<std::string>& paths) {
   for (const std::string& path : paths) {
     if (path.empty()) continue;
     if (++n > m_capacity) break;
-    settings.setValue(KeyOf(n), QString::fromStdString(path));
+    // Text as before, so the file stays readable; a name that is not UTF-8 keeps its bytes.
+    if (IsUtf8(path)) {
+      settings.setValue(KeyOf(n), QString::fromStdString(path));
+    } else {
+      settings.setValue(KeyOf(n), QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+    }
   }
   settings.endGroup();
   settings.sync();

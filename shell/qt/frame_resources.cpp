@@ -18,7 +18,9 @@ const std::array<TopMenu, 4>& MainMenu() {
         {cmd::kFilePrintPreview, "打印预览(&V)"},
         {cmd::kFilePrintSetup, "打印设置(&R)..."},
         {0, nullptr},
-        {cmd::kFileMru1, "最近文件"},
+        // The framework's own placeholder, the same in every language: the recent-file
+        // entries are never translated.
+        {cmd::kFileMru1, "Recent File"},
         {0, nullptr},
         {cmd::kAppExit, "退出(&X)"}}},
       {"编程(&P)",
@@ -71,7 +73,7 @@ int ToolbarImageOf(int command) {
   return -1;
 }
 
-const std::array<Accelerator, 18> kAccelerators = {{
+const std::array<Accelerator, kAcceleratorCount> kAccelerators = {{
     {Qt::Key_C, true, false, false, cmd::kSettingPort},
     {Qt::Key_L, true, false, false, cmd::kSettingLanguage},
     {Qt::Key_N, true, false, false, cmd::kFileNew},
@@ -90,6 +92,9 @@ const std::array<Accelerator, 18> kAccelerators = {{
     {Qt::Key_W, true, false, false, cmd::kWriteData},
     {Qt::Key_X, true, false, false, cmd::kEditCut},
     {Qt::Key_Z, true, false, false, cmd::kEditUndo},
+    // What a Linux desktop user reaches for first; the keys above keep their meaning.
+    {Qt::Key_F1, false, false, false, cmd::kHelp},
+    {Qt::Key_Q, true, false, false, cmd::kAppExit},
 }};
 
 int AcceleratorCommand(int key, bool ctrl, bool shift, bool alt) {

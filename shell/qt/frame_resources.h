@@ -72,7 +72,8 @@ struct Accelerator {
   bool alt;
   int command;
 };
-extern const std::array<Accelerator, 18> kAccelerators;
+inline constexpr std::size_t kAcceleratorCount = 20;
+extern const std::array<Accelerator, kAcceleratorCount> kAccelerators;
 // The command of the first entry that matches; 0 when none does.
 int AcceleratorCommand(int key, bool ctrl, bool shift, bool alt);
 

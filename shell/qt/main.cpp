@@ -1,6 +1,5 @@
 // rondel: the desktop program.
 #include <QApplication>
-#include <QStringList>
 
 #include "platform/prompt.h"
 #include "platform/qt/icons.h"
@@ -23,9 +22,10 @@ int main(int argc, char** argv) {
   int status = 1;
   {
     rondel::CRondelApp app(rondel::CreateRondelView);
-    std::vector<std::string> args;
-    const QStringList arguments = QApplication::arguments();
-    for (qsizetype i = 1; i < arguments.size(); ++i) args.push_back(arguments[i].toStdString());
+    // The bytes as given, not QApplication::arguments(): a file name is bytes on Linux, and one
+    // that is not UTF-8 (copied from a Chinese Windows system) would not survive a QString.
+    // QApplication has already taken its own options out of argv.
+    const std::vector<std::string> args(argv + 1, argv + argc);
     // A start that ends at once is a failure, not a run that went well.
     if (app.InitInstance(args)) {
       dialogs.SetParent(app.MainFrame());

@@ -17,6 +17,7 @@
 
 #include "platform/qt/help_viewer.h"
 #include "platform/qt/icons.h"
+#include "platform/qt/local_path.h"
 #include "shell/app_paths.h"
 #include "shell/language.h"
 #include "shell/qt/accelerator_filter.h"
@@ -42,7 +43,7 @@ int CommandOf(const QObject* object) {
 
 // A path as a menu entry shows it: "&" would otherwise be taken for a mnemonic.
 QString MenuSafe(const std::string& text) {
-  return QString::fromStdString(text).replace(QLatin1Char('&'), QLatin1String("&&"));
+  return PathForDisplay(text).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
 }  // namespace
@@ -328,8 +329,9 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 
 void CMainFrame::dropEvent(QDropEvent* event) {
   std::vector<std::string> paths;
+  // Byte for byte from the URLs: a file name that is not UTF-8 still opens.
   for (const QUrl& url : event->mimeData()->urls())
-    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    if (std::string path = LocalPathFromUrl(url); !path.empty()) paths.push_back(std::move(path));
   if (paths.empty()) return;
   event->acceptProposedAction();
   if (m_view) m_view->CommitPendingEdit();

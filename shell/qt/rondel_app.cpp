@@ -4,13 +4,13 @@
 #include <QMenuBar>
 #include <QPrinter>
 
-#include <sys/stat.h>
-
 #include "platform/dialogs/print_cycle.h"
 #include "platform/prompt.h"
 #include "platform/qt/help_viewer.h"
 #include "platform/qt/recent_file_store.h"
 #include "shell/app_paths.h"
+#include "shell/file_messages.h"
+#include "shell/settings_location.h"
 #include "shell/language.h"
 #include "shell/qt/about_dlg.h"
 #include "shell/qt/form_view.h"
@@ -23,12 +23,6 @@ namespace rondel {
 namespace {
 
 CRondelApp* g_app = nullptr;
-
-// Found the way a file search finds it; a folder of that name is no settings file.
-bool SettingsFileExists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
 
 }  // namespace
 
@@ -46,14 +40,32 @@ CRondelApp::~CRondelApp() {
 }
 
 bool CRondelApp::InitInstance(const std::vector<std::string>& args) {
-  const std::string iniPath = m_exeDir + "/" + kSettingsFileName;
+  // Beside the program, or the user's own copy when the program's folder is not theirs.
+  const SettingsLocation settings = LocateSettingsFile(m_exeDir);
+  const std::string iniPath = settings.path;
   SetAppPaths(m_exeDir, iniPath, std::string());
-  if (!SettingsFileExists(iniPath)) {
+  if (iniPath.empty()) {
     ShowPrompt(kNoSettingsMessage, std::string(), PromptIcon::Stop, PromptButtons::Ok);
+    return false;
+  }
+  // A settings file that is a pipe, a device or far too large is there but cannot be used: no
+  // language is known yet, so the locale's language file words it.
+  const std::string startupLang = StartupLanguagePath(m_exeDir);
+  if (ReadError why; !CheckProfileFile(iniPath, &why)) {
+    std::string text = GetLangStringFrom(startupLang, "IDS_ERROR_SETTINGSFILE");
+    if (text == kLangNotFound) text = kNoSettingsMessage;
+    ShowPrompt(text + "\n" + iniPath + "\n\n" + ReadErrorReason(why, startupLang),
+               GetLangStringFrom(startupLang, "IDS_ERROR"), PromptIcon::Stop, PromptButtons::Ok);
     return false;
   }
   // The locale's choice is not written back: a later change of locale still counts.
   g_strLangPath = ChooseLanguagePath(m_exeDir, iniPath);
+  // A missing language file leaves "Not Found" everywhere, as it always did; one that is there
+  // but refused is worth a word, since the program would otherwise seem broken.
+  if (ReadError why; !CheckProfileFile(g_strLangPath, &why) && why.problem != ReadProblem::CannotOpen)
+    ShowPrompt(GetLangStringFrom(startupLang, "IDS_ERROR_LANGFILE") + "\n" + g_strLangPath + "\n\n" +
+                   ReadErrorReason(why, startupLang),
+               GetLangStringFrom(startupLang, "IDS_ERROR"), PromptIcon::Error, PromptButtons::Ok);
   SetHelpTextLookup([](std::string_view key) { return GetLangString(key); });
 
   QCoreApplication::setOrganizationName(QString::fromLatin1(kSettingsOrganisation));

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <random>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/data_file.h"
 #include "support/table_models.h"
@@ -88,14 +89,26 @@ std::vector<std::uint8_t> FileOf(std::string_view header, std::size_t imageLengt
 
 class DataFileLoad : public testing::TestWithParam<LoadCase> {};
 
+bool Refused(LoadResult r) { return r == LoadResult::HeaderRejected || r == LoadResult::CannotOpen; }
+
 TEST_P(DataFileLoad, TakesWhatTheFileHolds) {
   const LoadCase& c = GetParam();
   TempDir dir;
   const std::string path = dir.WriteBytes("f.dig", c.bytes);
   CRondelDoc doc;
-  doc.SelectModel(1, ShippedModels());  // the load must blank this away
+  doc.SelectModel(1, ShippedModels());  // an accepted file blanks this away
   doc.bandLow = 5;
-  EXPECT_EQ(LoadDataFile(doc, path, ShippedModels()), c.result);
+  const CRondelDoc before = doc;
+  LoadDetails details;
+  EXPECT_EQ(LoadDataFile(doc, path, ShippedModels(), &details), c.result);
+  EXPECT_EQ(details.length, std::min<std::size_t>(c.bytes.size(), 4144));
+  if (Refused(c.result)) {
+    // Not ours: the document the open made stays exactly as it was.
+    EXPECT_EQ(doc.image(), before.image());
+    EXPECT_EQ(doc.header(), before.header());
+    EXPECT_EQ(doc.bandLow, 5);
+    return;
+  }
   for (std::size_t a = 0; a < L::kImageSize; ++a) {
     const std::uint8_t expected = a < c.imageBytesTaken ? c.bytes[48 + a] : 0xFF;
     ASSERT_EQ(doc.image()[a], expected) << "offset " << a;
@@ -105,8 +118,6 @@ TEST_P(DataFileLoad, TakesWhatTheFileHolds) {
   } else {
     // Band limits of the entry for the loaded band code (entry 0 when nothing matches).
     EXPECT_EQ(doc.bandLow, 40000000);
-  }
-  if (c.result != LoadResult::Empty) {
     const std::size_t headerBytes = std::min<std::size_t>(c.bytes.size(), 48);
     EXPECT_TRUE(std::equal(c.bytes.begin(), c.bytes.begin() + headerBytes, doc.header().begin()));
   }
@@ -117,42 +128,102 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         LoadCase{"exact", FileOf("Pelto Radio Program data v1.02", 4096, 0x11), LoadResult::Loaded, 4096},
         LoadCase{"longer", FileOf("Pelto Radio Program data v1.02", 5000, 0x22), LoadResult::Loaded, 4096},
-        LoadCase{"short", FileOf("Pelto Radio Program data v1.02", 100, 0x33), LoadResult::Loaded, 100},
-        LoadCase{"headerOnly", FileOf("Pelto Radio Program data v1.02", 0, 0), LoadResult::Loaded, 0},
+        // Right header, cut short: opened, but reported, with the rest blank.
+        LoadCase{"short", FileOf("Pelto Radio Program data v1.02", 100, 0x33), LoadResult::Incomplete, 100},
+        LoadCase{"oneByteShort", FileOf("Pelto Radio Program data v1.02", 4095, 0x55), LoadResult::Incomplete, 4095},
+        LoadCase{"headerOnly", FileOf("Pelto Radio Program data v1.02", 0, 0), LoadResult::Incomplete, 0},
         LoadCase{"thirtyBytes",
                  std::vector<std::uint8_t>(L::kHeaderText.begin(), L::kHeaderText.end()),
-                 LoadResult::Loaded, 0},
+                 LoadResult::Incomplete, 0},
+        LoadCase{"exactlyTheComparedText",
+                 std::vector<std::uint8_t>(L::kHeaderText.begin(), L::kHeaderText.begin() + 24),
+                 LoadResult::Incomplete, 0},
         LoadCase{"otherVersion", FileOf("Pelto Radio Program data v2.00", 4096, 0x44), LoadResult::Loaded, 4096},
         LoadCase{"firstByteDiffers", FileOf("Qelto Radio Program data v1.02", 4096, 0x00),
                  LoadResult::HeaderRejected, 0},
         LoadCase{"byte23Differs", FileOf("Pelto Radio Program datA v1.02", 4096, 0x00),
                  LoadResult::HeaderRejected, 0},
-        // A file shorter than the compared text is compared on what blanking left behind.
-        LoadCase{"prefixOfHeader", {'P', 'e', 'l', 't', 'o'}, LoadResult::Loaded, 0},
+        // Shorter than the compared text: never a radio's memory, even when what there is
+        // matches (the blank header would otherwise supply the rest).
+        LoadCase{"onlyP", {'P'}, LoadResult::HeaderRejected, 0},
+        LoadCase{"prefixOfHeader", {'P', 'e', 'l', 't', 'o'}, LoadResult::HeaderRejected, 0},
+        LoadCase{"oneByteShortOfTheComparedText",
+                 std::vector<std::uint8_t>(L::kHeaderText.begin(), L::kHeaderText.begin() + 23),
+                 LoadResult::HeaderRejected, 0},
         LoadCase{"shortForeign", {'H', 'e', 'l', 'l', 'o'}, LoadResult::HeaderRejected, 0},
         LoadCase{"zeroLength", {}, LoadResult::Empty, 0}),
     [](const testing::TestParamInfo<LoadCase>& info) { return info.param.name; });
 
-TEST(DataFileLoad, RejectedFileLeavesAllChannelsEmpty) {
+TEST(DataFileLoad, RejectedFileLeavesTheDocumentAsItWas) {
   TempDir dir;
   auto bytes = SerializeDocument(SampleDocument());
   bytes[0] = 'X';
   CRondelDoc doc;
+  doc.SelectModel(0, ShippedModels());
+  const CRondelDoc before = doc;
   EXPECT_EQ(LoadDataFile(doc, dir.WriteBytes("x.dig", bytes), ShippedModels()),
             LoadResult::HeaderRejected);
-  for (int n = 1; n <= 16; ++n) EXPECT_TRUE(doc.IsChannelEmpty(n));
-  EXPECT_EQ(doc.header()[0], 'X');
+  EXPECT_EQ(doc.image(), before.image());
+  EXPECT_EQ(doc.header(), before.header());
 }
 
-TEST(DataFileLoad, UnopenableFilesLeaveTheDocumentAlone) {
+// Files that are no plain files are refused without waiting: a FIFO with no writer would
+// block an ordinary open for ever, and /dev/zero would never end.
+struct UnopenableCase {
+  const char* name;
+  std::string (*make)(const TempDir& dir);
+  ReadProblem problem;
+};
+
+const UnopenableCase kUnopenable[] = {
+    {"missing", [](const TempDir& d) { return d.File("missing.dig"); }, ReadProblem::CannotOpen},
+    {"folder",
+     [](const TempDir& d) {
+       std::filesystem::create_directory(d.File("folder.dig"));
+       return d.File("folder.dig");
+     },
+     ReadProblem::NotRegular},
+    {"fifo",
+     [](const TempDir& d) {
+       ::mkfifo(d.File("fifo.dig").c_str(), 0600);
+       return d.File("fifo.dig");
+     },
+     ReadProblem::NotRegular},
+    {"devZero", [](const TempDir&) { return std::string("/dev/zero"); }, ReadProblem::NotRegular},
+    {"linkToDevZero",
+     [](const TempDir& d) {
+       std::filesystem::create_symlink("/dev/zero", d.File("zero.dig"));
+       return d.File("zero.dig");
+     },
+     ReadProblem::NotRegular},
+};
+
+class DataFileUnopenable : public testing::TestWithParam<UnopenableCase> {};
+
+TEST_P(DataFileUnopenable, LeaveTheDocumentAloneAndSayWhy) {
   TempDir dir;
-  std::filesystem::create_directory(dir.File("folder.dig"));
-  for (const std::string& path : {dir.File("missing.dig"), dir.File("folder.dig")}) {
-    CRondelDoc doc = SampleDocument();
-    const CRondelDoc::Image before = doc.image();
-    EXPECT_EQ(LoadDataFile(doc, path, ShippedModels()), LoadResult::CannotOpen) << path;
-    EXPECT_EQ(doc.image(), before);
-  }
+  const std::string path = GetParam().make(dir);
+  CRondelDoc doc = SampleDocument();
+  const CRondelDoc::Image before = doc.image();
+  LoadDetails details;
+  EXPECT_EQ(LoadDataFile(doc, path, ShippedModels(), &details), LoadResult::CannotOpen) << path;
+  EXPECT_EQ(details.error.problem, GetParam().problem);
+  EXPECT_EQ(doc.image(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DataFileUnopenable, testing::ValuesIn(kUnopenable),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A file far larger than a data file: only its first 4144 bytes are read.
+TEST(DataFileLoad, AHugeFileIsReadNoFurtherThanOneDataFile) {
+  TempDir dir;
+  const std::string path = dir.WriteBytes("huge.dig", SerializeDocument(SampleDocument()));
+  ASSERT_EQ(::truncate(path.c_str(), off_t{1} << 32), 0) << "4 GiB, sparse";
+  CRondelDoc doc;
+  LoadDetails details;
+  EXPECT_EQ(LoadDataFile(doc, path, ShippedModels(), &details), LoadResult::Loaded);
+  EXPECT_EQ(details.length, 4144u);
+  EXPECT_EQ(doc.image(), SampleDocument().image());
 }
 
 TEST(DataFileStore, FailedSaveKeepsTheOldFileWhole) {
@@ -205,14 +276,22 @@ TEST(DataFileLoadRandom, ArbitraryBytesAndLengths) {
       std::copy(L::kHeaderText.begin(), L::kHeaderText.begin() + 24, bytes.begin());
 
     CRondelDoc doc;
+    doc.SelectModel(0, models);
+    const CRondelDoc::Image before = doc.image();
     const LoadResult r = LoadDocument(doc, bytes, models);
-    const std::size_t compared = std::min<std::size_t>(length, 24);
-    const bool ours = std::equal(bytes.begin(), bytes.begin() + compared, L::kHeaderText.begin());
-    ASSERT_EQ(r, length == 0 ? LoadResult::Empty
-                             : (ours ? LoadResult::Loaded : LoadResult::HeaderRejected));
+    const bool ours =
+        length >= 24 && std::equal(bytes.begin(), bytes.begin() + 24, L::kHeaderText.begin());
+    const LoadResult expected = length == 0  ? LoadResult::Empty
+                                : !ours      ? LoadResult::HeaderRejected
+                                : length < 4144 ? LoadResult::Incomplete
+                                                : LoadResult::Loaded;
+    ASSERT_EQ(r, expected) << round;
     for (std::size_t a = 0; a < L::kImageSize; ++a) {
       const bool fromFile = ours && 48 + a < length;
-      ASSERT_EQ(doc.image()[a], fromFile ? bytes[48 + a] : 0xFF) << round << " " << a;
+      const std::uint8_t want = r == LoadResult::HeaderRejected ? before[a]
+                                : fromFile                     ? bytes[48 + a]
+                                                               : 0xFF;
+      ASSERT_EQ(doc.image()[a], want) << round << " " << a;
     }
     ASSERT_LE(doc.bandLow, 99900000);
     ASSERT_LE(doc.bandHigh, 99900000);

@@ -66,7 +66,8 @@ TEST_F(MainFrame, MenuHasItsBuiltInChineseTextsAndCommandsBeforeTranslation) {
   QList<QAction*> file = frame.FileMenu()->actions();
   ASSERT_EQ(file.size(), 12);
   EXPECT_TRUE(file[4]->isSeparator());
-  EXPECT_EQ(file[9]->text(), Q("最近文件"));
+  // The framework's placeholder, never translated: the same in a Chinese and an English menu.
+  EXPECT_EQ(file[9]->text(), Q("Recent File"));
   EXPECT_FALSE(file[9]->isEnabled());
 }
 
@@ -107,6 +108,22 @@ TEST_F(MainFrame, TheTranslatedMnemonicOpensTheEntryInTheOpenMenu) {
   QTest::keyClick(file, Qt::Key_N);
   ASSERT_EQ(m_prompter.prompts.size(), 1u) << "New should ask before it clears";
   EXPECT_EQ(m_prompter.prompts[0].text, GetLangString("IDS_WARN_CLEAR"));
+}
+
+// The empty list's placeholder is the framework's own text in every language, so an English
+// menu never shows a Chinese word.
+TEST_F(MainFrame, TheRecentFilePlaceholderIsTheSameInEveryLanguage) {
+  test::ClearRecentFiles();
+  ASSERT_TRUE(Start());
+  for (const char* language : {"english.lang", "chinese.lang"}) {
+    g_strLangPath = m_folder.File(language);
+    App().ApplyLanguage();
+    Frame().UpdateRecentFileMenu();
+    QStringList disabled;
+    for (QAction* a : Frame().FileMenu()->actions())
+      if (!a->isSeparator() && !a->isEnabled()) disabled << a->text();
+    EXPECT_EQ(disabled, QStringList{QStringLiteral("Recent File")}) << language;
+  }
 }
 
 TEST_F(MainFrame, LanguageSwitchRenamesTheMenuButNotTheRecentFiles) {
@@ -291,6 +308,8 @@ const std::vector<Key>& TableKeys() {
       {"CtrlW", Qt::Key_W, Qt::ControlModifier, cmd::kWriteData},
       {"CtrlX", Qt::Key_X, Qt::ControlModifier, cmd::kEditCut},
       {"CtrlZ", Qt::Key_Z, Qt::ControlModifier, cmd::kEditUndo},
+      {"F1", Qt::Key_F1, Qt::NoModifier, cmd::kHelp},
+      {"CtrlQ", Qt::Key_Q, Qt::ControlModifier, cmd::kAppExit},
   };
   return keys;
 }
@@ -334,6 +353,8 @@ TEST_P(Accelerators, ActBeforeTheFocusedFieldSeesTheKey) {
   Frame().show();
   int testModes = 0;
   Frame().SetTestModeHandler([&] { ++testModes; });
+  std::vector<std::string> helpFiles;
+  Frame().SetHelpOpener([&](const std::string& chm) { helpFiles.push_back(chm); });
   QLineEdit* field = FocusedField();
   QApplication::clipboard()->setText(QStringLiteral("CLIP"));
   switch (k.command) {
@@ -391,6 +412,14 @@ TEST_P(Accelerators, ActBeforeTheFocusedFieldSeesTheKey) {
     case cmd::kTestMode:
       EXPECT_EQ(testModes, 1);
       break;
+    case cmd::kHelp:
+      EXPECT_EQ(helpFiles, std::vector<std::string>{HelpFilePath(g_strLangPath)});
+      break;
+    case cmd::kAppExit:
+      // An unmodified document: the window closes without a question.
+      EXPECT_FALSE(Frame().isVisible());
+      EXPECT_TRUE(m_prompter.prompts.empty());
+      break;
     default:
       // The clipboard and pane commands have no handler: nothing at all happens.
       EXPECT_TRUE(m_modals.shown.empty());
@@ -399,6 +428,12 @@ TEST_P(Accelerators, ActBeforeTheFocusedFieldSeesTheKey) {
   }
   if (k.command != cmd::kTestMode) {
     EXPECT_EQ(testModes, 0);
+  }
+  if (k.command != cmd::kHelp) {
+    EXPECT_TRUE(helpFiles.empty());
+  }
+  if (k.command != cmd::kAppExit) {
+    EXPECT_TRUE(Frame().isVisible());
   }
 }
 

@@ -255,7 +255,12 @@ TEST_P(TransferFailure, ShowsItsMessageOrTextAndLeavesTheDocument) {
   if (f.message) {
     EXPECT_EQ(result, kTransferDialogEnded);
     ASSERT_EQ(m_prompter.prompts.size(), 1u);
-    EXPECT_EQ(m_prompter.prompts[0].text, GetLangString(f.message));
+    std::string expected = GetLangString(f.message);
+    // No answer: the message names the port and the device [ports] maps it to.
+    if (std::string(f.message) == "IDS_ERROR_PORTCONN")
+      expected += "\n\n" + FillIn(GetLangString("IDS_ERROR_PORTTRIED"), "%s",
+                                   "COM1 (" + radio.DevicePath() + ")");
+    EXPECT_EQ(m_prompter.prompts[0].text, expected);
     EXPECT_EQ(m_prompter.prompts[0].caption, GetLangString("IDS_ERROR"));
     EXPECT_EQ(m_prompter.prompts[0].icon, PromptIcon::Error);
     EXPECT_EQ(m_prompter.prompts[0].buttons, PromptButtons::Ok);

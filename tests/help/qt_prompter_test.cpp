@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QTextLayout>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -140,7 +144,8 @@ TEST(QtPrompter, ShowsCaptionTextAndIconAsAsked) {
                  });
     EXPECT_EQ(shown, expected) << int(icon);
     EXPECT_EQ(title, QStringLiteral("错误"));
-    EXPECT_EQ(text, QStringLiteral("对讲机无应答。\n<b>/dev/ttyUSB0</b>"));
+    // Word joiners keep the path on one line; they are all the box adds.
+    EXPECT_EQ(text.remove(QChar(0x2060)), QStringLiteral("对讲机无应答。\n<b>/dev/ttyUSB0</b>"));
     EXPECT_EQ(format, Qt::PlainText);  // a path or a typed text is never read as markup
   }
 }
@@ -299,11 +304,99 @@ TEST(QtPrompterFiles, OpenOffersDataFilesInTheProposedFolderAndReturnsTheChoice)
   EXPECT_EQ(chosen, file);
   EXPECT_EQ(state.acceptMode, QFileDialog::AcceptOpen);
   EXPECT_EQ(state.fileMode, QFileDialog::ExistingFile);
-  EXPECT_EQ(state.nameFilters, QStringList{QStringLiteral("Radio Program Data Files(*.dig) (*.dig)")});
+  // The data files first, and all files besides (Qt's "*" where the language file has no text).
+  EXPECT_EQ(state.nameFilters, (QStringList{QStringLiteral("Radio Program Data Files(*.dig) (*.dig)"),
+                                            QStringLiteral("* (*)")}));
   EXPECT_EQ(state.patterns, QStringList{QStringLiteral("*.dig")});
   EXPECT_TRUE(state.hidesFilterDetails);
   EXPECT_EQ(state.visibleFilter, QStringLiteral("Radio Program Data Files(*.dig)"));
   EXPECT_EQ(state.directory, QString::fromStdString(dir.path()));
+}
+
+TEST(QtPrompterFiles, AllFilesIsOfferedInTheWordsOfTheLanguageFile) {
+  test::TempDir dir;
+  const std::string file = dir.Write("radio.bak", "anything");
+  CQtPrompter prompter(nullptr, [](std::string_view key) {
+    return key == "IDS_FILTER_ALL" ? std::string("所有文件 (*)") : std::string("Not Found");
+  });
+  FileDialogRequest request = kDigRequest;
+  request.proposedPath = dir.path() + "/";
+  DialogState state;
+  QStringList patterns;
+  const auto chosen = ChooseFile(prompter, request, false, state, [&](QFileDialog* d) {
+    d->selectNameFilter(d->nameFilters().at(1));
+    if (auto* model = d->findChild<QFileSystemModel*>()) patterns = model->nameFilters();
+    TypeNameAndAccept(d, QString::fromStdString(file));
+  });
+  EXPECT_EQ(chosen, file) << "a file of any name can be chosen";
+  EXPECT_EQ(state.nameFilters.at(1), QStringLiteral("所有文件 (*) (*)"));
+  EXPECT_EQ(patterns, QStringList{QStringLiteral("*")});
+  EXPECT_EQ(state.directory, QString::fromStdString(dir.path())) << "the folder it was asked to start in";
+}
+
+// A path in a message box stays whole however narrow the box: a path broken after a "/"
+// cannot be read back or copied from the screen.
+TEST(QtPrompter, APathIsNeverBrokenAcrossLines) {
+  const std::string path = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+  CQtPrompter prompter;
+  QString shownText;
+  int labelWidth = 0;
+  int pathWidth = 0;
+  AskAndAnswer(prompter, {"The radio does not answer.\n\nPort tried: COM2 (" + path + ")", "Error",
+                          PromptIcon::Error, PromptButtons::Ok},
+               [&](QMessageBox* box) {
+                 auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+                 if (label) {
+                   shownText = label->text();
+                   labelWidth = label->width();
+                   pathWidth = label->fontMetrics().horizontalAdvance(QString::fromStdString(path));
+                 }
+                 box->accept();
+               });
+  ASSERT_FALSE(shownText.isEmpty());
+  EXPECT_GE(labelWidth, pathWidth) << "the box grows to hold the path on one line";
+  // Every place inside the path where a line could break is joined; the words outside are not.
+  QTextLayout layout(shownText, QApplication::font());
+  QTextOption option;
+  option.setWrapMode(QTextOption::WordWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  QStringList lines;
+  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    line.setLineWidth(60);
+    lines << shownText.mid(line.textStart(), line.textLength()).remove(QChar(0x2060)).trimmed();
+  }
+  layout.endLayout();
+  EXPECT_TRUE(lines.contains(QStringLiteral("(") + QString::fromStdString(path) + QStringLiteral(")")))
+      << lines.join(QStringLiteral(" | ")).toStdString();
+  EXPECT_FALSE(lines.contains(QStringLiteral("The radio does not answer.")))
+      << "text without a path still wraps: " << lines.join(QStringLiteral(" | ")).toStdString();
+}
+
+TEST(QtPrompter, CopyingTheMessageGivesItsTextWithoutJoiners) {
+  CQtPrompter prompter;
+  QApplication::clipboard()->clear();
+  AskAndAnswer(prompter, {"Cannot open:\n/tmp/a-b/c.dig", "Error", PromptIcon::Error, PromptButtons::Ok},
+               [&](QMessageBox* box) {
+                 QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+                 box->accept();
+               });
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Cannot open:\n/tmp/a-b/c.dig"));
+}
+
+TEST(QtPrompter, KeepPathsWholeJoinsOnlyWordsWithASlash) {
+  const struct {
+    QString in;
+    QString out;
+  } cases[] = {
+      {QStringLiteral("no path here"), QStringLiteral("no path here")},
+      {QStringLiteral("a/b c"), QStringLiteral("a\u2060/\u2060b c")},
+      {QStringLiteral("x\n/d-e"), QStringLiteral("x\n/\u2060d\u2060-\u2060e")},
+      // A character outside the basic plane is one character: never split between its halves.
+      {QStringLiteral("/\U0001F4FB"), QStringLiteral("/\u2060\U0001F4FB")},
+      {QString(), QString()},
+  };
+  for (const auto& c : cases) EXPECT_EQ(KeepPathsWhole(c.in), c.out) << c.in.toStdString();
 }
 
 TEST(QtPrompterFiles, CancelChoosesNothing) {

@@ -149,6 +149,84 @@ TEST(SerialLink, WritesWholeFramesAfterTheirDelay) {
   EXPECT_EQ(pty.Received(), Bytes{0x62});
 }
 
+double MsBetween(Clock::time_point a, Clock::time_point b) {
+  return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+// The pause before a frame is a deadline counted from the arrival of the radio's last byte:
+// whatever the tool does with that byte meanwhile is part of the pause, not added to it.
+TEST(SerialLink, ThePauseBeforeAFrameCountsFromTheLastByteRead) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  CSerialLink link;
+  ASSERT_TRUE(link.OpenDevice(pty.path(), 9600));
+  double shortestAfterWork = 1e9;
+  for (int round = 0; round < 5; ++round) {
+    pty.Send({0x06});
+    ASSERT_EQ(link.ReadByte(500), 0x06);
+    const auto read = Clock::now();
+    // Never sooner than the pause after the byte.
+    ASSERT_EQ(link.WriteByte(0x52, 1), 1);
+    EXPECT_GE(MsBetween(read, Clock::now()), 0.95) << "round " << round;
+    EXPECT_EQ(pty.Received(), Bytes{0x52});
+
+    // Work longer than the pause: the frame then goes out without a further wait. The
+    // shortest of a few rounds is taken, so a busy machine cannot fake a wait.
+    pty.Send({0x06});
+    ASSERT_EQ(link.ReadByte(500), 0x06);
+    std::this_thread::sleep_for(3ms);
+    const auto before = Clock::now();
+    ASSERT_EQ(link.WriteByte(0x52, 1), 1);
+    shortestAfterWork = std::min(shortestAfterWork, MsBetween(before, Clock::now()));
+    EXPECT_EQ(pty.Received(), Bytes{0x52});
+  }
+  EXPECT_LT(shortestAfterWork, 0.5);
+
+  // Without a byte since the last frame, the pause counts from now.
+  const auto start = Clock::now();
+  ASSERT_EQ(link.WriteByte(0x52, 1), 1);
+  ASSERT_EQ(link.WriteByte(0x52, 1), 1);
+  EXPECT_GE(MsBetween(start, Clock::now()), 1.95);
+}
+
+// Bytes that come at the line's pace are gathered with a few waits rather than one a byte, but
+// the last one is taken the moment it arrives, and a Close still ends the wait at once.
+TEST(SerialLink, APacedReplyEndsWhenItsLastByteArrives) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  CSerialLink link;
+  ASSERT_TRUE(link.OpenDevice(pty.path(), 1200));  // 8.3 ms a byte
+  double shortestLag = 1e9;
+  for (int round = 0; round < 3; ++round) {
+    Clock::time_point last;
+    std::thread radio([&] {
+      for (std::uint8_t b = 0; b < 6; ++b) {
+        std::this_thread::sleep_for(8ms);
+        last = Clock::now();
+        pty.Send({b});
+      }
+    });
+    std::uint8_t buf[6] = {};
+    EXPECT_EQ(link.Read(buf, 6, 2000), 6);
+    const auto done = Clock::now();
+    radio.join();
+    EXPECT_EQ(Bytes(buf, buf + 6), (Bytes{0, 1, 2, 3, 4, 5}));
+    shortestLag = std::min(shortestLag, MsBetween(last, done));
+  }
+  EXPECT_LT(shortestLag, 4.0) << "not a byte time late";
+
+  std::thread closer([&] {
+    std::this_thread::sleep_for(20ms);
+    link.Close();
+  });
+  pty.Send({1});
+  std::uint8_t buf[12] = {};
+  const auto start = Clock::now();
+  EXPECT_EQ(link.Read(buf, 12, 5000), 1);  // waits for 10 byte times, 83 ms, unless closed
+  EXPECT_LT(MsSince(start), 60);
+  closer.join();
+}
+
 TEST(SerialLink, ReadByteZeroIsExactlyOneAttempt) {
   PtyPair pty;
   ASSERT_TRUE(pty.ok());

@@ -25,7 +25,8 @@ constexpr const char* kIni =
 constexpr const char* kLang =
     "[String]\nIDS_WARN_CLEAR=clear?\nIDS_WARN_SAVE=save to:\nIDS_WARN_LOAD=not ours\n"
     "IDS_PROMPT=Prompt\nIDS_ERROR=Error\nIDS_SAVE_CHANGES=changed, save?\n"
-    "IDS_ERROR_OPENFILE=cannot open\nIDS_ERROR_SAVEFILE=cannot save\n";
+    "IDS_ERROR_OPENFILE=cannot open\nIDS_ERROR_SAVEFILE=cannot save\n"
+    "IDS_WARN_INCOMPLETE=only %d bytes\n";
 
 struct Seen {
   std::string text;
@@ -309,18 +310,123 @@ TEST_F(DocumentSequences, FailedOpenReportsAndKeepsTheNewDocument) {
   EXPECT_TRUE(app.recentFiles().Entries().empty());
 }
 
-TEST_F(DocumentSequences, ForeignFileWarnsAndOpensBlank) {
+// The file dialogs start where the document's file is, not wherever the last one ended.
+TEST_F(DocumentSequences, FileDialogsStartInTheFolderOfTheDocumentsFile) {
   ASSERT_TRUE(app.Start());
-  const std::string path = dir.Write("foreign.dig", std::string(4144, 'x'));
+  prompter.ChooseOpen(std::nullopt);
+  EXPECT_FALSE(app.OnFileOpen());
+  std::filesystem::create_directory(dir.File("radios"));
+  const std::string path = SaveSample("radios/mine.dig");
   ASSERT_TRUE(app.OpenDocumentFile(path));
+  prompter.ChooseOpen(std::nullopt);
+  EXPECT_FALSE(app.OnFileOpen());
+  prompter.ChooseSave(std::nullopt);
+  EXPECT_FALSE(app.OnFileSaveAs());
+  ASSERT_EQ(prompter.openDialogs.size(), 2u);
+  EXPECT_EQ(prompter.openDialogs[0].proposedPath, "") << "a new document: where the user was";
+  EXPECT_EQ(prompter.openDialogs[1].proposedPath, dir.File("radios/"));
+  ASSERT_EQ(prompter.saveDialogs.size(), 1u);
+  EXPECT_EQ(prompter.saveDialogs[0].proposedPath, path);
+}
+
+// ---- files that are not ours, or not whole ---------------------------------------------
+
+struct RefusedCase {
+  const char* name;
+  std::string bytes;
+};
+
+const RefusedCase kRefused[] = {
+    {"ForeignFileOfFullLength", std::string(4144, 'x')},
+    {"OneByteP", "P"},
+    {"TheComparedTextLessOneByte", "Pelto Radio Program dat"},
+    {"LastComparedByteDiffers", "Pelto Radio Program datA v1.02" + std::string(4114, '\0')},
+};
+
+class RefusedFile : public DocumentSequences, public testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(RefusedFile, LeavesTheNewDocumentWithoutPathAndOutOfTheRecentFiles) {
+  ASSERT_TRUE(app.Start());
+  const std::string earlier = SaveSample("earlier.dig");
+  ASSERT_TRUE(app.OpenDocumentFile(earlier));
+  FillDocument();
+  app.doc().SetModifiedFlag(false);
+  const std::string path = dir.Write("refused.dig", GetParam().bytes);
+  app.recentFiles().Add(path);  // opened fine once, replaced since
+
+  EXPECT_FALSE(app.OpenDocumentFile(path));
   const Seen warn{"not ours", "Error", PromptIcon::Error, PromptButtons::Ok};
   EXPECT_EQ(SeenPrompts(prompter), std::vector<Seen>{warn});
-  EXPECT_TRUE(std::all_of(app.doc().image().begin(), app.doc().image().end(),
-                          [](auto b) { return b == 0xFF; }));
-  EXPECT_EQ(app.document().GetPathName(), path);
+  // The new document the open made: model 0's defaults, no path, not modified.
+  CRondelDoc expected;
+  expected.SelectModel(0, app.settings());
+  EXPECT_EQ(app.doc().image(), expected.image());
+  EXPECT_EQ(app.doc().header(), expected.header());
+  EXPECT_EQ(app.document().GetPathName(), "");
+  EXPECT_EQ(app.document().GetTitle(), "Item");
   EXPECT_FALSE(app.doc().IsModified());
-  EXPECT_EQ(app.doc().bandLow, 40000000);
+  EXPECT_EQ(app.recentFiles().Entries(), std::vector<std::string>{earlier});
+
+  // Save asks for a name; nothing ever offers to write over the refused file.
+  prompter.ChooseSave(std::nullopt);
+  EXPECT_FALSE(app.OnFileSave());
+  EXPECT_EQ(prompter.saveDialogs.size(), 1u);
+  EXPECT_EQ(prompter.prompts.size(), 1u) << "no question about writing over a file";
+  EXPECT_EQ(test::ReadText(path), GetParam().bytes);
 }
+
+TEST_P(RefusedFile, OnTheCommandLineStartsWithTheNewDocument) {
+  const std::string path = dir.Write("refused.dig", GetParam().bytes);
+  EXPECT_TRUE(app.Start(path)) << "the program starts; only the file is refused";
+  EXPECT_EQ(prompter.prompts.size(), 1u);
+  EXPECT_EQ(app.document().GetPathName(), "");
+  CRondelDoc expected;
+  expected.SelectModel(0, app.settings());
+  EXPECT_EQ(app.doc().image(), expected.image());
+  EXPECT_TRUE(app.recentFiles().Entries().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, RefusedFile, testing::ValuesIn(kRefused),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct ShortCase {
+  const char* name;
+  std::size_t length;
+  const char* warning;  // nullptr: opened without a word
+};
+
+const ShortCase kShort[] = {
+    {"Empty", 0, nullptr},
+    {"TheComparedTextOnly", 24, "only 24 bytes"},
+    {"HeaderOnly", 48, "only 48 bytes"},
+    {"CutInsideChannel3", 48 + 0x30 + 5, "only 101 bytes"},
+    {"OneByteShort", 4143, "only 4143 bytes"},
+    {"Whole", 4144, nullptr},
+};
+
+class ShortFile : public DocumentSequences, public testing::WithParamInterface<ShortCase> {};
+
+TEST_P(ShortFile, OpensWithTheRestBlankAndSaysHowMuchItFound) {
+  const ShortCase& c = GetParam();
+  ASSERT_TRUE(app.Start());
+  std::vector<std::uint8_t> bytes = ReadBytes(SaveSample("whole.dig"));
+  bytes.resize(c.length);
+  const std::string path = dir.WriteBytes("short.dig", bytes);
+  EXPECT_TRUE(app.OpenDocumentFile(path));
+  std::vector<Seen> expected;
+  if (c.warning) expected.push_back({c.warning, "Prompt", PromptIcon::Warning, PromptButtons::Ok});
+  EXPECT_EQ(SeenPrompts(prompter), expected);
+  EXPECT_EQ(app.document().GetPathName(), path);
+  EXPECT_EQ(app.recentFiles().Entries(), std::vector<std::string>{path});
+  EXPECT_FALSE(app.doc().IsModified());
+  for (std::size_t a = 0; a < 4096; ++a) {
+    const std::uint8_t want = 48 + a < c.length ? bytes[48 + a] : 0xFF;
+    ASSERT_EQ(app.doc().image()[a], want) << "offset " << a;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, ShortFile, testing::ValuesIn(kShort),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DocumentSequences, FailedSaveReportsAndStaysModified) {
   ASSERT_TRUE(app.Start());

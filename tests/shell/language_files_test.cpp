@@ -71,6 +71,12 @@ const char* const kStringKeys[] = {
     "IDS_HELP_CANNOTOPEN", "IDS_HELP_NOPAGE", "IDS_CLI_USAGE", "IDS_CLI_BADARG", "IDS_CLI_NOSETTINGS", "IDS_CLI_NOINPUT", "IDS_CLI_NOOUTPUT",
     "IDS_CLI_CANCELLED", "IDS_CLI_MODEL", "IDS_CLI_SETTINGS", "IDS_CLI_CHANNELS",
     "IDS_CLI_PTTSTART", "IDS_CLI_PTTEND", "IDS_CLI_PASSWORD",
+    "IDS_CLI_OPTIONS", "IDS_CLI_EXITCODES", "IDS_CLI_MISSING", "IDS_CLI_EMPTYARG",
+    "IDS_CLI_TRYHELP", "IDS_CLI_NOMODEL", "IDS_CLI_MODELCOUNT", "IDS_CLI_INCOMPLETE",
+    "IDS_CLI_PASSEDOVER", "IDS_CLI_NOLANG",
+    // damaged and unusable files, the port tried, the file dialogs
+    "IDS_WARN_INCOMPLETE", "IDS_ERROR_SETTINGSFILE", "IDS_ERROR_LANGFILE", "IDS_FILE_NOTREGULAR",
+    "IDS_FILE_TOOLARGE", "IDS_ERROR_PORTTRIED", "IDS_ERROR_PORTSEARCHED", "IDS_FILTER_ALL",
 };
 
 // The menu: which drop-down an entry belongs to, and the accelerator its text shows after the
@@ -228,6 +234,20 @@ TEST_P(ShippedLanguageFile, EveryStringKeyHasAText) {
     const std::string text = GetLangStringFrom(path(), key);
     EXPECT_NE(text, kLangNotFound);
     EXPECT_FALSE(text.empty());
+  }
+}
+
+// The texts that get a number or a name filled in carry exactly one place for it, and no
+// other "%" that could be taken for one.
+TEST_P(ShippedLanguageFile, FillInTextsHaveTheirOnePlaceholder) {
+  const std::pair<const char*, const char*> keys[] = {
+      {"IDS_WARN_INCOMPLETE", "%d"}, {"IDS_CLI_INCOMPLETE", "%d"}, {"IDS_CLI_MODELCOUNT", "%d"},
+      {"IDS_ERROR_PORTTRIED", "%s"}, {"IDS_ERROR_PORTSEARCHED", "%s"}};
+  for (const auto& [key, placeholder] : keys) {
+    SCOPED_TRACE(key);
+    const std::string text = GetLangStringFrom(path(), key);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '%'), 1);
+    EXPECT_NE(text.find(placeholder), std::string::npos);
   }
 }
 

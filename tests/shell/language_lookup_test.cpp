@@ -3,6 +3,8 @@
 // neighbouring bit field), the installed-language list and the start-up choice of language.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -421,6 +423,9 @@ TEST_F(LanguageLookup, ListLanguageFilesOffersTheUsableLangFilesByName) {
   folder.Write("lang", "[Face]\ndisp=JustLang\n");
   std::filesystem::create_directory(folder.File("folder.lang"));
   folder.Write("folder.lang/inner.lang", "[Face]\ndisp=Inner\n");
+  // Neither a pipe nor a device can be a language file.
+  ::mkfifo(folder.File("pipe.lang").c_str(), 0600);
+  std::filesystem::create_symlink("/dev/zero", folder.File("zero.lang"));
 
   const std::vector<LanguageFile> files = ListLanguageFiles(folder.path());
   struct Expected {

@@ -3,7 +3,9 @@
 // a program.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
@@ -43,6 +45,13 @@ constexpr const char* kLangText =
     "IDS_CLI_NOOUTPUT=T-cannot write\n"
     "IDS_CLI_BADARG=T-bad argument\n"
     "IDS_CLI_USAGE=T-usage\n"
+    "IDS_CLI_TRYHELP=T-tryhelp\n"
+    "IDS_CLI_MISSING=T-missing\n"
+    "IDS_CLI_EMPTYARG=T-empty\n"
+    "IDS_CLI_INCOMPLETE=T-incomplete %d\n"
+    "IDS_CLI_PASSEDOVER=T-passed over\n"
+    "IDS_ERROR_PORTTRIED=T-port tried %s\n"
+    "IDS_ERROR_PORTSEARCHED=T-searched from %s\n"
     "IDS_WARN_LOAD=T-not a data file\n";
 
 std::string PortsSection(const std::map<int, std::string>& ports) {
@@ -119,20 +128,23 @@ TEST(CliRead, ReadsTheRadioIntoANewDocumentAndWritesTheFileAfterTheLastBlock) {
   EXPECT_TRUE(std::equal(image.begin(), image.begin() + kTransferred, memory.begin()));
   // From 0x3F0 on, the new document's bytes, which are blank there.
   EXPECT_TRUE(std::all_of(image.begin() + kTransferred, image.end(), [](auto b) { return b == 0xFF; }));
-  // The progress line: the prompt, then rising percentages, one line each.
+  // Not a terminal: the prompt, a line a quarter at most, and the end at 100 %.
   EXPECT_EQ(r.err.rfind("T-reading\n", 0), 0u) << r.err;
   int last = -1;
   int lines = 0;
   for (std::size_t at = r.err.find("T-reading "); at != std::string::npos;
        at = r.err.find("T-reading ", at + 1)) {
     const int percent = std::atoi(r.err.c_str() + at + 10);
-    EXPECT_GT(percent, last) << r.err;
+    EXPECT_GT(percent / 25, last / 25) << "one line a quarter at most\n" << r.err;
     EXPECT_LE(percent, 100) << r.err;
     EXPECT_EQ(r.err.compare(at + 10 + std::to_string(percent).size(), 2, "%\n"), 0) << r.err;
     last = percent;
     ++lines;
   }
-  EXPECT_GE(lines, 3) << r.err;
+  EXPECT_EQ(last, 100) << r.err;
+  EXPECT_GE(lines, 1) << r.err;
+  EXPECT_LE(lines, 4) << r.err;
+  EXPECT_TRUE(r.err.ends_with("T-reading 100%\n")) << r.err;
   EXPECT_TRUE(r.out.empty());
 }
 
@@ -187,6 +199,10 @@ TEST_P(CliFailureTest, ExitsWithTheStatusAndItsMessageAndWritesNothing) {
   const ProcessResult r = c.writing ? rig.Cli({"write", file}) : rig.Cli({"read", "-o", out});
   EXPECT_EQ(r.exitStatus, c.exit) << Describe(r);
   EXPECT_NE(r.err.find(std::string("T-Error: ") + c.message + "\n"), std::string::npos) << r.err;
+  std::size_t said = 0;
+  for (std::size_t at = r.err.find(c.message); at != std::string::npos; at = r.err.find(c.message, at + 1))
+    ++said;
+  EXPECT_EQ(said, 1u) << "the failure is said once, not also as the progress line\n" << r.err;
   EXPECT_FALSE(std::filesystem::exists(out));
   rig.radio.WaitQuiet(50ms, 1s);
   EXPECT_TRUE(Of(rig.radio.Frames(), FrameKind::Leave).empty());
@@ -241,7 +257,7 @@ TEST(CliTransfer, OpensTheGivenPortOrDeviceFirst) {
   const auto start = Clock::now();
   r = rig.Cli({"write", rig.dir.File("a.dig"), "--port", "9"});
   EXPECT_EQ(r.exitStatus, 1) << Describe(r);
-  EXPECT_NE(r.err.find("COM9: T-no radio"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("COM9 (/nonexistent/rondel-cli-port9): T-no radio"), std::string::npos) << r.err;
   r = rig.Cli({"write", rig.dir.File("a.dig"), "--device", rig.dir.File("nothing")});
   EXPECT_EQ(r.exitStatus, 1) << Describe(r);
   EXPECT_LT(Clock::now() - start, 3s) << "a port that does not open is reported at once";
@@ -280,7 +296,9 @@ TEST(CliTransfer, RefusesIncompleteOrContradictoryLines) {
   for (const auto& line : lines) {
     const ProcessResult r = rig.Cli(line);
     EXPECT_EQ(r.exitStatus, 64) << Describe(r);
-    EXPECT_NE(r.err.find("T-usage"), std::string::npos);
+    // What is wrong, and where to read more; not the whole usage.
+    EXPECT_NE(r.err.find("T-tryhelp"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("T-usage"), std::string::npos) << r.err;
   }
   EXPECT_TRUE(rig.radio.Frames().empty()) << "nothing reached the radio";
 }
@@ -293,16 +311,142 @@ TEST(CliTransfer, FileErrors) {
   EXPECT_NE(r.err.find("T-cannot open " + rig.dir.File("missing.dig")), std::string::npos);
   r = rig.Cli({"read", "-o", rig.dir.File("x.dig"), "--from", rig.dir.File("missing.dig")});
   EXPECT_EQ(r.exitStatus, 66) << Describe(r);
+  EXPECT_NE(r.err.find(rig.dir.File("missing.dig") + ": " + std::strerror(ENOENT)), std::string::npos)
+      << r.err;
   const std::string alien = rig.dir.Write("alien.dig", std::string(4144, 'x'));
   r = rig.Cli({"write", alien});
   EXPECT_EQ(r.exitStatus, 3) << Describe(r);
   EXPECT_TRUE(rig.radio.Frames().empty());
-  // A complete read whose file cannot be written.
-  const std::string out = rig.dir.File("no-such-folder/out.dig");
-  r = rig.Cli({"read", "-o", out});
-  EXPECT_EQ(r.exitStatus, 73) << Describe(r);
-  EXPECT_NE(r.err.find("T-cannot write " + out), std::string::npos) << r.err;
 }
+
+// ---- checked before the radio hears anything --------------------------------------------
+
+// An output that cannot be written is found out before the radio is read, not after.
+TEST(CliRead, RefusesAnOutputItCannotWriteBeforeTalkingToTheRadio) {
+  Rig rig;
+  rig.radio.SetMemory(RadioWithoutPassword(4));
+  std::filesystem::create_directory(rig.dir.File("folder"));
+  const struct {
+    std::string out;
+    int error;
+  } cases[] = {{rig.dir.File("no-such-folder/out.dig"), ENOENT},
+               {rig.dir.File("folder"), EISDIR},
+               {rig.ini + "/out.dig", ENOTDIR}};
+  for (const auto& c : cases) {
+    const auto start = Clock::now();
+    const ProcessResult r = rig.Cli({"read", "-o", c.out});
+    EXPECT_EQ(r.exitStatus, 73) << Describe(r);
+    EXPECT_NE(r.err.find("T-cannot write " + c.out + ": " + std::strerror(c.error)), std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("T-reading"), std::string::npos) << r.err;
+    EXPECT_LT(Clock::now() - start, 2s);
+  }
+  EXPECT_TRUE(rig.radio.Frames().empty()) << "nothing reached the radio";
+}
+
+// Only a whole data file goes into a radio: what is missing would reach it as 0xFF, model
+// identification and band code included.
+struct IncompleteCase {
+  const char* name;
+  std::size_t length;
+};
+
+class CliWriteIncomplete : public ::testing::TestWithParam<IncompleteCase> {};
+
+TEST_P(CliWriteIncomplete, SendsNothingAndSaysWhy) {
+  Rig rig;
+  std::vector<std::uint8_t> bytes = DataFile(BlankImage());
+  bytes.resize(GetParam().length);
+  const std::string file = rig.dir.WriteBytes("short.dig", bytes);
+  const ProcessResult r = rig.Cli({"write", file});
+  EXPECT_EQ(r.exitStatus, 3) << Describe(r);
+  EXPECT_NE(r.err.find(file + ": T-incomplete " + std::to_string(GetParam().length) + "\n"),
+            std::string::npos)
+      << r.err;
+  rig.radio.WaitQuiet(50ms, 500ms);
+  EXPECT_TRUE(rig.radio.Frames().empty()) << "nothing reached the radio";
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, CliWriteIncomplete,
+                         ::testing::Values(IncompleteCase{"Empty", 0}, IncompleteCase{"HeaderText", 30},
+                                           IncompleteCase{"HeaderOnly", 48},
+                                           IncompleteCase{"HalfTheImage", 48 + 2048},
+                                           IncompleteCase{"OneByteShort", 4143}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- what a read says about the radio ----------------------------------------------------
+
+struct PasswordCase {
+  const char* name;
+  std::vector<std::string> extra;  // --password and its value, or nothing
+  int exit;
+};
+
+class CliReadPassword : public ::testing::TestWithParam<PasswordCase> {};
+
+TEST_P(CliReadPassword, ComparesTheRadiosPasswordWithTheOneGiven) {
+  Rig rig({}, "searchcom=0\npassword=1\n");
+  sim::Memory memory = Pattern(0x33);
+  rig.radio.SetMemory(memory);
+  rig.radio.SetPassword({1, 2, 3, 10, 36, 61});  // "123Aaz"
+  std::vector<std::string> args = {"read", "-o", rig.dir.File("out.dig")};
+  args.insert(args.end(), GetParam().extra.begin(), GetParam().extra.end());
+  const ProcessResult r = rig.Cli(args);
+  EXPECT_EQ(r.exitStatus, GetParam().exit) << Describe(r);
+  EXPECT_EQ(std::filesystem::exists(rig.dir.File("out.dig")), GetParam().exit == 0);
+  if (GetParam().exit == 0) {
+    const ImageBytes image = FileImage(rig.dir.File("out.dig"));
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + kTransferred, rig.radio.GetMemory().begin()));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Passwords, CliReadPassword,
+    ::testing::Values(PasswordCase{"TheRadiosOwn", {"--password", "123Aaz"}, 0},
+                      PasswordCase{"CaseMatters", {"--password", "123AAZ"}, 12},
+                      PasswordCase{"OneCharacterShort", {"--password", "123Aa"}, 12},
+                      PasswordCase{"NoneGivenComparesTheNewDocuments", {}, 12},
+                      PasswordCase{"TooLong", {"--password", "123Aazz"}, 64},
+                      PasswordCase{"NotAPasswordCharacter", {"--password", "12-3"}, 64}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliRead, NamesTheBlocksItPassedOver) {
+  sim::RadioOptions options;
+  options.faults = {{0x100, 3, sim::FaultKind::Corrupt}, {0x3E8, 3, sim::FaultKind::Corrupt}};
+  Rig rig(options);
+  rig.radio.SetMemory(RadioWithoutPassword(5));
+  const ProcessResult r = rig.Cli({"read", "-o", rig.dir.File("out.dig")});
+  ASSERT_EQ(r.exitStatus, 0) << Describe(r);
+  EXPECT_NE(r.err.find("T-passed over 0x100 0x3E8\n"), std::string::npos) << r.err;
+
+  // A read without such blocks says nothing of the kind.
+  Rig clean;
+  clean.radio.SetMemory(RadioWithoutPassword(5));
+  const ProcessResult ok = clean.Cli({"read", "-o", clean.dir.File("out.dig")});
+  ASSERT_EQ(ok.exitStatus, 0) << Describe(ok);
+  EXPECT_EQ(ok.err.find("T-passed over"), std::string::npos) << ok.err;
+}
+
+// The port the radio did not answer on, as the settings map it.
+TEST(CliTransfer, NamesThePortTriedWithTheDeviceItIsMappedTo) {
+  sim::RadioOptions quiet;
+  quiet.silent = true;
+  Rig rig(quiet);  // COM1 is the radio's pseudo-terminal, not /dev/ttyUSB0
+  ProcessResult r = rig.Cli({"read", "-o", rig.dir.File("out.dig")});
+  EXPECT_EQ(r.exitStatus, 1) << Describe(r);
+  EXPECT_NE(r.err.find("T-Error: T-no radio\nT-port tried COM1 (" + rig.radio.DevicePath() + ")\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find("/dev/ttyUSB0"), std::string::npos) << r.err;
+
+  // With the search on, the port it began with and the search itself.
+  rig.WriteIni("searchcom=1\n", {{1, rig.radio.DevicePath()}});
+  r = rig.Cli({"write", rig.dir.WriteBytes("in.dig", DataFile(BlankImage()))});
+  EXPECT_EQ(r.exitStatus, 1) << Describe(r);
+  EXPECT_NE(r.err.find("T-searched from COM1 (" + rig.radio.DevicePath() + ")\n"), std::string::npos)
+      << r.err;
+}
+
 
 // ---- processes that run while the test acts -------------------------------------------------
 

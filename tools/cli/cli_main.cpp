@@ -1,6 +1,7 @@
 #include "tools/cli/cli_main.h"
 
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <csignal>
@@ -8,144 +9,185 @@
 #include <iostream>
 #include <optional>
 #include <ostream>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
 #include "core/data_file.h"
+#include "core/digit_codec.h"
+#include "link/port_message.h"
 #include "link/serial_link.h"
 #include "link/transfer.h"
 #include "platform/exe_path.h"
 #include "shell/app_paths.h"
+#include "shell/file_messages.h"
 #include "shell/language.h"
 #include "shell/settings.h"
+#include "shell/settings_location.h"
 #include "tools/cli/edit_command.h"
 #include "tools/cli/image_json.h"
 #include "tools/cli/info_listing.h"
+#include "tools/cli/progress_line.h"
 
 namespace rondel::cli {
 namespace {
 
+// The one text of the program that no language file words: none is known without it.
+constexpr const char* kNoSettingsMessage = "Can not find the file setting.ini!";
+
 struct Options {
-  std::string ini;
-  std::string lang;
+  std::optional<std::string> ini;
+  std::optional<std::string> lang;
   std::string command;
   std::vector<std::string> positional;
-  std::string output;
+  std::optional<std::string> output;
   std::optional<std::string> model;
-  std::string from;                 // read: the document the image starts as
-  std::optional<std::string> port;  // read, write: COM port opened first
-  std::optional<std::string> device;  // read, write: device opened first
+  std::optional<std::string> from;      // read: the document the image starts as
+  std::optional<std::string> password;  // read: the read password to compare with
+  std::optional<std::string> port;      // read, write: COM port opened first
+  std::optional<std::string> device;    // read, write: device opened first
   bool json = false;
   bool help = false;
+  bool version = false;
 };
 
-// Parses the whole line; returns the argument that is wrong or incomplete, empty when the
-// line is usable.
-std::string Parse(const std::vector<std::string>& args, Options& opt) {
+// What is wrong with a command line, in the words of the language file once one is known.
+struct UsageError {
+  const char* key = nullptr;  // nullptr: the line is usable
+  std::string what;           // the argument at fault, or what is missing
+};
+
+// Parses the whole line; an option's value is the next argument, whatever it looks like.
+UsageError Parse(const std::vector<std::string>& args, Options& opt) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    auto value = [&](std::string& into) -> bool {
-      if (i + 1 >= args.size()) return false;
+    auto value = [&](std::optional<std::string>& into) -> UsageError {
+      if (i + 1 >= args.size()) return {"IDS_CLI_MISSING", a + " ..."};
+      // An empty path or number is a slip of the shell ("$FILE" unset), never "no file".
+      if (args[i + 1].empty() && a != "--password") return {"IDS_CLI_EMPTYARG", a};
       into = args[++i];
-      return true;
+      return {};
     };
+    UsageError e;
     if (a == "--ini") {
-      if (!value(opt.ini)) return a;
+      e = value(opt.ini);
     } else if (a == "--lang") {
-      if (!value(opt.lang)) return a;
+      e = value(opt.lang);
     } else if (a == "-o" || a == "--output") {
-      if (!value(opt.output)) return a + " needs a path";
+      e = value(opt.output);
     } else if (a == "--model") {
-      std::string k;
-      if (!value(k)) return a;
-      opt.model = k;
+      e = value(opt.model);
     } else if (a == "--from") {
-      if (!value(opt.from)) return a;
+      e = value(opt.from);
+    } else if (a == "--password") {
+      e = value(opt.password);
     } else if (a == "--port") {
-      std::string n;
-      if (!value(n)) return a;
-      opt.port = n;
+      e = value(opt.port);
     } else if (a == "--device") {
-      std::string path;
-      if (!value(path)) return a;
-      opt.device = path;
+      e = value(opt.device);
     } else if (a == "--json") {
       opt.json = true;
     } else if (a == "-h" || a == "--help") {
       opt.help = true;
+    } else if (a == "--version") {
+      opt.version = true;
+    } else if (a.empty()) {
+      return {"IDS_CLI_EMPTYARG", opt.command.empty() ? "\"\"" : opt.command + " \"\""};
     } else if (a.size() > 1 && a[0] == '-') {
-      return a;
+      return {"IDS_CLI_BADARG", a};
     } else if (opt.command.empty()) {
       opt.command = a;
     } else {
       opt.positional.push_back(a);
     }
+    if (e.key) return e;
   }
   return {};
 }
 
-bool ParseModel(const std::optional<std::string>& option, int& k) {
-  k = 0;
-  if (!option) return true;
-  const std::string& text = *option;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), k);
-  return ec == std::errc() && end == text.data() + text.size() && k >= 0 && k < kMaxModels;
-}
-
-bool IsReadableFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-}  // namespace
-
-// Names the argument at fault, then the usage text: both worded by the language file.
-int Usage(std::ostream& err, const std::string& culprit) {
-  if (!culprit.empty()) err << "rondel-cli: " << GetLangString("IDS_CLI_BADARG") << " " << culprit << "\n";
-  err << GetLangString("IDS_CLI_USAGE") << "\n";
+// Names what is wrong and where the whole usage is, instead of burying the one line that
+// matters under all of it.
+int ReportUsage(std::ostream& err, const UsageError& e) {
+  err << "rondel-cli: " << GetLangString(e.key) << " " << e.what << "\n"
+      << GetLangString("IDS_CLI_TRYHELP") << "\n";
   return kExitUsage;
 }
+}  // namespace
 
-// "<text> <path>": the language file's texts end before the blank that joins them.
-void FileError(std::ostream& err, const char* key, const std::string& path) {
-  err << "rondel-cli: " << GetLangString(key) << " " << path << "\n";
+int Usage(std::ostream& err, const char* key, const std::string& what) {
+  return ReportUsage(err, UsageError{key, what});
+}
+
+// "<text> <path>: <reason>": the language file's texts end before the blank that joins them.
+void FileError(std::ostream& err, const char* key, const std::string& path,
+               const std::string& reason) {
+  err << "rondel-cli: " << GetLangString(key) << " " << path;
+  if (!reason.empty()) err << ": " << reason;
+  err << "\n";
+}
+
+int ReportStoreFailure(std::ostream& err, const std::string& path, int error) {
+  FileError(err, "IDS_CLI_NOOUTPUT", path, WriteErrorReason(error));
+  return kExitCantCreate;
 }
 
 namespace {
 
 int CmdNew(const Options& opt, const CSettings& settings, std::ostream& err) {
+  if (!opt.output) return Usage(err, "IDS_CLI_MISSING", "new -o OUT");
+  if (!opt.positional.empty()) return Usage(err, "IDS_CLI_BADARG", opt.positional[0]);
   int k = 0;
-  if (opt.output.empty() || !opt.positional.empty()) return Usage(err, opt.command);
-  if (!ParseModel(opt.model, k)) return Usage(err, "--model " + *opt.model);
+  if (opt.model) {
+    const std::string& text = *opt.model;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), k);
+    if (ec != std::errc() || end != text.data() + text.size() || k < 0 || k >= kMaxModels)
+      return Usage(err, "IDS_CLI_BADARG", "--model " + text);
+    // A model the list does not hold would give the radio the band code FF FF FF FF.
+    if (const int count = ModelCount(settings); k >= count) {
+      err << "rondel-cli: " << GetLangString("IDS_CLI_NOMODEL") << " " << k << "\n"
+          << FillIn(GetLangString("IDS_CLI_MODELCOUNT"), "%d", std::to_string(count)) << "\n"
+          << GetLangString("IDS_CLI_TRYHELP") << "\n";
+      return kExitUsage;
+    }
+  }
   CRondelDoc doc;
   doc.Blank();
   doc.SelectModel(k, settings);
-  if (!StoreDataFile(doc, opt.output, settings)) {
-    FileError(err, "IDS_CLI_NOOUTPUT", opt.output);
-    return kExitCantCreate;
-  }
+  if (int error = 0; !StoreDataFile(doc, *opt.output, settings, &error))
+    return ReportStoreFailure(err, *opt.output, error);
   return kExitOk;
 }
 
 }  // namespace
 
 // The document a command starts from: `file` loaded as the desktop program opens it (into a
-// new document of model 0), or that new document itself. Returns an exit status.
-int StartingDocument(CRondelDoc& doc, const std::string& file, const CSettings& settings,
-                     std::ostream& err) {
+// new document of model 0), or that new document itself. `whole`: only a complete data file
+// will do (it goes into a radio). Returns an exit status.
+int StartingDocument(CRondelDoc& doc, const std::optional<std::string>& file,
+                     const CSettings& settings, bool whole, std::ostream& err) {
   doc.Blank();
   doc.SelectModel(0, settings);
-  if (file.empty()) return kExitOk;
-  switch (LoadDataFile(doc, file, settings)) {
+  if (!file) return kExitOk;
+  LoadDetails details;
+  switch (LoadDataFile(doc, *file, settings, &details)) {
     case LoadResult::CannotOpen:
-      FileError(err, "IDS_CLI_NOINPUT", file);
+      FileError(err, "IDS_CLI_NOINPUT", *file, ReadErrorReason(details.error, g_strLangPath));
       return kExitNoInput;
     case LoadResult::HeaderRejected:
-      err << "rondel-cli: " << file << ": " << GetLangString("IDS_WARN_LOAD") << "\n";
+      err << "rondel-cli: " << *file << ": " << GetLangString("IDS_WARN_LOAD") << "\n";
       return kExitRejected;
-    case LoadResult::Loaded:
     case LoadResult::Empty:
+    case LoadResult::Incomplete:
+      if (whole) {
+        // A radio programmed from a cut-off file gets 0xFF for everything missing, model
+        // identification and band code included.
+        err << "rondel-cli: " << *file << ": "
+            << FillIn(GetLangString("IDS_CLI_INCOMPLETE"), "%d", std::to_string(details.length))
+            << "\n";
+        return kExitRejected;
+      }
+      if (details.length > 0) err << "rondel-cli: " << *file << ": " << IncompleteFileText(details.length) << "\n";
+      break;
+    case LoadResult::Loaded:
       break;
   }
   return kExitOk;
@@ -154,15 +196,16 @@ int StartingDocument(CRondelDoc& doc, const std::string& file, const CSettings& 
 namespace {
 
 int CmdInfo(const Options& opt, const CSettings& settings, std::ostream& out, std::ostream& err) {
-  if (opt.positional.size() != 1) return Usage(err, opt.command);
-  const std::string& file = opt.positional[0];
+  if (opt.positional.empty()) return Usage(err, "IDS_CLI_MISSING", "info FILE");
+  if (opt.positional.size() > 1) return Usage(err, "IDS_CLI_BADARG", opt.positional[1]);
   CRondelDoc doc;
-  if (const int status = StartingDocument(doc, file, settings, err); status != kExitOk)
+  if (const int status = StartingDocument(doc, opt.positional[0], settings, false, err);
+      status != kExitOk)
     return status;
   out << (opt.json ? DocumentToJson(doc, settings) : DocumentListing(doc, settings));
   out.flush();
   if (!out) {
-    FileError(err, "IDS_CLI_NOOUTPUT", "-");
+    FileError(err, "IDS_CLI_NOOUTPUT", "-", {});
     return kExitCantCreate;
   }
   return kExitOk;
@@ -212,70 +255,70 @@ bool ParsePort(const std::string& text, int& port) {
          port <= kLastComPort;
 }
 
+// A read password the radio can hold: up to six of 0-9, A-Z, a-z (none at all: no password).
+bool ValidPassword(const std::string& text) {
+  return text.size() <= layout::kReadPasswordSize && DecodePassword(EncodePassword(text)) == text;
+}
 
-// The progress line: what the dialog's status text shows, and the port the search has just
-// opened, as its status bar would. On a terminal it is rewritten in place; elsewhere each
-// change is a line of its own.
-class ProgressLine {
- public:
-  explicit ProgressLine(std::ostream& err)
-      : m_err(err), m_inPlace(&err == &std::cerr && ::isatty(STDERR_FILENO)) {}
-  ~ProgressLine() { Finish(); }
-  void Show(const std::string& text, int port) {
-    std::string line = text;
-    if (port > 0) {
-      char pane[16];
-      std::snprintf(pane, sizeof pane, "  COM%d", port);
-      line += pane;
-    }
-    if (line.empty() || line == m_last) return;
-    m_last = line;
-    if (m_inPlace) {
-      m_err << "\r" << line << "\033[K" << std::flush;
-      m_open = true;
-    } else {
-      m_err << line << "\n" << std::flush;
-    }
-  }
-  void Finish() {
-    if (m_open) m_err << "\n" << std::flush;
-    m_open = false;
-  }
-
- private:
-  std::ostream& m_err;
-  bool m_inPlace;
-  bool m_open = false;
-  std::string m_last;
-};
+std::string Hex(std::size_t address) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%03zX", address);
+  return text;
+}
 
 // The same tick as the desktop program's transfer dialog, every 20 ms.
 int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err) {
   const bool reading = opt.command == "read";
-  if (reading ? (opt.output.empty() || !opt.positional.empty())
-              : (opt.positional.size() != 1 || !opt.output.empty() || !opt.from.empty()))
-    return Usage(err, opt.command);
-  if (opt.port && opt.device) return Usage(err, "--device");
+  if (reading) {
+    if (!opt.output) return Usage(err, "IDS_CLI_MISSING", "read -o OUT");
+    if (!opt.positional.empty()) return Usage(err, "IDS_CLI_BADARG", opt.positional[0]);
+  } else {
+    if (opt.positional.empty()) return Usage(err, "IDS_CLI_MISSING", "write FILE");
+    if (opt.positional.size() > 1) return Usage(err, "IDS_CLI_BADARG", opt.positional[1]);
+    if (opt.output) return Usage(err, "IDS_CLI_BADARG", "-o");
+    if (opt.from) return Usage(err, "IDS_CLI_BADARG", "--from");
+    if (opt.password) return Usage(err, "IDS_CLI_BADARG", "--password");
+  }
+  if (opt.port && opt.device) return Usage(err, "IDS_CLI_BADARG", "--device");
   int port = 0;
-  if (opt.port && !ParsePort(*opt.port, port)) return Usage(err, "--port " + *opt.port);
+  if (opt.port && !ParsePort(*opt.port, port)) return Usage(err, "IDS_CLI_BADARG", "--port " + *opt.port);
+  if (opt.password && !ValidPassword(*opt.password))
+    return Usage(err, "IDS_CLI_BADARG", "--password " + *opt.password);
+
+  // Found out before the radio is read, not after a whole transfer.
+  if (reading) {
+    if (const int error = CheckReplaceable(*opt.output); error != 0)
+      return ReportStoreFailure(err, *opt.output, error);
+  }
 
   CRondelDoc doc;
-  if (const int status = StartingDocument(doc, reading ? opt.from : opt.positional[0], settings, err);
+  if (const int status =
+          StartingDocument(doc, reading ? opt.from : opt.positional[0], settings, !reading, err);
       status != kExitOk)
     return status;
+  // The password the radio's is compared with; the radio's own block replaces it in the file.
+  if (opt.password) doc.SetReadPasswordText(*opt.password);
 
   CSerialLink link([&settings](int n) { return settings.PortDevice(n); });
+  PortTried tried;
+  if (opt.device) {
+    tried.device = *opt.device;
+  } else if (opt.port) {
+    tried.com = port;
+    tried.device = settings.PortDevice(port);
+  }
   if ((opt.port && !link.Open(port, 9600)) || (opt.device && !link.OpenDevice(*opt.device, 9600))) {
-    err << "rondel-cli: " << (opt.port ? "COM" + *opt.port : *opt.device) << ": "
-        << GetLangString("IDS_ERROR_PORTCONN") << "\n";
+    err << "rondel-cli: " << DescribePort(tried) << ": " << GetLangString("IDS_ERROR_PORTCONN") << "\n";
     return kExitNoConnection;
   }
+  tried = PortToBeTried(link.IsOpen(), link.Device(), settings);
 
   InterruptGuard interrupts;
   CTransferSession session(link, settings);
   session.Start(reading ? TransferDirection::Read : TransferDirection::Write, doc.image());
-  ProgressLine progress(err);
-  progress.Show(GetLangString(reading ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE"), 0);
+  const std::string prompt = GetLangString(reading ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE");
+  ProgressLine progress(err, &err == &std::cerr && ::isatty(STDERR_FILENO));
+  progress.Show(prompt, 0);
   TransferReaction r;
   for (;;) {
     if (g_interrupted.load()) {
@@ -285,56 +328,115 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
       return kExitInterrupted;
     }
     r = session.Poll();
-    progress.Show(ReactionText(r, GetLangString), r.portPane);
     if (r.final) break;
+    // A final status is reported once, below, not also as the progress line.
+    if (r.show == TransferShow::Progress) {
+      progress.Percent(prompt, r.percent);
+    } else {
+      progress.Show(ReactionText(r, GetLangString), r.portPane);
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  progress.Finish();
 
   if (r.show == TransferShow::Text || r.show == TransferShow::Message) {
+    progress.Finish();
     err << "rondel-cli: " << GetLangString("IDS_ERROR") << ": " << GetLangString(r.key) << "\n";
+    if (r.status == static_cast<int>(TransferStatus::NoConnection))
+      err << PortTriedText(tried, GetLangString) << "\n";
     return r.status;
   }
   if (r.handOverImage) {
+    progress.Complete(prompt);
+    if (const auto& skipped = session.PassedOverBlocks(); !skipped.empty()) {
+      err << "rondel-cli: " << GetLangString("IDS_CLI_PASSEDOVER");
+      for (const std::size_t a : skipped) err << " " << Hex(a);
+      err << "\n";
+    }
     // Only a complete read reaches the file; blocks passed over keep the starting bytes.
     doc.image() = session.image();
-    if (!StoreDataFile(doc, opt.output, settings)) {
-      FileError(err, "IDS_CLI_NOOUTPUT", opt.output);
-      return kExitCantCreate;
-    }
+    if (int error = 0; !StoreDataFile(doc, *opt.output, settings, &error))
+      return ReportStoreFailure(err, *opt.output, error);
     return kExitOk;
   }
-  return r.sendLeaveByte ? kExitOk : r.status;
+  if (r.sendLeaveByte) {
+    progress.Complete(prompt);
+    return kExitOk;
+  }
+  progress.Finish();
+  return r.status;
+}
+
+// The settings file of the run: --ini, else the one the desktop program would use. Returns
+// an exit status; `langForMessages` words what goes wrong before the language is known, on
+// `errStream` unless that is null.
+int SettingsFile(const Options& opt, const std::string& exeDir, const std::string& langForMessages,
+                 std::string& ini, std::ostream* errStream) {
+  ini = opt.ini ? *opt.ini : LocateSettingsFile(exeDir).path;
+  ReadError why;
+  if (!ini.empty() && CheckProfileFile(ini, &why)) return kExitOk;
+  if (!errStream) return kExitNoInput;
+  std::ostream& err = *errStream;
+  if (ini.empty() || (why.problem == ReadProblem::CannotOpen && why.error == ENOENT)) {
+    std::string text = GetLangStringFrom(langForMessages, "IDS_CLI_NOSETTINGS");
+    if (text == kLangNotFound) text = kNoSettingsMessage;
+    err << "rondel-cli: " << text << " " << (ini.empty() ? exeDir + "/" + kSettingsFileName : ini)
+        << "\n";
+  } else {
+    err << "rondel-cli: " << GetLangStringFrom(langForMessages, "IDS_ERROR_SETTINGSFILE") << " "
+        << ini << ": " << ReadErrorReason(why, langForMessages) << "\n";
+  }
+  return kExitNoInput;
 }
 
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   Options opt;
-  const std::string why = Parse(args, opt);
-  // The paths as the desktop program fixes them at start-up; --ini and --lang stand in for
-  // the files beside the executable.
-  const std::string exeDir = ExecutableDir();
-  const std::string ini = opt.ini.empty() ? exeDir + "/" + kSettingsFileName : opt.ini;
-  if (!IsReadableFile(ini)) {
-    // No language is known without the settings file: the one built-in message.
-    err << "Can not find the file setting.ini! (" << ini << ")\n";
-    return kExitNoInput;
-  }
-  SetAppPaths(exeDir, ini, opt.lang.empty() ? ChooseLanguagePath(exeDir, ini) : opt.lang);
-  if (!why.empty()) return Usage(err, why);
-  if (opt.help) {
-    out << GetLangString("IDS_CLI_USAGE") << "\n";
+  const UsageError usage = Parse(args, opt);
+  if (opt.version && !usage.key) {
+    out << "rondel-cli " << RONDEL_VERSION << "\n";
     return kExitOk;
   }
-  if (opt.command.empty()) return Usage(err, "");
+  // The paths as the desktop program fixes them at start-up; --ini and --lang stand in for
+  // the files it would find. Until the settings file has named a language, the locale's
+  // language file (or --lang) words the messages.
+  const std::string exeDir = ExecutableDir();
+  ReadError langProblem;
+  const bool langUsable = opt.lang && CheckProfileFile(*opt.lang, &langProblem);
+  const std::string startupLang = langUsable ? *opt.lang : StartupLanguagePath(exeDir);
+  SetAppPaths(exeDir, std::string(), startupLang);
+  if (usage.key) return ReportUsage(err, usage);
+
+  std::string ini;
+  const int settingsStatus = SettingsFile(opt, exeDir, startupLang, ini, opt.help ? nullptr : &err);
+  if (opt.help) {
+    // Help needs no settings file, but speaks its language when there is one.
+    if (!langUsable && settingsStatus == kExitOk) SetAppPaths(exeDir, ini, ChooseLanguagePath(exeDir, ini));
+    out << GetLangString("IDS_CLI_USAGE") << "\n" << GetLangString("IDS_CLI_OPTIONS") << "\n"
+        << GetLangString("IDS_CLI_EXITCODES") << "\n";
+    return kExitOk;
+  }
+  if (settingsStatus != kExitOk) return settingsStatus;
+  const std::string chosenLang = ChooseLanguagePath(exeDir, ini);
+  if (opt.lang && !langUsable) {
+    err << "rondel-cli: " << GetLangStringFrom(chosenLang, "IDS_CLI_NOLANG") << " " << *opt.lang
+        << ": " << ReadErrorReason(langProblem, chosenLang) << "\n";
+    return kExitNoInput;
+  }
+  SetAppPaths(exeDir, ini, opt.lang ? *opt.lang : chosenLang);
+  // The settings' language file is there but refused: every text would read "Not Found".
+  if (ReadError why; !opt.lang && !CheckProfileFile(chosenLang, &why) &&
+                     why.problem != ReadProblem::CannotOpen)
+    err << "rondel-cli: " << GetLangStringFrom(startupLang, "IDS_ERROR_LANGFILE") << " " << chosenLang
+        << ": " << ReadErrorReason(why, startupLang) << "\n";
+  if (opt.command.empty()) return Usage(err, "IDS_CLI_MISSING", "COMMAND");
   const CSettings settings(ini);
 
   if (opt.command == "new") return CmdNew(opt, settings, err);
   if (opt.command == "info") return CmdInfo(opt, settings, out, err);
   if (opt.command == "read" || opt.command == "write") return CmdTransfer(opt, settings, err);
   if (opt.command == "edit") return CmdEdit(opt.positional, opt.output, settings, err);
-  return Usage(err, opt.command);
+  return Usage(err, "IDS_CLI_BADARG", opt.command);
 }
 
 }  // namespace rondel::cli

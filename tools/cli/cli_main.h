@@ -2,8 +2,14 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
+
+namespace rondel {
+class CRondelDoc;
+class CSettings;
+}  // namespace rondel
 
 namespace rondel {
 class CRondelDoc;
@@ -17,17 +23,30 @@ namespace rondel::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitNoConnection = 1;  // the radio does not answer
 inline constexpr int kExitWrongType = 2;     // its identification is incomplete
-inline constexpr int kExitRejected = 3;   // data file rejected by its header
+inline constexpr int kExitRejected = 3;   // not a data file; for write, not a complete one
 inline constexpr int kExitReadFailed = 5;
 inline constexpr int kExitWriteFailed = 7;
 inline constexpr int kExitPasswordDiffers = 12;  // the radio's read password is not the file's
 inline constexpr int kExitUsage = 64;
-inline constexpr int kExitNoInput = 66;   // input file (or the settings file) cannot be opened
+inline constexpr int kExitNoInput = 66;   // an input, settings or language file cannot be used
 inline constexpr int kExitCantCreate = 73;
 inline constexpr int kExitInterrupted = 130;  // Ctrl+C: the transfer was cancelled
 
 // Runs one command line (without the program name) and returns the exit status.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// What the commands share. What is wrong with the command line, in the language file's words
+// (`key`) with the argument at fault (returns kExitUsage); a file that cannot be opened or
+// written, with the reason; a failed save (returns kExitCantCreate).
+int Usage(std::ostream& err, const char* key, const std::string& what);
+void FileError(std::ostream& err, const char* key, const std::string& path,
+               const std::string& reason);
+int ReportStoreFailure(std::ostream& err, const std::string& path, int error);
+// The document a command starts from: `file` opened as the desktop program opens it, or a new
+// document of model 0 without one. `whole`: only a complete data file will do. Returns an exit
+// status.
+int StartingDocument(CRondelDoc& doc, const std::optional<std::string>& file,
+                     const CSettings& settings, bool whole, std::ostream& err);
 
 // What the commands share. The argument at fault and the usage text (returns kExitUsage); a
 // file that cannot be opened or written, named after the language file's text `key`.

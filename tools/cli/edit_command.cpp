@@ -118,15 +118,16 @@ const char* RefusalKey(EditRefusal why) {
 
 }  // namespace
 
-int CmdEdit(const std::vector<std::string>& operands, const std::string& output,
+int CmdEdit(const std::vector<std::string>& operands, const std::optional<std::string>& output,
             const CSettings& settings, std::ostream& err) {
-  if (operands.size() < 2) return Usage(err, "edit");
+  if (operands.empty()) return Usage(err, "IDS_CLI_MISSING", "edit FILE");
+  if (operands.size() < 2) return Usage(err, "IDS_CLI_MISSING", "edit FILE NAME=VALUE");
   for (std::size_t i = 1; i < operands.size(); ++i)
-    if (operands[i].find('=') == std::string::npos) return Usage(err, operands[i]);
+    if (operands[i].find('=') == std::string::npos) return Usage(err, "IDS_CLI_BADARG", operands[i]);
 
   const std::string& file = operands[0];
   CRondelDoc doc;
-  if (const int status = StartingDocument(doc, file, settings, err); status != kExitOk)
+  if (const int status = StartingDocument(doc, file, settings, false, err); status != kExitOk)
     return status;
 
   for (std::size_t i = 1; i < operands.size(); ++i) {
@@ -144,11 +145,8 @@ int CmdEdit(const std::vector<std::string>& operands, const std::string& output,
     }
   }
 
-  const std::string& out = output.empty() ? file : output;
-  if (!StoreDataFile(doc, out, settings)) {
-    FileError(err, "IDS_CLI_NOOUTPUT", out);
-    return kExitCantCreate;
-  }
+  const std::string& out = output ? *output : file;
+  if (int error = 0; !StoreDataFile(doc, out, settings, &error)) return ReportStoreFailure(err, out, error);
   return kExitOk;
 }
 

@@ -25,8 +25,8 @@ struct ParsedAssignment {
 ParsedAssignment ParseAssignment(std::string_view name, std::string_view text,
                                  const CRondelDoc& doc, const CSettings& settings);
 
-// `operands`: FILE, then the assignments. `output` empty: FILE is written over.
-int CmdEdit(const std::vector<std::string>& operands, const std::string& output,
+// `operands`: FILE, then the assignments. Without `output` FILE is written over.
+int CmdEdit(const std::vector<std::string>& operands, const std::optional<std::string>& output,
             const CSettings& settings, std::ostream& err);
 
 }  // namespace rondel::cli

@@ -620,7 +620,7 @@ bool VirtualRadio::LineSettings(termios& out) const { return m_engine->LineSetti
 bool LoadMemory(const std::string& path, Memory& memory) {
   CRondelDoc doc;
   const LoadResult r = LoadDataFile(doc, path, NoModels());
-  if (r != LoadResult::Loaded && r != LoadResult::Empty) return false;
+  if (r == LoadResult::HeaderRejected || r == LoadResult::CannotOpen) return false;
   std::copy_n(doc.image().begin(), memory.size(), memory.begin());
   return true;
 }

@@ -1,0 +1,39 @@
+// The progress of a transfer on standard error. On a terminal one line is rewritten in place;
+// in a log or a pipe a few lines are enough: the start, every quarter, the end.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+namespace rondel::cli {
+
+class ProgressLine {
+ public:
+  // `inPlace`: rewrite one line (a terminal) instead of printing lines of their own.
+  ProgressLine(std::ostream& err, bool inPlace);
+  ~ProgressLine();
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+  // What the dialog's status text would show now; the port search adds the port it opened,
+  // as the status bar would. Ignored when it repeats the last one.
+  void Show(const std::string& text, int port);
+  // The transfer's share done with the direction's prompt.
+  void Percent(const std::string& prompt, int percent);
+  // A complete transfer: the line ends at 100 %.
+  void Complete(const std::string& prompt);
+  // Ends a line rewritten in place, so what follows starts on a line of its own.
+  void Finish();
+
+ private:
+  void Print(const std::string& line);
+
+  std::ostream& m_err;
+  bool m_inPlace;
+  bool m_open = false;
+  std::string m_last;
+  int m_nextQuarter = 25;  // the next percentage a log gets a line for
+  int m_lastPercent = -1;
+};
+
+}  // namespace rondel::cli
