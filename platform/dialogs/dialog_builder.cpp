@@ -15,6 +15,7 @@
 #include <QVariant>
 
 #include "platform/dialogs/dialog_template.h"
+#include "platform/dialogs/scroll_bar.h"
 
 namespace rondel {
 namespace {
@@ -77,6 +78,7 @@ QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c, const QRect& rect
     case ControlKind::Edit: {
       auto* edit = new QLineEdit(parent);
       if (c.HasStyle("password")) edit->setEchoMode(QLineEdit::Password);
+      edit->setReadOnly(c.HasStyle("readonly"));
       return edit;
     }
     case ControlKind::Progress: {
@@ -96,6 +98,8 @@ QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c, const QRect& rect
       if (c.HasStyle("autoticks")) slider->setTickPosition(QSlider::TicksBothSides);
       return slider;
     }
+    case ControlKind::ScrollBar:
+      return new CScrollBar(c.HasStyle("vertical") ? Qt::Vertical : Qt::Horizontal, parent);
     case ControlKind::Custom: {
       // Stands in the layout until the program puts its own control of that class there.
       auto* frame = new QFrame(parent);
