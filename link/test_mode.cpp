@@ -1,6 +1,8 @@
 // The test mode's exchanges: the handshake of every radio exchange, then the blocks.
 #include "link/test_mode.h"
 
+#include <span>
+
 #include "link/radio_handshake.h"
 
 namespace rondel {
@@ -26,6 +28,16 @@ TestModeResult Connect(CSerialLink& link, const LinkSettings& settings, bool ask
     result = TestModeResult::ReadFailed;
   if (result != TestModeResult::Done) link.Close();
   return result;
+}
+
+// A whole reply that names the block asked for. Anything else (a short reply, or one shifted by
+// a stray byte on the line) would put bytes of some other place into the image.
+bool ReadBlockInto(CSerialLink& link, std::size_t address, RadioImage& image) {
+  BlockReply reply{};
+  const int got = RequestBlock(link, address, reply);
+  if (!P::IsGoodReply(std::span(reply.data(), static_cast<std::size_t>(got)), address)) return false;
+  StoreBlock(image, address, reply);
+  return true;
 }
 
 }  // namespace
@@ -58,12 +70,11 @@ TestModeResult EnterTestMode(CSerialLink& link, const LinkSettings& settings, Ra
   if (connected != TestModeResult::Done) return connected;
   for (std::size_t n = 0; n < kTestModeBlocks; ++n) {
     const std::size_t a = P::kBlockSize * n;
-    BlockReply reply{};
-    if (RequestBlock(link, a, reply) < static_cast<int>(reply.size())) {
+    // No block is asked for twice: the first bad reply ends the entry.
+    if (!ReadBlockInto(link, a, image)) {
       link.Close();
       return TestModeResult::ReadFailed;
     }
-    StoreBlock(image, a, reply);
     if (blocksStored) *blocksStored = n + 1;
     Acknowledge(link);
   }
@@ -73,13 +84,11 @@ TestModeResult EnterTestMode(CSerialLink& link, const LinkSettings& settings, Ra
 TestModeResult StartDebugMode(CSerialLink& link, const LinkSettings& settings, RadioImage& image) {
   const TestModeResult connected = Connect(link, settings, true);
   if (connected != TestModeResult::Done) return connected;
-  BlockReply reply{};
-  if (RequestBlock(link, layout::kPowerCalibration, reply) < static_cast<int>(reply.size())) {
+  // This block is not acknowledged: the live frame follows it at once.
+  if (!ReadBlockInto(link, layout::kPowerCalibration, image)) {
     link.Close();
     return TestModeResult::ReadFailed;
   }
-  // This block is not acknowledged: the live frame follows it at once.
-  StoreBlock(image, layout::kPowerCalibration, reply);
   SendLiveCalibration(link, image);
   return TestModeResult::Done;
 }

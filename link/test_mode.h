@@ -38,9 +38,10 @@ TestModeMessage MessageOf(TestModeResult result, bool writeAll);
 bool IsTestPassword(std::string_view entered, const LinkSettings& settings);
 
 // Entering the test mode: ConnectRadio, the password query (its reply not compared), then the
-// 128 blocks 0x000..0x3F8, each reply's data straight into `image` (its header not looked at)
-// and acknowledged; no block is sent twice. A failure closes the port; the blocks stored before
-// it stay in the image. On success the port stays open. `blocksStored` counts the blocks.
+// 128 blocks 0x000..0x3F8, each reply's data straight into `image` and acknowledged; no block
+// is sent twice. A reply that is short or does not name its block is a read failure. A failure
+// closes the port; the blocks stored before it stay in the image. On success the port stays
+// open. `blocksStored` counts the blocks.
 TestModeResult EnterTestMode(CSerialLink& link, const LinkSettings& settings, RadioImage& image,
                              std::size_t* blocksStored = nullptr);
 
