@@ -1,5 +1,6 @@
 // One QApplication for the whole test program, on the offscreen platform, so no display is
-// needed; made when the tests start and not while they are only being listed.
+// needed; made when the tests start and not while they are only being listed. RONDEL_TEST_QPA
+// names another platform: scripts/xvfb-check.sh runs the tests on a real X server with it.
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -13,7 +14,8 @@ namespace {
 class QtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QByteArray platform = qgetenv("RONDEL_TEST_QPA");
+    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
     // Per-user data of its own for each test process: ctest runs them side by side, and the
     // recent-file list of one must not show up in another's checks.
     std::string config = std::string(RONDEL_TEST_HOME) + "/gui-XXXXXX";

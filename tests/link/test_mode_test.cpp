@@ -46,6 +46,24 @@ std::vector<sim::ReceivedFrame> After(const std::vector<sim::ReceivedFrame>& fra
   return {frames.begin() + static_cast<long>(std::min(n, frames.size())), frames.end()};
 }
 
+// Where the handshake ends. A busy machine may let a hello answer come late, so the hello may
+// have gone out more than once; everything after it is exact.
+std::size_t HandshakeEnd(const std::vector<sim::ReceivedFrame>& frames, bool password) {
+  std::size_t i = 0;
+  while (i < frames.size() && frames[i].kind == FrameKind::Hello) ++i;
+  if (i == 0) ADD_FAILURE() << "no hello";
+  std::vector<FrameKind> rest = Handshake(password);
+  rest.erase(rest.begin());
+  for (const FrameKind k : rest) {
+    if (i >= frames.size() || frames[i].kind != k) {
+      ADD_FAILURE() << "the handshake is not complete:\n" << Describe(frames);
+      return frames.size();
+    }
+    ++i;
+  }
+  return i;
+}
+
 struct EntrySetup {
   sim::Memory memory = PatternMemory(0x21);
   RadioImage image = PatternImage(0x9A);
@@ -67,30 +85,14 @@ TEST(EnterTestMode, ReadsThe128BlocksUpTo0x3F8StraightIntoTheImageAndLeavesThePo
       << "nothing beyond the radio's memory changes";
 
   rig.radio.WaitQuiet(20ms, 1s);
-  const auto frames = rig.radio.Frames();
-  const std::vector<FrameKind> handshake = Handshake(true);
-  ASSERT_EQ(frames.size(), handshake.size() + 2 * 128) << Describe(frames);
-  EXPECT_EQ(Kinds({frames.begin(), frames.begin() + static_cast<long>(handshake.size())}), handshake);
-  const auto blocks = After(frames, handshake.size());
+  const auto blocks = After(rig.radio.Frames(), HandshakeEnd(rig.radio.Frames(), true));
+  ASSERT_EQ(blocks.size(), 2u * 128) << Describe(blocks);
   for (std::size_t n = 0; n < 128; ++n) {
     SCOPED_TRACE("block " + std::to_string(n));
     EXPECT_EQ(blocks[2 * n].bytes, ReadFrame(8 * n));
     EXPECT_EQ(blocks[2 * n + 1].bytes, Bytes{0x06});
   }
   EXPECT_TRUE(rig.radio.InProgrammingMode()) << "no leave byte after the entry read";
-}
-
-TEST(EnterTestMode, TakesAReplyWhateverItsHeaderSaysAndSendsNoBlockTwice) {
-  sim::RadioOptions options;
-  options.faults = {{0x018, 1, sim::FaultKind::Corrupt}, {0x3F8, 1, sim::FaultKind::WrongAddress}};
-  RadioRig rig(options);
-  EntrySetup s;
-  rig.radio.SetMemory(s.memory);
-  EXPECT_EQ(EnterTestMode(rig.link, rig.settings, s.image), TestModeResult::Done);
-  EXPECT_TRUE(std::equal(s.memory.begin(), s.memory.end(), s.image.begin()))
-      << "the data bytes of a reply with a wrong header are taken as they are";
-  const auto reads = FramesOf(rig.radio.Frames(), {FrameKind::ReadBlock});
-  EXPECT_EQ(reads.size(), 128u);
 }
 
 struct EntryFailure {
@@ -141,7 +143,14 @@ INSTANTIATE_TEST_SUITE_P(
                      [](sim::RadioOptions& o) { o.faults = {{0x3F8, 1, sim::FaultKind::Short}}; },
                      TestModeResult::ReadFailed, 127, 128},
         EntryFailure{"LineDropsAfterBlock10", [](sim::RadioOptions& o) { o.hangUpAfterBlock = 10; },
-                     TestModeResult::ReadFailed, 10, 10}),
+                     TestModeResult::ReadFailed, 10, 10},
+        // A whole reply that does not name its block is not taken: its bytes belong elsewhere.
+        EntryFailure{"CorruptReplyAtBlock3",
+                     [](sim::RadioOptions& o) { o.faults = {{0x018, 1, sim::FaultKind::Corrupt}}; },
+                     TestModeResult::ReadFailed, 3, 4},
+        EntryFailure{"WrongAddressAtTheLastBlock",
+                     [](sim::RadioOptions& o) { o.faults = {{0x3F8, 1, sim::FaultKind::WrongAddress}}; },
+                     TestModeResult::ReadFailed, 127, 128}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EnterTestMode, UsesAPortLeftOpenWithoutOpeningItAgain) {
@@ -168,25 +177,24 @@ TEST(StartDebugMode, ReadsTheCalibrationBlockWithoutAckAndSendsOneLiveFrame) {
   EXPECT_EQ(rest, s.before) << "only the calibration block is read";
 
   rig.radio.WaitQuiet(20ms, 1s);
-  const auto frames = rig.radio.Frames();
-  const std::vector<FrameKind> handshake = Handshake(true);
-  ASSERT_EQ(frames.size(), handshake.size() + 2) << Describe(frames);
-  EXPECT_EQ(Kinds({frames.begin(), frames.begin() + static_cast<long>(handshake.size())}), handshake);
-  EXPECT_EQ(frames[handshake.size()].bytes, (Bytes{0x52, 0x03, 0xF0, 0x08}));
-  EXPECT_EQ(frames[handshake.size() + 1].bytes,
-            DataFrameOf(0x67, kCalibration, s.memory.data() + kCalibration));
+  const auto after = After(rig.radio.Frames(), HandshakeEnd(rig.radio.Frames(), true));
+  ASSERT_EQ(after.size(), 2u) << Describe(after);
+  EXPECT_EQ(after[0].bytes, (Bytes{0x52, 0x03, 0xF0, 0x08}));
+  EXPECT_EQ(after[1].bytes, DataFrameOf(0x67, kCalibration, s.memory.data() + kCalibration));
 }
 
-TEST(StartDebugMode, AShortCalibrationReplyClosesThePort) {
-  sim::RadioOptions options;
-  options.faults = {{kCalibration, 1, sim::FaultKind::Short}};
-  RadioRig rig(options);
-  EntrySetup s;
-  EXPECT_EQ(StartDebugMode(rig.link, rig.settings, s.image), TestModeResult::ReadFailed);
-  EXPECT_FALSE(rig.link.IsOpen());
-  EXPECT_EQ(s.image, s.before);
-  rig.radio.WaitQuiet(20ms, 1s);
-  EXPECT_TRUE(FramesOf(rig.radio.Frames(), {FrameKind::LiveCalibration}).empty());
+TEST(StartDebugMode, AShortOrForeignCalibrationReplyClosesThePort) {
+  for (const sim::FaultKind fault : {sim::FaultKind::Short, sim::FaultKind::Corrupt}) {
+    sim::RadioOptions options;
+    options.faults = {{kCalibration, 1, fault}};
+    RadioRig rig(options);
+    EntrySetup s;
+    EXPECT_EQ(StartDebugMode(rig.link, rig.settings, s.image), TestModeResult::ReadFailed);
+    EXPECT_FALSE(rig.link.IsOpen());
+    EXPECT_EQ(s.image, s.before);
+    rig.radio.WaitQuiet(20ms, 1s);
+    EXPECT_TRUE(FramesOf(rig.radio.Frames(), {FrameKind::LiveCalibration}).empty());
+  }
 }
 
 TEST(LeaveDebugMode, SendsTheLeaveByteAndNothingElse) {
@@ -212,12 +220,10 @@ TEST(WriteAllBlocks, WritesTheWholeMemoryWithoutPasswordQueryOrLeaveByteAndClose
   EXPECT_TRUE(std::equal(radio.begin(), radio.end(), image.begin()));
 
   rig.radio.WaitQuiet(20ms, 1s);
-  const auto frames = rig.radio.Frames();
-  const std::vector<FrameKind> handshake = Handshake(false);
-  ASSERT_EQ(frames.size(), handshake.size() + 128) << Describe(frames);
-  EXPECT_EQ(Kinds({frames.begin(), frames.begin() + static_cast<long>(handshake.size())}), handshake);
+  const auto writes = After(rig.radio.Frames(), HandshakeEnd(rig.radio.Frames(), false));
+  ASSERT_EQ(writes.size(), 128u) << Describe(writes);
   for (std::size_t n = 0; n < 128; ++n)
-    EXPECT_EQ(frames[handshake.size() + n].bytes, DataFrameOf(0x57, 8 * n, image.data() + 8 * n)) << n;
+    EXPECT_EQ(writes[n].bytes, DataFrameOf(0x57, 8 * n, image.data() + 8 * n)) << n;
 }
 
 TEST(WriteAllBlocks, ARefusedBlockStopsAtOnceAndLeavesThePortOpen) {
