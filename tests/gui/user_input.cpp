@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
 #include <QTest>
@@ -110,10 +111,18 @@ class Arrivals : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    // Each event once: on its way to a widget of the window, not again as it propagates.
-    if (event->type() == m_type && watched->isWidgetType() && event != m_last &&
-        static_cast<QWidget*>(watched)->window() == m_window) {
+    // A second press soon after a click at the same place comes as a double click.
+    const QEvent::Type type =
+        event->type() == QEvent::MouseButtonDblClick ? QEvent::MouseButtonPress : event->type();
+    if (type != m_type || !watched->isWidgetType()) return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    // Each event once: on its way to a widget of the window, not again as it propagates to the
+    // widget's parents (a later event may well sit at the same address).
+    const bool propagating = event == m_last && m_lastWidget && widget != m_lastWidget &&
+                             widget->isAncestorOf(m_lastWidget);
+    if (!propagating && widget->window() == m_window) {
       m_last = event;
+      m_lastWidget = widget;
       ++count;
       if ((m_type == QEvent::KeyPress || m_type == QEvent::KeyRelease) &&
           static_cast<QKeyEvent*>(event)->isAutoRepeat())
@@ -126,10 +135,12 @@ class Arrivals : public QObject {
   QWidget* m_window;
   QEvent::Type m_type;
   const QEvent* m_last = nullptr;
+  QPointer<QWidget> m_lastWidget;
 };
 
-void Await(Arrivals& a, int count, const char* what) {
-  if (!QTest::qWaitFor([&] { return a.count >= count; }, kDeliveryMs))
+void Await(Arrivals& a, int count, const char* what, const QWidget* window) {
+  // A window that closed on the press gets no release: the input went elsewhere.
+  if (!QTest::qWaitFor([&] { return a.count >= count || !window->isVisible(); }, kDeliveryMs))
     ADD_FAILURE() << what << " did not reach the program";
 }
 
@@ -151,7 +162,7 @@ void RealKey(QWidget* window, KeySym sym, bool down) {
   x->fakeKey(x->display, code, down ? 1 : 0, 0);
   if (shifted && !down) x->fakeKey(x->display, x->keysymToKeycode(x->display, kShiftL), 0, 0);
   x->Flush();
-  Await(a, 1, down ? "a key press" : "a key release");
+  Await(a, 1, down ? "a key press" : "a key release", window->window());
 }
 
 QWidget* FocusOf(QWidget* window) {
@@ -180,7 +191,7 @@ void MousePress(QWidget* widget, QPoint at) {
   Pointer(widget, at);
   Server()->fakeButton(Server()->display, 1, 1, 0);
   Server()->Flush();
-  Await(a, 1, "a mouse press");
+  Await(a, 1, "a mouse press", widget->window());
 }
 
 void MouseRelease(QWidget* widget, QPoint at) {
@@ -192,7 +203,7 @@ void MouseRelease(QWidget* widget, QPoint at) {
   Pointer(widget, at);
   Server()->fakeButton(Server()->display, 1, 0, 0);
   Server()->Flush();
-  Await(a, 1, "a mouse release");
+  Await(a, 1, "a mouse release", widget->window());
 }
 
 void MouseMove(QWidget* widget, QPoint to) {
@@ -203,7 +214,7 @@ void MouseMove(QWidget* widget, QPoint to) {
   Arrivals a(widget, QEvent::MouseMove);
   Pointer(widget, to);
   Server()->Flush();
-  Await(a, 1, "a mouse move");
+  Await(a, 1, "a mouse move", widget->window());
 }
 
 void MouseClick(QWidget* widget, QPoint at) {
