@@ -153,6 +153,16 @@ INSTANTIATE_TEST_SUITE_P(
                      TestModeResult::ReadFailed, 127, 128}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(EnterTestMode, ReadsARadioThatAnswersAt9600Baud) {
+  sim::RadioOptions paced;
+  paced.pace = true;
+  RadioRig rig(paced);
+  EntrySetup s;
+  rig.radio.SetMemory(s.memory);
+  EXPECT_EQ(EnterTestMode(rig.link, rig.settings, s.image), TestModeResult::Done);
+  EXPECT_TRUE(std::equal(s.memory.begin(), s.memory.end(), s.image.begin()));
+}
+
 TEST(EnterTestMode, UsesAPortLeftOpenWithoutOpeningItAgain) {
   RadioRig rig;
   EntrySetup s;
