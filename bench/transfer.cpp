@@ -30,6 +30,7 @@ class BenchSettings final : public rondel::LinkSettings {
   int Com() const override { return 1; }
   bool WriteCom(int) const override { return true; }
   bool PasswordEnabled() const override { return true; }
+  std::string TestPassword() const override { return {}; }
   std::string PortDevice(int n) const override { return n == 1 ? m_device : std::string(); }
 
  private:

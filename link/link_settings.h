@@ -22,6 +22,7 @@ class LinkSettings {
   virtual int Com() const = 0;                    // [setup] "com", default 1
   virtual bool WriteCom(int port) const = 0;      // "com" as decimal text
   virtual bool PasswordEnabled() const = 0;       // [setup] "password" starts with "1"
+  virtual std::string TestPassword() const = 0;   // [setup] "testpw", at most 19 characters
   virtual std::string PortDevice(int n) const = 0;  // [ports] "com<n>", else DefaultPortDevice
 };
 

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "link/block_exchange.h"
 #include "link/radio_protocol.h"
 
 namespace rondel {
@@ -17,12 +18,6 @@ constexpr int kDrainLimit = 8192;
 void Drain(CSerialLink& link) {
   for (int i = 0; i < kDrainLimit && link.ReadByte(0) != -1; ++i) {
   }
-}
-
-// The tool's ACK, and the byte the radio may send after it, which nothing depends on.
-void Acknowledge(CSerialLink& link) {
-  link.WriteByte(P::kAck, P::kFrameDelayMs);
-  link.ReadByte(P::kAfterAckMs);
 }
 
 enum class Attempts { Answered, Silent, Cancelled };

@@ -40,6 +40,8 @@ inline constexpr unsigned kHelloAnswerMs = 50;
 inline constexpr int kReplyMs = 500;          // identification, password, read reply
 inline constexpr unsigned kAfterAckMs = 50;   // the byte after each of the tool's ACKs
 inline constexpr unsigned kWriteAckMs = 100;
+inline constexpr unsigned kTestWriteAckMs = 50;  // write all of the test mode
+inline constexpr unsigned kLiveAnswerMs = 50;     // the answer to a live calibration frame
 inline constexpr int kBeforeLeaveMs = 1000;   // after the last write block
 
 // 0x02 and the first seven bytes of the handshake word; a shorter word is padded with zeros.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <sys/prctl.h>
 
+#include "link/block_exchange.h"
 #include "link/radio_handshake.h"
 #include "link/radio_protocol.h"
 
@@ -72,20 +73,17 @@ class Worker {
     }
     for (std::size_t n = 1; n <= kTransferBlocks; ++n) {
       const std::size_t a = P::kBlockSize * (n - 1);
-      const auto request = P::ReadRequest(a);
-      std::array<std::uint8_t, P::kDataFrameSize> reply{};
+      BlockReply reply{};
       int got = 0;
       bool good = false;
       for (int send = 0; send < P::kSendsPerBlock && !good; ++send) {
         if (m_s.Cancelled()) return;
-        m_link.Write(request.data(), static_cast<int>(request.size()), P::kFrameDelayMs);
-        got = m_link.Read(reply.data(), static_cast<int>(reply.size()), P::kReplyMs);
+        got = RequestBlock(m_link, a, reply);
         good = P::IsGoodReply(std::span(reply.data(), static_cast<std::size_t>(got)), a);
       }
       if (good) {
-        std::copy(reply.begin() + 4, reply.end(), m_image.begin() + static_cast<long>(a));
-        m_link.WriteByte(P::kAck, P::kFrameDelayMs);
-        m_link.ReadByte(P::kAfterAckMs);
+        StoreBlock(m_image, a, reply);
+        Acknowledge(m_link);
         Progress(n, S::BlockRead);
       } else if (got < static_cast<int>(reply.size())) {
         return Finish(S::ReadFailed);
@@ -102,14 +100,10 @@ class Worker {
   void WriteAll() {
     for (std::size_t n = 1; n <= kTransferBlocks; ++n) {
       const std::size_t a = P::kBlockSize * (n - 1);
-      const auto frame =
-          P::DataFrame(a, std::span<const std::uint8_t, P::kBlockSize>(m_image.data() + a,
-                                                                       P::kBlockSize));
       bool accepted = false;
       for (int send = 0; send < P::kSendsPerBlock && !accepted; ++send) {
         if (m_s.Cancelled()) return;
-        m_link.Write(frame.data(), static_cast<int>(frame.size()), P::kFrameDelayMs);
-        accepted = m_link.ReadByte(P::kWriteAckMs) == P::kAck;
+        accepted = SendWriteBlock(m_link, m_image, a, P::kWriteAckMs);
       }
       if (!accepted) return Finish(S::WriteFailed);
       Progress(n, S::BlockWritten);
@@ -261,7 +255,7 @@ TransferReaction CTransferSession::Poll() {
   if (r.final) {
     // The worker returns right after a final status.
     m_worker.join();
-    if (r.sendLeaveByte) m_port.WriteByte(P::kLeave, P::kFrameDelayMs);
+    if (r.sendLeaveByte) SendLeave(m_port);
     if (r.closePort) m_port.Close();
   }
   return r;

@@ -30,15 +30,19 @@ if [ "$mode" = gui ]; then
 fi
 
 # The demo: a folder of its own with a copy of the program (it finds its files beside its
-# real path, so a link would not do), its own settings file whose COM1 is the virtual radio,
-# and the radio's memory kept in a data file between runs.
+# real path, so a link would not do), its own settings file whose COM1 is the virtual radio
+# and whose test-mode password is "demo", and the radio's memory kept in a data file between
+# runs.
 demo="$(cd "$build" && pwd)/demo"
 mkdir -p "$demo"
 cp -f "$build"/bin/rondel "$demo/rondel"
 cp -f "$build"/bin/*.lang "$demo/"
 cp -f "$build"/bin/*.chm "$demo/" 2>/dev/null || true
 language=$(grep -E '^language=' "$demo/setting.ini" 2>/dev/null | head -n 1 || true)
-sed -e 's/^com=.*/com=1/' -e 's/^searchcom=.*/searchcom=0/' "$build"/bin/setting.ini > "$demo/setting.ini"
+sed -e 's/^com=.*/com=1/' -e 's/^searchcom=.*/searchcom=0/' -e 's/^testpw=.*/testpw=demo/' \
+  "$build"/bin/setting.ini > "$demo/setting.ini"
+# The test mode's password of the demo (Programming > Test mode), named in the README.
+grep -q '^testpw=' "$demo/setting.ini" || sed -i '/^\[setup\]/a testpw=demo' "$demo/setting.ini"
 if [ -n "$language" ]; then
   sed -i "s/^; language=.*/$language/" "$demo/setting.ini"
 fi

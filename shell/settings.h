@@ -27,7 +27,7 @@ class CSettings : public ModelDataSource, public LinkSettings {
   int SearchComValue() const;                // port dialog's view, default 1
   bool WriteSearchCom(bool on) const;        // "0" or "1"
   std::string Communication() const override;  // handshake word, at most 14 characters
-  std::string TestPassword() const;          // at most 19 characters
+  std::string TestPassword() const override;  // at most 19 characters
   bool PasswordEnabled() const override;     // "password" starts with "1" (default "1")
   int ChannelCount() const;                  // 0 to 16; larger values are limited to 16
 

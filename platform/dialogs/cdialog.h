@@ -1,6 +1,7 @@
 // A modal dialog made from one of the program's templates: its controls are built at
 // construction, OnInitDialog runs when the modal run begins, buttons 1 and 2 are OK and
-// Cancel, and Escape or the close box are Cancel too.
+// Cancel, Escape or the close box are Cancel too, and Enter outside a push button is the
+// default button, hidden or not.
 #pragma once
 
 #include <QDialog>
@@ -37,6 +38,8 @@ class CDialog : public QDialog {
   virtual void OnCancel() { EndDialog(IDCANCEL); }
   // Escape and the caption's close box.
   void reject() override { OnCancel(); }
+  // Enter presses the default button even when it is hidden, as dialogs always did.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   int m_templateNumber;

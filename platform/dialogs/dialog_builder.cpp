@@ -15,6 +15,7 @@
 #include <QVariant>
 
 #include "platform/dialogs/dialog_template.h"
+#include "platform/dialogs/scroll_bar.h"
 
 namespace rondel {
 namespace {
@@ -85,6 +86,8 @@ QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c) {
       if (c.HasStyle("autoticks")) slider->setTickPosition(QSlider::TicksBothSides);
       return slider;
     }
+    case ControlKind::ScrollBar:
+      return new CScrollBar(c.HasStyle("vertical") ? Qt::Vertical : Qt::Horizontal, parent);
     case ControlKind::Custom: {
       // Stands in the layout until the program puts its own control of that class there.
       auto* frame = new QFrame(parent);
@@ -106,6 +109,7 @@ void ApplyFieldStyles(QWidget* w, const ControlTemplate& c, const QRect& rect) {
     list->setMaxVisibleItems(std::max(1, (rect.height() - field) / item));
   } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
     if (c.HasStyle("password")) edit->setEchoMode(QLineEdit::Password);
+    edit->setReadOnly(c.HasStyle("readonly"));
   }
 }
 

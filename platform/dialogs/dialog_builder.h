@@ -73,7 +73,8 @@ T* FindControlAs(const QWidget* parent, int id) {
 
 // The text of a control as the original window text was: a label's or button's text, a group
 // box's title, an edit field's contents. Controls that show no text of their own (icons,
-// drop-down lists without an edit field, progress bars, sliders, custom controls) ignore it.
+// drop-down lists without an edit field, progress bars, sliders, scroll bars, custom controls)
+// ignore it.
 void SetControlText(QWidget* control, const QString& text);
 QString ControlText(const QWidget* control);
 

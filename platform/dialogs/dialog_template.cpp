@@ -14,7 +14,7 @@ struct KindName {
   ControlKind kind;
   const char* name;
 };
-constexpr std::array<KindName, 14> kKindNames = {{
+constexpr std::array<KindName, 15> kKindNames = {{
     {ControlKind::LText, "ltext"},
     {ControlKind::RText, "rtext"},
     {ControlKind::CText, "ctext"},
@@ -28,6 +28,7 @@ constexpr std::array<KindName, 14> kKindNames = {{
     {ControlKind::Progress, "progress"},
     {ControlKind::Icon, "icon"},
     {ControlKind::Slider, "slider"},
+    {ControlKind::ScrollBar, "scrollbar"},
     {ControlKind::Custom, "custom"},
 }};
 
@@ -38,7 +39,7 @@ const std::set<std::string_view> kDialogValueStyles = {"name"};
 const std::set<std::string_view> kControlStyles = {
     "hidden",   "disabled", "group",  "tabstop",   "noprefix", "password", "autohscroll",
     "dropdownlist", "sorted", "vscroll", "uppercase", "smooth", "border", "vertical",
-    "autoticks"};
+    "autoticks", "readonly"};
 const std::set<std::string_view> kControlValueStyles = {"class", "name"};
 
 constexpr int kMaxCoordinate = 32767;

@@ -23,6 +23,7 @@ enum class ControlKind {
   Progress,
   Icon,           // its text names the icon resource
   Slider,
+  ScrollBar,      // a scroll bar control: it moves only where its owner puts it
   Custom,         // a control class of the program's own ("class=<name>")
 };
 

@@ -15,6 +15,7 @@
 #include <QToolTip>
 #include <QUrl>
 
+#include "link/qt/test_password_dlg.h"
 #include "platform/qt/help_viewer.h"
 #include "platform/qt/icons.h"
 #include "platform/qt/local_path.h"
@@ -240,7 +241,11 @@ void CMainFrame::OnCommand(int command) {
       RunTransfer(TransferDirection::Write);
       break;
     case cmd::kTestMode:
-      if (m_testMode) m_testMode();
+      if (m_testMode) {
+        m_testMode();
+      } else {
+        OnTestMode();
+      }
       break;
     case cmd::kSettingPort:
       m_app.OnSettingPort();
@@ -266,6 +271,12 @@ void CMainFrame::OnCommand(int command) {
 void CMainFrame::RunTransfer(TransferDirection direction) {
   CTransferDlg dialog(m_app.m_serialPort, m_app.Settings(), *this, this);
   dialog.SetDirection(direction);
+  dialog.DoModal();
+}
+
+void CMainFrame::OnTestMode() {
+  // The test mode is reached through its password; the password dialog opens it.
+  CTestPasswordDlg dialog(m_app.m_serialPort, m_app.Settings(), *this, this);
   dialog.DoModal();
 }
 
@@ -305,6 +316,10 @@ void CMainFrame::HandOverImage(const CTransferSession::Image& image) {
   m_app.Core().doc().image() = image;
   m_app.ApplyLanguage();
 }
+
+CRondelDoc& CMainFrame::Document() { return m_app.Core().doc(); }
+
+void CMainFrame::RecomputeAndRefresh() { m_app.Document().RecomputeAndRefresh(); }
 
 void CMainFrame::DestroyWindow() { m_app.m_serialPort.Close(); }
 

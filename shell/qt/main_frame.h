@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "link/qt/test_mode_host.h"
 #include "link/qt/transfer_dlg.h"
 
 class QLabel;
@@ -21,7 +22,7 @@ class CAcceleratorFilter;
 class CFormViewBase;
 class CRondelApp;
 
-class CMainFrame : public QMainWindow, public TransferDlgHost {
+class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHost {
   Q_OBJECT
  public:
   explicit CMainFrame(CRondelApp& app);
@@ -52,15 +53,17 @@ class CMainFrame : public QMainWindow, public TransferDlgHost {
   // Where Help sends the help file; the help viewer unless a test says otherwise.
   using HelpOpener = std::function<void(const std::string& chmPath)>;
   void SetHelpOpener(HelpOpener opener) { m_helpOpener = std::move(opener); }
-  // Where the test mode starts; nothing happens until it is set.
+  // Where the test mode starts instead of the password dialog, when a test says so.
   using CommandHandler = std::function<void()>;
   void SetTestModeHandler(CommandHandler handler) { m_testMode = std::move(handler); }
 
-  // TransferDlgHost
+  // TransferDlgHost and TestModeHost
   std::string Text(std::string_view key) override;
   void TranslateDialog(QWidget* dialog, int number) override;
   CTransferSession::Image DocumentImage() override;
   void HandOverImage(const CTransferSession::Image& image) override;
+  CRondelDoc& Document() override;
+  void RecomputeAndRefresh() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -74,6 +77,7 @@ class CMainFrame : public QMainWindow, public TransferDlgHost {
   void BuildStatusBar();
   QAction* MakeCommandAction(int command, const char* text);
   void RunTransfer(TransferDirection direction);
+  void OnTestMode();
   void OnHelp();
   void OnFilePrint();
   void OnFilePrintPreview();

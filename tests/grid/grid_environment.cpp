@@ -9,10 +9,10 @@ namespace {
 class GridQtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    // Offscreen unless RONDEL_TEST_PLATFORM names another (xcb: the same tests under an X server).
-    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("RONDEL_TEST_PLATFORM")
+    // Offscreen unless RONDEL_TEST_QPA names another (xcb: the same tests under an X server).
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("RONDEL_TEST_QPA")
                                        ? QByteArray("offscreen")
-                                       : qgetenv("RONDEL_TEST_PLATFORM"));
+                                       : qgetenv("RONDEL_TEST_QPA"));
     static int argc = 1;
     static char name[] = "rondel_grid_tests";
     static char* argv[] = {name, nullptr};

@@ -22,6 +22,7 @@
 #include "platform/dialogs/dialog_builder.h"
 #include "platform/dialogs/dialog_template.h"
 #include "platform/dialogs/dialog_translate.h"
+#include "platform/dialogs/scroll_bar.h"
 
 namespace rondel {
 namespace {
@@ -134,6 +135,22 @@ TEST(Builder, GivesEachKindItsWidget) {
   auto* grid = qobject_cast<QFrame*>(FindControl(&form.window, 1016));
   ASSERT_NE(grid, nullptr);
   EXPECT_EQ(grid->property(kControlClassProperty).toString(), QStringLiteral("CGridCtrl"));
+  Built test(137);
+  auto* bar = qobject_cast<CScrollBar*>(FindControl(&test.window, 1165));
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->orientation(), Qt::Horizontal);
+  auto* value = qobject_cast<QLineEdit*>(FindControl(&test.window, 1125));
+  ASSERT_NE(value, nullptr);
+  EXPECT_TRUE(value->isReadOnly());
+  EXPECT_FALSE(value->isEnabled());
+  EXPECT_FALSE(password->isReadOnly());
+  auto* hiddenOk = qobject_cast<QPushButton*>(FindControl(&test.window, 1));
+  ASSERT_NE(hiddenOk, nullptr);
+  EXPECT_TRUE(hiddenOk->isDefault());
+  Built gate(139);
+  auto* entry = qobject_cast<QLineEdit*>(FindControl(&gate.window, 1171));
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->echoMode(), QLineEdit::Password);
 }
 
 TEST(Builder, HiddenControlsStayHiddenAndDisabledOnesDisabledWhenTheWindowShows) {
@@ -168,6 +185,7 @@ TEST(ControlText, EachKindTakesOrIgnoresAText) {
   Built form(101);
   Built about(100);
   Built progress(132);
+  Built test(137);
   struct Case {
     QWidget* control;
     bool takes;
@@ -182,6 +200,7 @@ TEST(ControlText, EachKindTakesOrIgnoresAText) {
       {FindControl(&about.window, 65535), false},    // the icon holder (first unnamed control)
       {FindControl(&progress.window, 1009), false},  // progress bar
       {FindControl(&progress.window, 1), true},      // button
+      {FindControl(&test.window, 1166), false},      // scroll bar
   };
   for (const Case& c : cases) {
     ASSERT_NE(c.control, nullptr);

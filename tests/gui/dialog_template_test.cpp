@@ -1,6 +1,6 @@
 // The dialog templates as compiled into the program: every control of the port, language,
-// about, progress and form layouts with its number, kind, rectangle and visibility, and the
-// parser's refusals of broken template text.
+// about, progress, test-mode, password and form layouts with its number, kind, rectangle and
+// visibility, and the parser's refusals of broken template text.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -57,6 +57,37 @@ const std::vector<Layout>& Layouts() {
         {1009, K::Progress, 7, 22, 161, 15},
         {1, K::DefPushButton, 40, 62, 37, 14},
         {2, K::PushButton, 98, 62, 37, 14}}},
+      // Test mode: per row the value's name, "0", the scroll bar, "255", "Curren:" and the
+      // value field; the buttons, with the default OK hidden.
+      {137, 245, 281,
+       {
+        {1110, K::LText, 10, 15, 61, 10}, {65535, K::RText, 83, 16, 8, 8},
+        {1163, K::ScrollBar, 98, 15, 95, 11}, {65535, K::RText, 200, 16, 14, 8},
+        {1115, K::LText, 94, 35, 42, 8}, {1116, K::Edit, 136, 32, 40, 14},
+        {1118, K::LText, 10, 51, 61, 10}, {65535, K::RText, 83, 52, 8, 8},
+        {1164, K::ScrollBar, 97, 51, 95, 11}, {65535, K::RText, 200, 52, 14, 8},
+        {1120, K::LText, 94, 70, 42, 8}, {1121, K::Edit, 136, 67, 40, 14},
+        {1122, K::LText, 9, 89, 61, 10}, {65535, K::RText, 83, 90, 8, 8},
+        {1165, K::ScrollBar, 96, 89, 95, 11}, {65535, K::RText, 200, 90, 14, 8},
+        {1124, K::LText, 94, 108, 42, 8}, {1125, K::Edit, 136, 105, 40, 14},
+        {1111, K::LText, 8, 121, 61, 10}, {65535, K::RText, 83, 122, 8, 8},
+        {1166, K::ScrollBar, 95, 121, 95, 11}, {65535, K::RText, 200, 122, 14, 8},
+        {1114, K::LText, 94, 142, 42, 8}, {1117, K::Edit, 136, 139, 40, 14},
+        {1126, K::LText, 8, 161, 61, 10}, {65535, K::RText, 83, 162, 8, 8},
+        {1167, K::ScrollBar, 95, 161, 95, 11}, {65535, K::RText, 200, 162, 14, 8},
+        {1128, K::LText, 94, 181, 42, 8}, {1129, K::Edit, 136, 178, 40, 14},
+        {1130, K::LText, 8, 201, 61, 10}, {65535, K::RText, 83, 202, 8, 8},
+        {1168, K::ScrollBar, 95, 201, 95, 11}, {65535, K::RText, 200, 202, 14, 8},
+        {1132, K::LText, 94, 221, 42, 8}, {1133, K::Edit, 136, 218, 40, 14},
+        {1169, K::PushButton, 10, 260, 67, 14},
+        {1170, K::PushButton, 94, 260, 75, 14},
+        {2, K::PushButton, 184, 259, 50, 14},
+        {1, K::DefPushButton, 140, 238, 50, 14, true}}},
+      {139, 187, 61,
+       {{1172, K::LText, 7, 16, 99, 8},
+        {1171, K::Edit, 111, 13, 59, 14},
+        {1, K::DefPushButton, 29, 42, 50, 14},
+        {2, K::PushButton, 113, 40, 50, 14}}},
       {101, 568, 387,
        {{1020, K::GroupBox, 9, 6, 179, 38},
         {1021, K::LText, 19, 22, 52, 8},
@@ -170,7 +201,35 @@ TEST(Templates, BuiltInTextsAreTheChineseOnesAndTheListsAreDropDownLists) {
     }
   }
   EXPECT_EQ(FindDialogTemplate(132)->caption, "");
-  EXPECT_EQ(FindDialogTemplate(137), nullptr);
+}
+
+TEST(Templates, TheTestModeDialogsCarryTheirBuiltInTextsAndStyles) {
+  const DialogTemplate* test = FindDialogTemplate(137);
+  ASSERT_NE(test, nullptr);
+  EXPECT_EQ(test->caption, "测试模式");
+  for (int id : {1115, 1120, 1124, 1114, 1128, 1132}) EXPECT_EQ(test->Control(id)->text, "Curren:") << id;
+  for (int id : {1116, 1121, 1125, 1117, 1129, 1133}) {
+    EXPECT_TRUE(test->Control(id)->HasStyle("disabled")) << id;
+    EXPECT_TRUE(test->Control(id)->HasStyle("readonly")) << id;
+  }
+  int zeros = 0;
+  int tops = 0;
+  for (const ControlTemplate& c : test->controls) {
+    if (c.id != kUnnamedControl) continue;
+    zeros += c.text == "0";
+    tops += c.text == "255";
+    EXPECT_EQ(c.kind, ControlKind::RText) << c.text;
+  }
+  EXPECT_EQ(zeros, 6);
+  EXPECT_EQ(tops, 6);
+  EXPECT_EQ(test->Control(1)->text, "确定");
+  EXPECT_EQ(test->Control(2)->text, "取消");
+  const DialogTemplate* password = FindDialogTemplate(139);
+  ASSERT_NE(password, nullptr);
+  EXPECT_EQ(password->caption, "密码");
+  EXPECT_TRUE(password->Control(1171)->HasStyle("password"));
+  EXPECT_TRUE(password->Control(1171)->HasStyle("autohscroll"));
+  EXPECT_FALSE(password->Control(1172)->text.empty());
 }
 
 TEST(TemplateParser, ReadsTextsWithEscapesFontAndStyles) {

@@ -1,6 +1,7 @@
 // One QApplication for the whole test program, on the offscreen platform, so no display is
 // needed; made when the tests start and not while they are only being listed. A control the
-// code asks for and does not find fails the test.
+// code asks for and does not find fails the test. RONDEL_TEST_QPA names another platform:
+// scripts/xvfb-check.sh runs the tests on a real X server with it.
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -16,10 +17,8 @@ namespace {
 class QtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    // Offscreen unless RONDEL_TEST_PLATFORM names another (xcb: the same tests under an X server).
-    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("RONDEL_TEST_PLATFORM")
-                                       ? QByteArray("offscreen")
-                                       : qgetenv("RONDEL_TEST_PLATFORM"));
+    const QByteArray platform = qgetenv("RONDEL_TEST_QPA");
+    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
     // Per-user data of its own for each test process: ctest runs them side by side, and the
     // recent-file list of one must not show up in another's checks.
     std::string config = std::string(RONDEL_TEST_HOME) + "/gui-XXXXXX";

@@ -18,6 +18,8 @@
 #include <set>
 
 #include "gui_support.h"
+#include "link/qt/test_mode_dlg.h"
+#include "link/qt/test_password_dlg.h"
 #include "link/qt/transfer_dlg.h"
 #include "platform/dialogs/dialog_builder.h"
 #include "platform/dialogs/dialog_template.h"
@@ -343,6 +345,14 @@ TEST_F(LanguageDialog, AResourceEntryForOneRenamesOkInEveryDialog) {
       {132,
        [](CRondelApp& a, CMainFrame& f) {
          return std::make_unique<CTransferDlg>(a.m_serialPort, a.Settings(), f, &f);
+       }},
+      {137,
+       [](CRondelApp& a, CMainFrame& f) {
+         return std::make_unique<CTestModeDlg>(a.m_serialPort, a.Settings(), f, &f);
+       }},
+      {139,
+       [](CRondelApp& a, CMainFrame& f) {
+         return std::make_unique<CTestPasswordDlg>(a.m_serialPort, a.Settings(), f, &f);
        }},
   };
   std::set<int> covered;

@@ -26,6 +26,7 @@ class TableSettings final : public LinkSettings {
   bool search = false;
   int com = 1;
   bool password = true;
+  std::string testPassword;
   std::map<int, std::string> ports;
 
   std::string Communication() const override { return word; }
@@ -33,6 +34,7 @@ class TableSettings final : public LinkSettings {
   int Com() const override { return com; }
   bool WriteCom(int port) const override;
   bool PasswordEnabled() const override { return password; }
+  std::string TestPassword() const override { return testPassword; }
   std::string PortDevice(int n) const override;
 
   std::vector<int> ComWrites() const;

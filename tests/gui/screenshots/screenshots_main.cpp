@@ -1,11 +1,13 @@
-// rondel-screenshots: opens the main window and the port, language, about and progress
-// dialogs of the desktop program in English and Chinese and saves each as a PNG, for the
-// README. Run by scripts/screenshots.sh under the offscreen platform.
+// rondel-screenshots: opens the main window and the port, language, about, progress,
+// test-mode password and test-mode dialogs of the desktop program in English and Chinese and
+// saves each as a PNG, for the README. Run by scripts/screenshots.sh under the offscreen
+// platform.
 //   rondel-screenshots <bin folder with setting.ini and *.lang> <output folder>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QProgressBar>
 
@@ -14,7 +16,10 @@
 #include <string>
 
 #include "grid/grid_ctrl.h"
+#include "link/qt/test_mode_dlg.h"
+#include "link/qt/test_password_dlg.h"
 #include "link/qt/transfer_dlg.h"
+#include "link/test_mode.h"
 #include "platform/dialogs/cdialog.h"
 #include "platform/prompt.h"
 #include "shell/qt/about_dlg.h"
@@ -168,6 +173,30 @@ bool Shoot(const fs::path& binDir, const fs::path& outDir, const std::string& la
     ok &= Save(dlg, prefix + "-progress.png");
     dlg.Item<QAbstractButton>(IDCANCEL)->click();
     app.Settings().WriteCom(1);
+  }
+  {
+    CTestPasswordDlg dlg(app.m_serialPort, app.Settings(), frame, &frame);
+    dlg.OnInitDialog();
+    dlg.show();
+    dlg.PasswordEdit()->setText(QStringLiteral("Calib#7"));
+    ok &= Save(dlg, prefix + "-testpassword.png");
+  }
+  {
+    // The test mode as its entry leaves it: the radio's memory read, its calibration shown.
+    sim::Memory memory = sim::FactoryMemory();
+    const std::uint8_t calibration[8] = {96, 118, 135, 172, 190, 214, 0, 0xFF};
+    std::copy(std::begin(calibration), std::end(calibration), memory.begin() + 0x3F0);
+    radio.SetMemory(memory);
+    if (EnterTestMode(app.m_serialPort, app.Settings(), app.Core().doc().image()) !=
+        TestModeResult::Done) {
+      std::fprintf(stderr, "the test mode's entry read failed\n");
+      ok = false;
+    }
+    CTestModeDlg dlg(app.m_serialPort, app.Settings(), frame, &frame);
+    dlg.OnInitDialog();
+    dlg.show();
+    ok &= Save(dlg, prefix + "-testmode.png");
+    app.m_serialPort.Close();
   }
   fs::remove_all(dir);
   return ok;

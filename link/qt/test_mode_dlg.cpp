@@ -1,0 +1,214 @@
+#include "link/qt/test_mode_dlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+#include "core/rondel_doc.h"
+#include "platform/dialogs/wait_cursor.h"
+
+namespace rondel {
+namespace {
+
+constexpr int kScrollLow = 0;
+constexpr int kScrollHigh = 255;
+
+}  // namespace
+
+CTestModeDlg::CTestModeDlg(CSerialLink& port, const LinkSettings& settings, TestModeHost& host,
+                           QWidget* parent)
+    : CDialog(137, parent), m_port(port), m_settings(settings), m_host(host) {
+  for (int i = 0; i < kCalibrationSliders; ++i) {
+    if (CScrollBar* bar = ScrollBar(i)) {
+      connect(bar, &CScrollBar::Scrolled, this,
+              [this, bar](ScrollCode code, int thumb) { OnHScroll(code, thumb, bar); });
+    }
+  }
+  if (auto* start = Item<QAbstractButton>(kStartDebugButton))
+    connect(start, &QAbstractButton::clicked, this, [this] { OnStartDebug(); });
+  if (auto* write = Item<QAbstractButton>(kWriteAllButton))
+    connect(write, &QAbstractButton::clicked, this, [this] { OnWriteAll(); });
+  qApp->installEventFilter(this);
+}
+
+CTestModeDlg::~CTestModeDlg() { qApp->removeEventFilter(this); }
+
+CScrollBar* CTestModeDlg::ScrollBar(int index) const {
+  if (index < 0 || index >= kCalibrationSliders) return nullptr;
+  return Item<CScrollBar>(kSliderControls[static_cast<std::size_t>(index)].scrollBar);
+}
+
+QLabel* CTestModeDlg::SliderLabel(int index) const {
+  if (index < 0 || index >= kCalibrationSliders) return nullptr;
+  return Item<QLabel>(kSliderControls[static_cast<std::size_t>(index)].label);
+}
+
+QLineEdit* CTestModeDlg::ValueEdit(int index) const {
+  if (index < 0 || index >= kCalibrationSliders) return nullptr;
+  return Item<QLineEdit>(kSliderControls[static_cast<std::size_t>(index)].valueEdit);
+}
+
+int CTestModeDlg::IndexOf(const CScrollBar* bar) const {
+  for (int i = 0; i < kCalibrationSliders; ++i)
+    if (bar != nullptr && ScrollBar(i) == bar) return i;
+  return -1;
+}
+
+bool CTestModeDlg::OnInitDialog() {
+  for (int i = 0; i < kCalibrationSliders; ++i)
+    if (CScrollBar* bar = ScrollBar(i)) bar->SetScrollRange(kScrollLow, kScrollHigh);
+  debugActive = false;
+  m_host.TranslateDialog(this, TemplateNumber());
+  ShowCalibration();
+  // The form shows the memory just read.
+  m_host.RecomputeAndRefresh();
+  SetCurrentSlider(0);
+  m_keyboardBar = ScrollBar(0);
+  return true;
+}
+
+void CTestModeDlg::ShowCalibration() {
+  const CRondelDoc& doc = m_host.Document();
+  for (int i = 0; i < kCalibrationSliders; ++i) {
+    const int value = doc.GetCalibration(i);
+    if (CScrollBar* bar = ScrollBar(i)) bar->SetScrollPos(value);
+    if (QLineEdit* edit = ValueEdit(i)) edit->setText(QString::number(value));
+  }
+}
+
+void CTestModeDlg::SetCurrentSlider(int index) {
+  currentSlider = index;
+  // The highlighted slider's name in red, the others in black, on the usual background.
+  for (int i = 0; i < kCalibrationSliders; ++i) {
+    QLabel* label = SliderLabel(i);
+    if (label == nullptr) continue;
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, i == index ? QColor(255, 0, 0) : QColor(0, 0, 0));
+    label->setPalette(palette);
+  }
+  update();
+}
+
+void CTestModeDlg::OnHScroll(ScrollCode code, int thumb, CScrollBar* bar) {
+  const int i = IndexOf(bar);
+  if (i < 0) return;
+  int position = bar->GetScrollPos();
+  switch (code) {
+    case ScrollCode::LineLeft:
+      position = position - 1 < kScrollLow ? kScrollHigh : position - 1;
+      bar->SetScrollPos(position);
+      break;
+    case ScrollCode::LineRight:
+      position = position + 1 > kScrollHigh ? kScrollLow : position + 1;
+      bar->SetScrollPos(position);
+      break;
+    case ScrollCode::ThumbTrack:
+      position = thumb;
+      bar->SetScrollPos(position);
+      break;
+    case ScrollCode::EndScroll:
+      Commit(i, position);
+      break;
+    default:
+      // Paging, the thumb let go and the ends do not move the bar.
+      return;
+  }
+  if (QLineEdit* edit = ValueEdit(i)) edit->setText(QString::number(position));
+  SetCurrentSlider(i);
+}
+
+void CTestModeDlg::Commit(int index, int position) {
+  CRondelDoc& doc = m_host.Document();
+  doc.SetCalibration(index, static_cast<std::uint8_t>(position));
+  doc.SetLastCalibrationIndex(static_cast<std::uint8_t>(index));
+  if (debugActive) {
+    CWaitCursor wait;
+    SendLiveCalibration(m_port, doc.image());
+  }
+  doc.SetModifiedFlag(true);
+}
+
+void CTestModeDlg::OnStartDebug() {
+  // Set whatever follows: a failed start still ends with the leave byte on Cancel.
+  debugActive = true;
+  TestModeResult result;
+  {
+    CWaitCursor wait;
+    result = StartDebugMode(m_port, m_settings, m_host.Document().image());
+  }
+  if (result != TestModeResult::Done) {
+    ShowTestModeMessage(m_host, result, false);
+    return;
+  }
+  // The calibration block now holds the radio's values; the bars show what the live frames
+  // will carry, so no value on the screen is one the radio and the document do not have.
+  ShowCalibration();
+}
+
+void CTestModeDlg::OnWriteAll() {
+  if (debugActive) {
+    LeaveDebugMode(m_port);
+    debugActive = false;
+  }
+  TestModeResult result;
+  {
+    CWaitCursor wait;
+    result = WriteAllBlocks(m_port, m_settings, m_host.Document().image());
+  }
+  ShowTestModeMessage(m_host, result, true);
+}
+
+void CTestModeDlg::OnCancel() {
+  if (debugActive) {
+    LeaveDebugMode(m_port);
+    m_port.Close();
+  }
+  EndDialog(IDCANCEL);
+}
+
+bool CTestModeDlg::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
+      type != QEvent::MouseButtonPress)
+    return false;
+  // The dialog and its controls only: a message box over it keeps its keys.
+  if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) return false;
+  return PreTranslateMessage(event);
+}
+
+bool CTestModeDlg::PreTranslateMessage(QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress) {
+    if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) update();
+    return false;
+  }
+  auto* key = static_cast<QKeyEvent*>(event);
+  const int k = key->key();
+  if (event->type() == QEvent::KeyPress) {
+    switch (k) {
+      case Qt::Key_Up:
+        SetCurrentSlider((currentSlider + kCalibrationSliders - 1) % kCalibrationSliders);
+        return true;
+      case Qt::Key_Down:
+        SetCurrentSlider((currentSlider + 1) % kCalibrationSliders);
+        return true;
+      case Qt::Key_Left:
+      case Qt::Key_Right:
+        m_keyboardBar = ScrollBar(currentSlider);
+        if (m_keyboardBar)
+          m_keyboardBar->SendScroll(k == Qt::Key_Left ? ScrollCode::LineLeft : ScrollCode::LineRight);
+        return true;
+      default:
+        m_keyboardBar = ScrollBar(currentSlider);
+        return false;
+    }
+  }
+  // A held key repeats its key-down only; the toolkit's key-ups of the repeat are no release.
+  if ((k == Qt::Key_Left || k == Qt::Key_Right) && !key->isAutoRepeat() && m_keyboardBar)
+    m_keyboardBar->SendScroll(ScrollCode::EndScroll);
+  return true;
+}
+
+}  // namespace rondel

@@ -1,0 +1,32 @@
+// What the test-mode dialogs need from the program above the link: texts, translation, and
+// the active document, whose image the test mode reads into, edits and writes from.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "link/test_mode.h"
+
+class QWidget;
+
+namespace rondel {
+
+class CRondelDoc;
+
+class TestModeHost {
+ public:
+  virtual ~TestModeHost() = default;
+  // The text of a "String" key of the current language file.
+  virtual std::string Text(std::string_view key) = 0;
+  // The "Resource" texts of dialog `number` on `dialog`.
+  virtual void TranslateDialog(QWidget* dialog, int number) = 0;
+  // The active document of the main window.
+  virtual CRondelDoc& Document() = 0;
+  // The document's recompute and refresh: band limits from its image, every view updated.
+  virtual void RecomputeAndRefresh() = 0;
+};
+
+// The message box of an exchange's result, if it has one.
+void ShowTestModeMessage(TestModeHost& host, TestModeResult result, bool writeAll);
+
+}  // namespace rondel

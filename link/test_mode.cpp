@@ -1,0 +1,112 @@
+// The test mode's exchanges: the handshake of every radio exchange, then the blocks.
+#include "link/test_mode.h"
+
+#include <span>
+
+#include "link/radio_handshake.h"
+
+namespace rondel {
+namespace P = protocol;
+namespace {
+
+TestModeResult Connect(CSerialLink& link, const LinkSettings& settings, bool askPassword) {
+  HandshakeReporter quiet;  // the user-interface callers show nothing during a search
+  TestModeResult result = TestModeResult::Done;
+  switch (ConnectRadio(link, settings, quiet)) {
+    case HandshakeResult::Connected:
+      break;
+    case HandshakeResult::WrongType:
+      result = TestModeResult::WrongType;
+      break;
+    case HandshakeResult::NoConnection:
+    case HandshakeResult::Cancelled:
+      result = TestModeResult::NoConnection;
+      break;
+  }
+  // The radio's read password is fetched as the radio expects it, and not looked at.
+  if (result == TestModeResult::Done && askPassword && !QueryPassword(link, quiet))
+    result = TestModeResult::ReadFailed;
+  if (result != TestModeResult::Done) link.Close();
+  return result;
+}
+
+// A whole reply that names the block asked for. Anything else (a short reply, or one shifted by
+// a stray byte on the line) would put bytes of some other place into the image.
+bool ReadBlockInto(CSerialLink& link, std::size_t address, RadioImage& image) {
+  BlockReply reply{};
+  const int got = RequestBlock(link, address, reply);
+  if (!P::IsGoodReply(std::span(reply.data(), static_cast<std::size_t>(got)), address)) return false;
+  StoreBlock(image, address, reply);
+  return true;
+}
+
+}  // namespace
+
+TestModeMessage MessageOf(TestModeResult result, bool writeAll) {
+  switch (result) {
+    case TestModeResult::Done:
+      if (writeAll) return {"IDS_PROMPT_WRITESUCC", "IDS_PROMPT", false};
+      return {};
+    case TestModeResult::NoConnection:
+      return {"IDS_ERROR_PORTCONN", "IDS_ERROR", true};
+    case TestModeResult::WrongType:
+      return {"IDS_ERROR_TYPE", "IDS_ERROR", true};
+    case TestModeResult::ReadFailed:
+      return {"IDS_PROMPT_READFAIL", "IDS_ERROR", true};
+    case TestModeResult::WriteFailed:
+      return {"IDS_PROMPT_WRITEFAIL", "IDS_PROMPT", false};
+  }
+  return {};
+}
+
+bool IsTestPassword(std::string_view entered, const LinkSettings& settings) {
+  return entered == settings.TestPassword();
+}
+
+TestModeResult EnterTestMode(CSerialLink& link, const LinkSettings& settings, RadioImage& image,
+                             std::size_t* blocksStored) {
+  if (blocksStored) *blocksStored = 0;
+  const TestModeResult connected = Connect(link, settings, true);
+  if (connected != TestModeResult::Done) return connected;
+  for (std::size_t n = 0; n < kTestModeBlocks; ++n) {
+    const std::size_t a = P::kBlockSize * n;
+    // No block is asked for twice: the first bad reply ends the entry.
+    if (!ReadBlockInto(link, a, image)) {
+      link.Close();
+      return TestModeResult::ReadFailed;
+    }
+    if (blocksStored) *blocksStored = n + 1;
+    Acknowledge(link);
+  }
+  return TestModeResult::Done;
+}
+
+TestModeResult StartDebugMode(CSerialLink& link, const LinkSettings& settings, RadioImage& image) {
+  const TestModeResult connected = Connect(link, settings, true);
+  if (connected != TestModeResult::Done) return connected;
+  // This block is not acknowledged: the live frame follows it at once.
+  if (!ReadBlockInto(link, layout::kPowerCalibration, image)) {
+    link.Close();
+    return TestModeResult::ReadFailed;
+  }
+  SendLiveCalibration(link, image);
+  return TestModeResult::Done;
+}
+
+TestModeResult WriteAllBlocks(CSerialLink& link, const LinkSettings& settings,
+                              const RadioImage& image) {
+  const TestModeResult connected = Connect(link, settings, false);
+  if (connected != TestModeResult::Done) return connected;
+  for (std::size_t n = 0; n < kTestModeBlocks; ++n) {
+    // A refused block ends the write with the radio still in programming mode and the port
+    // open, so the user can try again at once.
+    if (!SendWriteBlock(link, image, P::kBlockSize * n, P::kTestWriteAckMs))
+      return TestModeResult::WriteFailed;
+  }
+  link.Close();
+  return TestModeResult::Done;
+}
+
+void LeaveDebugMode(CSerialLink& link) { SendLeave(link); }
+
+}  // namespace rondel

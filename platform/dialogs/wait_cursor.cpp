@@ -1,0 +1,12 @@
+#include "platform/dialogs/wait_cursor.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+namespace rondel {
+
+CWaitCursor::CWaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+
+CWaitCursor::~CWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+
+}  // namespace rondel

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs the dialogs' GUI tests on a real X server (Xvfb) instead of Qt's offscreen platform:
+# the same tests, with the program on the xcb platform and every click and key sent as real
+# input through the server's XTEST extension (pointer, focus and key repeat are the server's).
+#   scripts/xvfb-check.sh [GTEST_FILTER]   default: the test mode, scroll bar and dialog tests
+# RONDEL_BUILD_DIR names another build folder (default build/). CI keeps the offscreen run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+build=${RONDEL_BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "$(nproc)" --target rondel_gui_tests
+
+filter=${1:-'TestModeTest.*:*TestPasswordEntry*:*TestModeEntryFailure*:*ArrowClick*:*TroughClick*:*TestModeCancel*:*ScrollBar*:*HiddenDefault*:TransferDialog.*:*PortDialog*:*LanguageDialog*'}
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+mkdir -p "$home/runtime"
+chmod 700 "$home/runtime"
+# No window manager: windows sit where the program puts them and take the focus it gives them.
+HOME="$home" XDG_RUNTIME_DIR="$home/runtime" RONDEL_TEST_QPA=xcb \
+  xvfb-run -a -s "-screen 0 1600x1200x24" \
+  "$build"/tests/rondel_gui_tests --gtest_filter="$filter"
