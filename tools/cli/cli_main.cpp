@@ -19,6 +19,7 @@
 #include "shell/app_paths.h"
 #include "shell/language.h"
 #include "shell/settings.h"
+#include "tools/cli/channel_list_cli.h"
 #include "tools/cli/image_json.h"
 #include "tools/cli/info_listing.h"
 
@@ -324,6 +325,13 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (opt.command == "new") return CmdNew(opt, settings, err);
   if (opt.command == "info") return CmdInfo(opt, settings, out, err);
   if (opt.command == "read" || opt.command == "write") return CmdTransfer(opt, settings, err);
+  if (opt.command == "export" || opt.command == "import") {
+    const ChannelListCommand list{
+        settings, opt.positional, opt.output,
+        [&](CRondelDoc& doc, const std::string& file) { return StartingDocument(doc, file, settings, err); },
+        [&](const std::string& culprit) { return Usage(err, culprit); }};
+    return opt.command == "export" ? CmdExport(list, out, err) : CmdImport(list, err);
+  }
   return Usage(err, opt.command);
 }
 
