@@ -98,8 +98,9 @@ class RowImporter {
                          ColumnIndex(C::Opt9Off), ColumnIndex(C::Opt10Off),
                          ColumnIndex(C::Opt11Off)};
     for (const int column : order) {
-      const auto& cell = row.cells[static_cast<std::size_t>(column)];
+      auto cell = row.cells[static_cast<std::size_t>(column)];
       if (!cell) continue;
+      if (row.txIsRx && column == ColumnIndex(C::TxFreq)) cell->text = Shown(ColumnIndex(C::RxFreq));
       bool ok = true;
       switch (ColumnInfo(column).editor) {
         case CellEditor::Frequency: ok = Frequency(column, *cell); break;
@@ -308,9 +309,10 @@ std::string Fill(std::string text, const std::vector<std::string>& args) {
 }  // namespace
 
 std::string_view TrimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
+  constexpr const char* kBlanks = " \t\r\n";
+  const std::size_t first = text.find_first_not_of(kBlanks);
   if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
 std::optional<Megahertz> ParseMegahertz(std::string_view text) {

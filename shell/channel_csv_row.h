@@ -23,6 +23,9 @@ struct ChannelCsvRow {
   CsvCell channel;
   // By grid column (1..11); none where the file has no such column: the field stays as it is.
   std::array<std::optional<CsvCell>, kChannelColumns> cells;
+  // The transmit frequency is whatever the receive frequency became (snapped or clamped):
+  // the cell's own text is not used.
+  bool txIsRx = false;
 };
 
 // A frequency in MHz as a file writes it ("446.00625", "146.520000", "446"), exactly, in Hz.
@@ -36,7 +39,7 @@ std::optional<Megahertz> ParseMegahertz(std::string_view text);
 // them ("446.00625", "446.1", "446").
 std::string TypedFrequencyText(std::int64_t hz);
 
-// Blanks and tabs at both ends dropped: a spreadsheet user does not see them.
+// Blanks, tabs and line breaks at both ends dropped: a spreadsheet user does not see them.
 std::string_view TrimBlanks(std::string_view text);
 
 }  // namespace rondel

@@ -180,6 +180,7 @@ std::variant<ChannelCsvRow, CsvIssue> CommonChannelRow(const std::vector<std::st
     };
     std::variant<CsvCell, CsvIssue> tx = CsvCell{frequency, "Duplex"};
     if (duplex->empty()) {
+      row.txIsRx = true;
     } else if (*duplex == "+" || *duplex == "-") {
       tx = shifted(*duplex == "+" ? 1 : -1);
     } else if (EqualNoCase(*duplex, "split")) {

@@ -77,8 +77,9 @@ CsvParse ParseCsv(std::string_view text) {
 }
 
 bool IsBlankRecord(const CsvRecord& record) {
-  return std::all_of(record.fields.begin(), record.fields.end(),
-                     [](const std::string& f) { return f.empty(); });
+  return std::all_of(record.fields.begin(), record.fields.end(), [](const std::string& f) {
+    return f.find_first_not_of(" \t") == std::string::npos;
+  });
 }
 
 std::string CsvLine(const std::vector<std::string>& fields) {

@@ -25,7 +25,8 @@ struct CsvParse {
 // text after a closing quote, or a quote left open at the end is an error.
 CsvParse ParseCsv(std::string_view text);
 
-// True when every field of the record is empty: a blank line, or a spreadsheet's empty row.
+// True when every field of the record is empty or blanks only: a blank line, or a
+// spreadsheet's empty row.
 bool IsBlankRecord(const CsvRecord& record);
 
 // One record as a line, fields quoted only where they must be, ended by CRLF.
