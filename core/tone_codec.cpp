@@ -91,4 +91,36 @@ ToneBytes EncodeTone(std::string_view text) {
   return kToneOff;
 }
 
+std::optional<std::string> HeldToneText(std::string_view text) {
+  if (text.size() == 5 && (text[0] == 'D' || text[0] == 'd') && IsOctal(text[1]) &&
+      IsOctal(text[2]) && IsOctal(text[3])) {
+    const char suffix = text[4];
+    if (suffix != 'N' && suffix != 'n' && suffix != 'I' && suffix != 'i') return std::nullopt;
+    std::string held = "D";
+    held += text.substr(1, 3);
+    held += (suffix == 'I' || suffix == 'i') ? 'I' : 'N';
+    return held;
+  }
+  // Up to three digits of Hz and one of tenths: nothing longer can be in range.
+  const std::size_t point = text.find('.');
+  const std::string_view whole = text.substr(0, point);
+  const std::string_view tenth =
+      point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+  if (whole.empty() || whole.size() > 3 || tenth.size() > 1 ||
+      (point != std::string_view::npos && tenth.empty()))
+    return std::nullopt;
+  int n = 0;
+  for (const char c : whole) {
+    if (!IsDigit(c)) return std::nullopt;
+    n = n * 10 + (c - '0');
+  }
+  n *= 10;
+  if (!tenth.empty()) {
+    if (!IsDigit(tenth[0])) return std::nullopt;
+    n += tenth[0] - '0';
+  }
+  if (n < kCtcssLowest || n > kCtcssHighest) return std::nullopt;
+  return std::to_string(n / 10) + "." + std::to_string(n % 10);
+}
+
 }  // namespace rondel

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,5 +24,12 @@ std::string DecodeTone(std::span<const std::uint8_t, 2> bytes, std::string_view 
 // character "D" or "d") give FF FF. CTCSS is clamped to 67.0..254.1 Hz; malformed DCS text
 // gives D023 normal.
 ToneBytes EncodeTone(std::string_view text);
+
+// A tone the radio can hold exactly, written as DecodeTone writes it back: CTCSS 67.0 to
+// 254.1 Hz with at most one decimal ("67" gives "67.0"), DCS "D" + three octal digits + "N"
+// or "I", in either case ("d754i" gives "D754I"). Nothing for any other text, empty included:
+// unlike EncodeTone, nothing is clamped or replaced, so a text taken from a file is either
+// stored as written or refused.
+std::optional<std::string> HeldToneText(std::string_view text);
 
 }  // namespace rondel

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/frequency_codec.h"
+#include "core/tone_codec.h"
 #include "core/tone_lists.h"
 #include "platform/prompt.h"
 #include "shell/channel_columns.h"
@@ -98,7 +99,8 @@ EditOutcome CommitTone(CRondelDoc& doc, const CSettings& settings, const ToneEdi
   // keeps the stored tone: nothing was chosen, so nothing is lost.
   if (!e.item) return o;
   const std::vector<std::string> items = ToneListItems();
-  if (FindToneItem(items, *e.item) < 0) return Refused(EditRefusal::NotInToneList);
+  if (FindToneItem(items, *e.item) < 0 && !(e.anyHeldTone && HeldToneText(*e.item)))
+    return Refused(EditRefusal::NotInToneList);
 
   const int n = e.row;
   const Direction d = ColumnInfo(e.column).direction;

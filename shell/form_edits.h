@@ -28,6 +28,9 @@ struct ToneEdit {  // columns 2 and 4: the text of the chosen item; none when no
   int row;
   int column;
   std::optional<std::string> item;
+  // A channel list may carry any tone the radio can hold, also one the lists lack (a radio
+  // may hold one); the editor itself offers only the listed ones.
+  bool anyHeldTone = false;
 };
 struct OptionEdit {  // columns 5 to 11: item 0 or 1 of the choice editor
   int row;
@@ -60,7 +63,8 @@ enum class EditRefusal {
   RowOutside,     // a channel outside rows 1..N of the grid
   ReadOnlyCell,   // the cell is read-only for the channel's state, or not a cell of that kind
   TextRefused,    // text the editor's character filter or length limit refuses
-  NotInToneList,  // a tone the tone editor does not offer
+  NotInToneList,  // a tone the tone editor does not offer (or, for anyHeldTone, the radio
+                  // cannot hold)
   NotAnEntry,     // an index that is not an entry of the list
   NotABit,        // an option item other than 0 or 1
   NotAControl,    // a setting the form has no check box for

@@ -14,6 +14,9 @@ const std::array<TopMenu, 4>& MainMenu() {
         {cmd::kFileSave, "保存(&S)\tCtrl+S"},
         {cmd::kFileSaveAs, "另存为(&A)..."},
         {0, nullptr},
+        {cmd::kImportChannels, "导入信道(&I)..."},
+        {cmd::kExportChannels, "导出信道(&E)..."},
+        {0, nullptr},
         {cmd::kFilePrint, "打印(&P)...\tCtrl+P"},
         {cmd::kFilePrintPreview, "打印预览(&V)"},
         {cmd::kFilePrintSetup, "打印设置(&R)..."},
@@ -41,11 +44,13 @@ const std::array<TopMenu, 4>& MainMenu() {
 const std::array<const char*, 4> kTopMenuKeys = {"Menu_File", "Menu_Program", "Menu_Setting",
                                                  "Menu_Help"};
 
-const std::array<MenuTextKey, 15> kMenuTextKeys = {{
+const std::array<MenuTextKey, 17> kMenuTextKeys = {{
     {"Menu_File_New", cmd::kFileNew},
     {"Menu_File_Open", cmd::kFileOpen},
     {"Menu_File_Save", cmd::kFileSave},
     {"Menu_File_Save_As", cmd::kFileSaveAs},
+    {"Menu_File_ImportChannels", cmd::kImportChannels},
+    {"Menu_File_ExportChannels", cmd::kExportChannels},
     {"Menu_File_Print", cmd::kFilePrint},
     {"Menu_File_Print_Preview", cmd::kFilePrintPreview},
     {"Menu_File_Print_Setup", cmd::kFilePrintSetup},

@@ -34,6 +34,8 @@ inline constexpr int kSettingPort = 32773;
 inline constexpr int kSettingLanguage = 32774;
 inline constexpr int kHelp = 32775;
 inline constexpr int kTestMode = 32779;
+inline constexpr int kImportChannels = 32780;
+inline constexpr int kExportChannels = 32781;
 }  // namespace cmd
 
 inline constexpr std::size_t kRecentFileCount = 4;
@@ -57,7 +59,7 @@ struct MenuTextKey {
   const char* key;
   int command;
 };
-extern const std::array<MenuTextKey, 15> kMenuTextKeys;
+extern const std::array<MenuTextKey, 17> kMenuTextKeys;
 
 // The toolbar from left to right; 0 is a separator.
 extern const std::array<int, 10> kToolbarButtons;

@@ -20,6 +20,7 @@
 #include "platform/qt/icons.h"
 #include "platform/qt/local_path.h"
 #include "shell/app_paths.h"
+#include "shell/channel_list_commands.h"
 #include "shell/language.h"
 #include "shell/qt/accelerator_filter.h"
 #include "shell/qt/form_view.h"
@@ -221,6 +222,12 @@ void CMainFrame::OnCommand(int command) {
       break;
     case cmd::kFileSaveAs:
       m_app.OnFileSaveAs();
+      break;
+    case cmd::kImportChannels:
+      ImportChannelList(m_app.Document(), m_app.Settings());
+      break;
+    case cmd::kExportChannels:
+      ExportChannelList(m_app.Document(), m_app.Settings());
       break;
     case cmd::kFilePrint:
       OnFilePrint();

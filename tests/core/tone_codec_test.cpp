@@ -161,5 +161,31 @@ TEST(ToneRoundTrip, OffChoiceStaysOff) {
   EXPECT_EQ(DecodeTone(EncodeTone("OFF"), "OFF"), "OFF");
 }
 
+// --- Tones a file may name ------------------------------------------------------------------
+
+TEST(HeldTone, ATextTheRadioCanHoldIsWrittenAsDecodingGivesItBack) {
+  const std::pair<const char*, const char*> held[] = {
+      {"88.5", "88.5"}, {"67", "67.0"},   {"67.0", "67.0"},   {"254.1", "254.1"},
+      {"88.6", "88.6"}, {"150", "150.0"}, {"088.5", "88.5"},  {"D023N", "D023N"},
+      {"d754i", "D754I"}, {"D000n", "D000N"}, {"D777I", "D777I"},
+  };
+  for (const auto& [text, want] : held) {
+    SCOPED_TRACE(text);
+    const auto got = HeldToneText(text);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(*got, want);
+    // Stored and shown again, it is the same text: nothing was clamped or replaced.
+    EXPECT_EQ(DecodeTone(EncodeTone(*got), "OFF"), *got);
+  }
+}
+
+TEST(HeldTone, TextTheCodecWouldClampOrReplaceIsNoTone) {
+  for (const char* text : {"", "OFF", "66.9", "254.2", "300", "50", "88.55", "88.", ".5",
+                           "1234", "88.5Hz", " 88.5", "8a.5", "D12", "D0234N", "D823N",
+                           "D023X", "D02N", "DO23N", "E023N"}) {
+    EXPECT_FALSE(HeldToneText(text).has_value()) << '"' << text << '"';
+  }
+}
+
 }  // namespace
 }  // namespace rondel

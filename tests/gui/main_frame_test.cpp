@@ -62,13 +62,17 @@ TEST_F(MainFrame, MenuHasItsBuiltInChineseTextsAndCommandsBeforeTranslation) {
   for (const MenuTextKey& k : kMenuTextKeys) {
     EXPECT_NE(frame.CommandAction(k.command), nullptr) << k.key;
   }
-  // The File menu: New, Open, Save, Save As | Print, Preview, Setup | recent | Exit.
+  // The File menu: New, Open, Save, Save As | Import and Export channels | Print, Preview,
+  // Setup | recent | Exit.
   QList<QAction*> file = frame.FileMenu()->actions();
-  ASSERT_EQ(file.size(), 12);
+  ASSERT_EQ(file.size(), 15);
   EXPECT_TRUE(file[4]->isSeparator());
+  EXPECT_EQ(file[5], frame.CommandAction(cmd::kImportChannels));
+  EXPECT_EQ(file[6], frame.CommandAction(cmd::kExportChannels));
+  EXPECT_TRUE(file[7]->isSeparator());
   // The framework's placeholder, never translated: the same in a Chinese and an English menu.
-  EXPECT_EQ(file[9]->text(), Q("Recent File"));
-  EXPECT_FALSE(file[9]->isEnabled());
+  EXPECT_EQ(file[12]->text(), Q("Recent File"));
+  EXPECT_FALSE(file[12]->isEnabled());
 }
 
 TEST_F(MainFrame, TranslateMenuRenamesTopLevelByPositionAndEntriesByCommand) {
@@ -79,6 +83,8 @@ TEST_F(MainFrame, TranslateMenuRenamesTopLevelByPositionAndEntriesByCommand) {
       {cmd::kFileOpen, "&Open...\tCtrl+O"},
       {cmd::kFileSave, "&Save\tCtrl+S"},
       {cmd::kFileSaveAs, "Save &As..."},
+      {cmd::kImportChannels, "&Import channels..."},
+      {cmd::kExportChannels, "&Export channels..."},
       {cmd::kFilePrint, "&Print...\tCtrl+P"},
       {cmd::kFilePrintPreview, "Print Pre&view"},
       {cmd::kFilePrintSetup, "P&rint Setup..."},

@@ -305,6 +305,21 @@ TEST_F(FormEdits, ToneCommitsFollowOnlyFromTheReceiveColumn) {
   }
 }
 
+TEST_F(FormEdits, AListMayCarryAnyToneTheRadioHoldsButNoTextItCannot) {
+  const Channel off{k446_00625, k446_00625, kNoTone, kNoTone, 0xEB};
+  Put(m_doc.image(), 4, off);
+  CRondelDoc::Image want = m_doc.image();
+  want[At(4) + 8] = 0x86;  // 88.6 Hz, in no list, followed by the transmit tone
+  want[At(4) + 9] = 0x08;
+  want[At(4) + 10] = 0x86;
+  want[At(4) + 11] = 0x08;
+  EXPECT_TRUE(ApplyAndExpect(ToneEdit{4, 2, "88.6", true}, want).modified);
+  for (const char* text : {"D12", "300", "88.65"}) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(ApplyAndExpect(ToneEdit{4, 4, text, true}, want).refused, EditRefusal::NotInToneList);
+  }
+}
+
 TEST_F(FormEdits, EachOptionColumnSetsItsBitWithoutCountingAsAChange) {
   const int bits[] = {4, 2, 3, 0, 5, 6, 7};  // columns 5 to 11
   for (int column = 5; column <= 11; ++column) {

@@ -24,6 +24,7 @@
 #include "shell/settings.h"
 #include "shell/settings_location.h"
 #include "tools/cli/edit_command.h"
+#include "tools/cli/channel_list_cli.h"
 #include "tools/cli/image_json.h"
 #include "tools/cli/info_listing.h"
 #include "tools/cli/progress_line.h"
@@ -436,6 +437,15 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (opt.command == "info") return CmdInfo(opt, settings, out, err);
   if (opt.command == "read" || opt.command == "write") return CmdTransfer(opt, settings, err);
   if (opt.command == "edit") return CmdEdit(opt.positional, opt.output, settings, err);
+  if (opt.command == "export" || opt.command == "import") {
+    const ChannelListCommand list{
+        settings, opt.positional, opt.output.value_or(std::string()),
+        [&](CRondelDoc& doc, const std::string& file) {
+          return StartingDocument(doc, file, settings, false, err);
+        },
+        [&](const std::string& culprit) { return Usage(err, "IDS_CLI_MISSING", culprit); }};
+    return opt.command == "export" ? CmdExport(list, out, err) : CmdImport(list, err);
+  }
   return Usage(err, "IDS_CLI_BADARG", opt.command);
 }
 

@@ -141,7 +141,7 @@ int CmdEdit(const std::vector<std::string>& operands, const std::optional<std::s
     if (parsed.edit) why = ApplyFormEdit(doc, settings, *parsed.edit).refused;
     if (why != EditRefusal::None) {
       err << "rondel-cli: " << GetLangString(RefusalKey(why)) << " " << assignment << "\n";
-      return kExitBadAssignment;
+      return kExitDataErr;
     }
   }
 

@@ -14,7 +14,6 @@
 
 namespace rondel::cli {
 
-inline constexpr int kExitBadAssignment = 65;  // an assignment the form would refuse
 
 // One assignment "name=text" as the form's edit; the refusal when the name is unknown or the
 // text is not a value the name's control offers. The document gives the lists to choose from.

@@ -1,0 +1,77 @@
+#include "tools/cli/channel_list_cli.h"
+
+#include <cstdint>
+#include <ostream>
+#include <span>
+
+#include "core/data_file.h"
+#include "platform/atomic_file.h"
+#include "shell/channel_csv.h"
+#include "shell/language.h"
+#include "tools/cli/cli_main.h"
+
+namespace rondel::cli {
+namespace {
+
+// An empty path names no file: a usage error, never "no file".
+bool Arguments(const ChannelListCommand& command, std::size_t count) {
+  if (command.positional.size() != count) return false;
+  for (const std::string& p : command.positional)
+    if (p.empty()) return false;
+  return true;
+}
+
+void FileError(std::ostream& err, const char* key, const std::string& path) {
+  err << "rondel-cli: " << GetLangString(key) << " " << path << "\n";
+}
+
+}  // namespace
+
+int CmdExport(const ChannelListCommand& command, std::ostream& out, std::ostream& err) {
+  if (!Arguments(command, 1)) return command.usage("export");
+  CRondelDoc doc;
+  if (const int status = command.openDataFile(doc, command.positional[0]); status != kExitOk)
+    return status;
+  const std::string text = ExportChannelCsv(doc, command.settings);
+  if (command.output.empty()) {
+    out << text;
+    out.flush();
+    if (!out) {
+      FileError(err, "IDS_CLI_NOOUTPUT", "-", "");
+      return kExitCantCreate;
+    }
+    return kExitOk;
+  }
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  if (!WriteFileAtomically(command.output, std::span<const std::uint8_t>(bytes, text.size()))) {
+    FileError(err, "IDS_CLI_NOOUTPUT", command.output, "");
+    return kExitCantCreate;
+  }
+  return kExitOk;
+}
+
+int CmdImport(const ChannelListCommand& command, std::ostream& err) {
+  if (!Arguments(command, 2)) return command.usage("import");
+  const std::string& file = command.positional[0];
+  const std::string& list = command.positional[1];
+  CRondelDoc doc;
+  if (const int status = command.openDataFile(doc, file); status != kExitOk) return status;
+  std::string text;
+  if (!ReadChannelCsvFile(list, text)) {
+    FileError(err, "IDS_CLI_NOINPUT", list, "");
+    return kExitNoInput;
+  }
+  const CsvImport result = ImportChannelCsv(doc, command.settings, text);
+  if (!result.Imported()) {
+    err << "rondel-cli: " << list << ": " << CsvIssueText(*result.refusal, command.settings) << "\n";
+    return kExitDataErr;
+  }
+  for (const CsvIssue& w : result.warnings)
+    err << "rondel-cli: " << list << ": " << CsvIssueText(w, command.settings) << "\n";
+  const std::string& target = command.output.empty() ? file : command.output;
+  if (int error = 0; !StoreDataFile(doc, target, command.settings, &error))
+    return ReportStoreFailure(err, target, error);
+  return kExitOk;
+}
+
+}  // namespace rondel::cli
