@@ -21,10 +21,6 @@ bool Arguments(const ChannelListCommand& command, std::size_t count) {
   return true;
 }
 
-void FileError(std::ostream& err, const char* key, const std::string& path) {
-  err << "rondel-cli: " << GetLangString(key) << " " << path << "\n";
-}
-
 }  // namespace
 
 int CmdExport(const ChannelListCommand& command, std::ostream& out, std::ostream& err) {
