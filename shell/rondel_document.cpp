@@ -25,7 +25,8 @@ bool CRondelDocument::OnNewDocument() {
 }
 
 bool CRondelDocument::ReadFile(const std::string& path) {
-  switch (LoadDataFile(m_doc, path, m_settings)) {
+  m_lastLoad = LoadDataFile(m_doc, path, m_settings);
+  switch (m_lastLoad) {
     case LoadResult::CannotOpen:
       return false;
     case LoadResult::HeaderRejected:

@@ -45,7 +45,7 @@ CRondelApp::~CRondelApp() {
   if (g_app == this) g_app = nullptr;
 }
 
-bool CRondelApp::InitInstance(const std::vector<std::string>& args) {
+bool CRondelApp::InitInstance(const std::vector<std::string>& args, bool showFrame) {
   const std::string iniPath = m_exeDir + "/" + kSettingsFileName;
   SetAppPaths(m_exeDir, iniPath, std::string());
   if (!SettingsFileExists(iniPath)) {
@@ -85,7 +85,7 @@ bool CRondelApp::InitInstance(const std::vector<std::string>& args) {
     m_frame.reset();
     return false;
   }
-  m_frame->show();
+  if (showFrame) m_frame->show();
   m_frame->OnUpdateFrameTitle();
   return true;
 }
