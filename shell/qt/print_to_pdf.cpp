@@ -6,9 +6,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <cstdint>
 #include <cstring>
 #include <iostream>
+#include <optional>
+#include <vector>
 
+#include "core/data_file.h"
 #include "platform/atomic_file.h"
 #include "platform/dialogs/print_cycle.h"
 #include "platform/locale_paper.h"
