@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-dev
   libchm-dev fp-utils librsvg2-bin
+  fonts-liberation poppler-utils
   xauth xvfb libxtst6
   fonts-noto-cjk
 )

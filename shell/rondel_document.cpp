@@ -26,7 +26,8 @@ bool CRondelDocument::OnNewDocument() {
 
 ReadOutcome CRondelDocument::ReadFile(const std::string& path) {
   LoadDetails details;
-  switch (LoadDataFile(m_doc, path, m_settings, &details)) {
+  m_lastLoad = LoadDataFile(m_doc, path, m_settings, &details);
+  switch (m_lastLoad) {
     case LoadResult::CannotOpen:
       return ReadOutcome::CannotOpen;
     case LoadResult::HeaderRejected:

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "core/data_file.h"
 #include "core/rondel_doc.h"
 #include "platform/docframe.h"
 #include "shell/form_edits.h"
@@ -23,6 +24,9 @@ class CRondelDocument : public CDocument {
   void DeleteContents() override;
   bool OnNewDocument() override;
   ReadOutcome ReadFile(const std::string& path) override;
+  // How the latest ReadFile went: a refused file leaves the new document the open made, and
+  // only this tells it from a file that loaded.
+  LoadResult LastLoadResult() const { return m_lastLoad; }
   bool WriteFile(const std::string& path) override;
   bool IsModified() const override { return m_doc.IsModified(); }
   void SetModifiedFlag(bool modified) override { m_doc.SetModifiedFlag(modified); }
@@ -44,6 +48,7 @@ class CRondelDocument : public CDocument {
   CRondelDoc& m_doc;
   const CSettings& m_settings;
   int& m_bSkipClearPrompt;
+  LoadResult m_lastLoad = LoadResult::Empty;
 };
 
 }  // namespace rondel

@@ -4,7 +4,13 @@
 // document (form_edits), after which the view shows again what the edit says changed.
 #pragma once
 
+#include <QFont>
+
+#include <optional>
+#include <vector>
+
 #include "platform/dialogs/dialog_builder.h"
+#include "shell/channel_print_layout.h"
 #include "shell/qt/form_view.h"
 
 namespace rondel {
@@ -47,6 +53,15 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   // frequency edit of the grid).
   void FillPriorityChannelList();
 
+  // Printing the channel list, the same steps for the printer and the preview: the page
+  // count, the measuring, one page, the end of the run.
+  bool OnPreparePrinting(CPrintInfo& info) override;
+  void OnBeginPrinting(QPainter& painter, CPrintInfo& info) override;
+  void OnPrint(QPainter& painter, CPrintInfo& info) override;
+  void OnEndPrinting(QPainter& painter, CPrintInfo& info) override;
+  // The channels a printout shows, ascending: those whose receive frequency the grid shows.
+  std::vector<int> PrintedChannels() const;
+
  protected:
   // Focus leaving the PTT code and password edits commits them.
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -88,6 +103,12 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   // The cell of the latest begin-edit report; kept after the edit ends.
   int m_editRow = 0;
   int m_editCol = 0;
+  // One print or preview run: the margins from prepare, the page from begin, the font of the
+  // step in progress.
+  int m_leftMargin = 0;
+  int m_rightMargin = 0;
+  PrintPageGeometry m_printPage;
+  std::optional<QFont> m_printerFont;
 };
 
 // The view factory the program registers with the application.

@@ -20,7 +20,7 @@ void CPrintCycle::OnEndPrinting(QPainter&, CPrintInfo&) {}
 bool CPrintCycle::DoPreparePrinting(CPrintInfo& info) {
   info.fromPage = info.minPage;
   info.toPage = info.maxPage;
-  if (info.preview) return true;
+  if (info.preview || info.direct) return true;
   QPrintDialog dialog(info.printer, info.parent);
   dialog.setMinMax(info.minPage, info.maxPage);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
@@ -53,6 +53,14 @@ bool RunPrint(CPrintCycle& cycle, QPrinter& printer, QWidget* parent) {
   CPrintInfo info;
   info.printer = &printer;
   info.parent = parent;
+  if (!cycle.OnPreparePrinting(info)) return false;
+  return PrintPages(cycle, printer, info);
+}
+
+bool RunPrintDirect(CPrintCycle& cycle, QPrinter& printer) {
+  CPrintInfo info;
+  info.printer = &printer;
+  info.direct = true;
   if (!cycle.OnPreparePrinting(info)) return false;
   return PrintPages(cycle, printer, info);
 }

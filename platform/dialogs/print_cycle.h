@@ -15,6 +15,7 @@ struct CPrintInfo {
   QPrinter* printer = nullptr;
   QWidget* parent = nullptr;  // owner of the print dialog
   bool preview = false;
+  bool direct = false;  // printed without the print dialog, on the printer as it is set up
   int minPage = 1;  // the document's pages, set by the prepare step
   int maxPage = 1;
   int fromPage = 1;  // the range chosen in the print dialog
@@ -35,8 +36,8 @@ class CPrintCycle {
   virtual void OnEndPrinting(QPainter& painter, CPrintInfo& info);
 
  protected:
-  // The standard print dialog with the page range of `info` (skipped for a preview); false
-  // when the user cancelled it.
+  // The standard print dialog with the page range of `info` (skipped for a preview and for a
+  // direct print, which print every page); false when the user cancelled it.
   bool DoPreparePrinting(CPrintInfo& info);
 };
 
@@ -49,6 +50,9 @@ bool RunPrintPreview(CPrintCycle& cycle, QPrinter& printer, QWidget* parent);
 // Begin, the pages info.fromPage..info.toPage, end: what a print and each preview repaint do
 // after prepare. False when the printer could not be started.
 bool PrintPages(CPrintCycle& cycle, QPrinter& printer, CPrintInfo& info);
+// Print without a dialog: prepare, then every page onto `printer` as it is set up (a PDF file
+// named by the command line). False when the printer could not be started.
+bool RunPrintDirect(CPrintCycle& cycle, QPrinter& printer);
 // Print Setup: printer, paper and orientation for the next runs; false when cancelled.
 bool RunPrintSetup(QPrinter& printer, QWidget* parent);
 

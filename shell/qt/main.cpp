@@ -6,11 +6,16 @@
 #include "platform/qt/qt_prompter.h"
 #include "shell/language.h"
 #include "shell/qt/main_frame.h"
+#include "shell/qt/print_to_pdf.h"
 #include "shell/qt/prompt_script.h"
 #include "shell/qt/rondel_app.h"
 #include "view/rondel_view.h"
 
 int main(int argc, char** argv) {
+  // A printout for the command line runs without a window, and ends when it is written.
+  if (rondel::WantsPrintToPdf(argc, argv))
+    return rondel::RunPrintToPdf(argc, argv, rondel::CreateRondelView);
+
   QApplication qtApp(argc, argv);
   QApplication::setWindowIcon(rondel::RondelAppIcon());
 

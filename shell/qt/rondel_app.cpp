@@ -39,7 +39,7 @@ CRondelApp::~CRondelApp() {
   if (g_app == this) g_app = nullptr;
 }
 
-bool CRondelApp::InitInstance(const std::vector<std::string>& args) {
+bool CRondelApp::InitInstance(const std::vector<std::string>& args, bool showFrame) {
   // Beside the program, or the user's own copy when the program's folder is not theirs.
   const SettingsLocation settings = LocateSettingsFile(m_exeDir);
   const std::string iniPath = settings.path;
@@ -97,7 +97,7 @@ bool CRondelApp::InitInstance(const std::vector<std::string>& args) {
     m_frame.reset();
     return false;
   }
-  m_frame->show();
+  if (showFrame) m_frame->show();
   m_frame->OnUpdateFrameTitle();
   return true;
 }

@@ -37,7 +37,9 @@ class CRondelApp {
 
   // False: the program ends at once (no setting.ini, or the file named on the command line
   // could not be opened). `args` are the command line's arguments after the program name.
-  bool InitInstance(const std::vector<std::string>& args);
+  // Without `showFrame` everything is made as usual but no window appears (a printout for
+  // the command line).
+  bool InitInstance(const std::vector<std::string>& args, bool showFrame = true);
 
   // Every route to a data file: File Open, recent files, dropped files, the command line.
   bool OpenDocumentFile(const std::string& path);

@@ -108,6 +108,22 @@ TEST_F(Printing, PreviewSkipsThePrintDialogAndDrawsThroughTheSameSteps) {
             (std::vector<std::string>{"prepare-preview", "begin", "page 1", "page 2", "end"}));
 }
 
+TEST_F(Printing, ADirectPrintAsksNothingAndPrintsEveryPage) {
+  CountingCycle cycle(2);
+  // No dialog is scripted: one that appeared would fail the test.
+  ASSERT_TRUE(RunPrintDirect(cycle, printer));
+  EXPECT_EQ(cycle.steps, (std::vector<std::string>{"prepare", "begin", "page 1", "page 2", "end"}));
+  EXPECT_EQ(PdfPages(pdf), 2);
+  EXPECT_TRUE(modals.shown.empty());
+}
+
+TEST_F(Printing, ADirectPrintOntoAFileThatCannotBeMadeFails) {
+  CountingCycle cycle(1);
+  printer.setOutputFileName(QString::fromStdString(dir.File("no-such-folder/out.pdf")));
+  EXPECT_FALSE(RunPrintDirect(cycle, printer));
+  EXPECT_EQ(cycle.steps, std::vector<std::string>{"prepare"});
+}
+
 TEST_F(Printing, DefaultCyclePrintsOneEmptyPage) {
   CPrintCycle cycle;
   modals.Then([](QDialog&) { return int(QDialog::Accepted); });
