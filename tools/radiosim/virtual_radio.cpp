@@ -458,8 +458,10 @@ class VirtualRadio::Engine {
         return true;
       }
       case P::kLeave:
-        Log(FrameKind::Leave, 1);
+        // The mode changes before the frame is logged, so whoever waits for the frame also
+        // sees the radio out of programming mode.
         if (inMode) m_mode.store(Mode::Idle);
+        Log(FrameKind::Leave, 1);
         return true;
       default:
         break;
