@@ -25,6 +25,7 @@ TEST(Profile, GetStringFindsTheValueAndCutsItToTheBuffer) {
   const struct { std::string file; const char* section; const char* key; std::size_t buf; std::string want; } cases[] = {
       {"[SetUp]\nLanguage=english\n", "SETUP", "lAnGuAgE", 99, "english"},
       {"[`]\nk=v\n", "@", "k", 99, "def"},  // only A-Z fold
+      {"[z]\nk=v\n", "Z", "k", 99, "v"}, {"[a]\nk=v\n", "A", "k", 99, "v"},
       {"[s]\n{=v\n", "s", "[", 99, "def"},
       {"[\xC3\x84]\nk=v\n", "\xC3\xA4", "k", 99, "def"},
       {"[s]\n \t key \t=  \t two  words \t \n", " s\t", "\tkey ", 99, "two  words"},
