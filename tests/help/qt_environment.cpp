@@ -1,10 +1,8 @@
-// One QApplication for the whole test program, on the offscreen platform, so the widget tests
-// need no display. It is made when the tests start (not while they are only being listed)
-// and destroyed after the last one; Qt allows one application object per process.
+// One QApplication on the offscreen platform for the whole test program, made when the tests
+// start (not while they are only listed); Qt allows one per process.
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QByteArray>
 
 #include <memory>
 
@@ -19,15 +17,13 @@ class QtApplicationEnvironment : public testing::Environment {
   void TearDown() override { m_app.reset(); }
 
  private:
-  // QApplication keeps references to both for its whole life.
-  int m_argc = 1;
+  int m_argc = 1;  // QApplication keeps references to both for its whole life
   char m_name[18] = "rondel_help_tests";
   char* m_argv[2] = {m_name, nullptr};
   std::unique_ptr<QApplication> m_app;
 };
 
-// gtest owns the environment once it is added.
 [[maybe_unused]] const testing::Environment* const g_qtEnvironment =
-    testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+    testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);  // gtest owns it
 
 }  // namespace
