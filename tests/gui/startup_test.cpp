@@ -1,0 +1,112 @@
+// Start-up: the real program without "setting.ini" shows the one fixed message and writes
+// nothing; in process, a file on the command line or dropped on the window is opened and kept
+// in the recent files, and a missing one ends the start with its message.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+
+#include <filesystem>
+#include <set>
+
+#include "gui_support.h"
+#include "platform/qt/recent_file_store.h"
+#include "shell/qt/main_frame.h"
+#include "support/process.h"
+#include "tools/radiosim/virtual_radio.h"
+
+namespace rondel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ScopedEnv;
+using test::TempDir;
+
+std::set<std::string> Listing(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& e : fs::recursive_directory_iterator(folder)) names.insert(e.path().string());
+  return names;
+}
+
+TEST(StartUpProgram, WithoutSettingsFileShowsOnlyTheFixedMessageAndWritesNothing) {
+  TempDir folder;
+  TempDir user;
+  fs::copy_file(fs::path(RONDEL_BIN_DIR) / "rondel", folder.File("rondel"));
+  fs::copy_file(fs::path(RONDEL_SOURCE_DIR) / "resources/english.lang", folder.File("english.lang"));
+  fs::create_directories(user.File("config"));
+  const auto before = Listing(folder.path());
+  ScopedEnv platform("QT_QPA_PLATFORM", "offscreen");
+  ScopedEnv answers("RONDEL_PROMPT_SCRIPT", user.Write("answers", "").c_str());
+  ScopedEnv prompts("RONDEL_PROMPT_LOG", user.File("prompts.log").c_str());
+  ScopedEnv config("XDG_CONFIG_HOME", user.File("config").c_str());
+  const test::ProcessResult r = test::RunProcess(folder.File("rondel"), {}, std::chrono::seconds(30));
+  ASSERT_TRUE(r.started) << r.error;
+  EXPECT_EQ(r.exitStatus, 1) << test::Describe(r);
+  EXPECT_EQ(test::ReadText(user.File("prompts.log")), "ask\tstop\tok\t\tCan not find the file setting.ini!\n");
+  EXPECT_EQ(Listing(folder.path()), before);
+  EXPECT_TRUE(fs::is_empty(user.File("config")));
+}
+
+class StartUp : public test::ProgramTest {
+ protected:
+  // A data file of the factory radio with channel 2 receiving on `rx`.
+  std::string RadioFile(const std::string& name, const char* rx) {
+    CRondelDoc doc;
+    const sim::Memory factory = sim::FactoryMemory();
+    std::copy(factory.begin(), factory.end(), doc.image().begin());
+    doc.SetFrequencyText(2, Direction::Receive, rx);
+    sim::Memory memory;
+    std::copy_n(doc.image().begin(), memory.size(), memory.begin());
+    EXPECT_TRUE(sim::SaveMemory(m_folder.File(name), memory));
+    return m_folder.File(name);
+  }
+};
+
+TEST_F(StartUp, AFileOnTheCommandLineIsOpenedAndKeptInTheRecentFiles) {
+  test::ClearRecentFiles();
+  const std::string file = RadioFile("mine.dig", "446.12500");
+  ASSERT_TRUE(Start({file}));
+  EXPECT_EQ(App().Document().GetPathName(), file);
+  EXPECT_FALSE(App().Document().IsModified());
+  EXPECT_EQ(Doc().GetFrequencyText(2, Direction::Receive), "446.12500");
+  EXPECT_EQ(CQSettingsRecentFileStore().Load(), std::vector<std::string>{file});
+  Frame().UpdateRecentFileMenu();
+  QStringList entries;
+  for (QAction* a : Frame().FileMenu()->actions()) entries << a->text();
+  EXPECT_TRUE(entries.contains(QStringLiteral("&1 ") + QString::fromStdString(file))) << entries.join('|').toStdString();
+  EXPECT_TRUE(m_prompter.prompts.empty());
+}
+
+TEST_F(StartUp, AMissingCommandLineFileIsReportedAndEndsTheStart) {
+  EXPECT_FALSE(Start({m_folder.File("not-there.dig")}));
+  ASSERT_EQ(m_prompter.prompts.size(), 1u);
+  EXPECT_EQ(m_prompter.prompts[0].icon, PromptIcon::Error);
+  EXPECT_NE(m_prompter.prompts[0].text.find("not-there.dig"), std::string::npos);
+  EXPECT_EQ(App().MainFrame(), nullptr);
+}
+
+TEST_F(StartUp, DroppedFilesOpenOneAfterTheOtherAndTheLastStays) {
+  test::ClearRecentFiles();
+  ASSERT_TRUE(Start());
+  const std::string first = RadioFile("first.dig", "446.12500");
+  const std::string second = RadioFile("second.dig", "446.25000");
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(first)), QUrl::fromLocalFile(QString::fromStdString(second))});
+  const QPoint at = Frame().rect().center();
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&Frame(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&Frame(), &drop);
+  EXPECT_EQ(App().Document().GetPathName(), second);
+  EXPECT_EQ(Doc().GetFrequencyText(2, Direction::Receive), "446.25000");
+  EXPECT_EQ(CQSettingsRecentFileStore().Load(), (std::vector<std::string>{second, first}));
+  EXPECT_TRUE(m_prompter.prompts.empty());
+}
+
+}  // namespace
+}  // namespace rondel

@@ -1,0 +1,139 @@
+// The progress dialog against the virtual radio: a read reaches the document and the form, a
+// port search shows its port, Cancel stops at once, and a failure shows its message or its
+// text. The full write runs in the link tests only.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTest>
+
+#include "core/image_layout.h"
+#include "gui_support.h"
+#include "link/qt/transfer_dlg.h"
+#include "resources/control_ids.h"
+#include "shell/language.h"
+#include "shell/qt/frame_resources.h"
+#include "shell/qt/main_frame.h"
+#include "tools/radiosim/virtual_radio.h"
+#include "view/rondel_view.h"
+
+namespace rondel {
+namespace {
+
+using test::Button;
+
+constexpr std::size_t kTransferred = 0x3F0;  // the 126 blocks of a read
+
+// The factory radio with squelch 7.
+sim::Memory RadioMemory() {
+  sim::Memory m = sim::FactoryMemory();
+  m[layout::kSquelchLevel] = 7;
+  return m;
+}
+
+class TransferDialog : public test::ProgramTest {
+ protected:
+  void StartWith(sim::RadioOptions options, int com = 1, bool search = false) {
+    m_radio = std::make_unique<sim::VirtualRadio>(options);
+    ASSERT_TRUE(m_radio->Start()) << m_radio->error();
+    m_radio->SetMemory(RadioMemory());
+    m_radio->SetPassword({1, 2, 3, 4, 5, 6});  // "123456" as the radio keeps it
+    m_folder.MapPorts(m_radio->DevicePath(), com, search);
+    ASSERT_TRUE(Start());
+    Doc().SetReadPasswordText("123456");
+    m_before = Doc().image();
+  }
+  // OK, then the dialog's own loop until it ends.
+  void RunToTheEnd() {
+    m_modals.Then([this](QDialog& d) {
+      QTest::mouseClick(Button(&d, IDOK), Qt::LeftButton);
+      EXPECT_FALSE(Button(&d, IDOK)->isEnabled()) << "OK stays enabled while running";
+      m_result = d.exec();
+      return m_result;
+    });
+  }
+  std::unique_ptr<sim::VirtualRadio> m_radio;
+  CRondelDoc::Image m_before{};
+  int m_result = -1;
+};
+
+TEST_F(TransferDialog, AReadReplacesTheImageRefreshesTheFormAndShowsThePortFound) {
+  StartWith({}, 3, true);
+  Doc().image()[0x3F2] = 0x5A;  // the calibration block is the test mode's, never read here
+  RunToTheEnd();
+  Frame().OnCommand(cmd::kReadData);
+  EXPECT_EQ(m_result, kTransferDialogEnded);
+  const sim::Memory want = m_radio->GetMemory();
+  EXPECT_EQ(want[layout::kSquelchLevel], 7);
+  EXPECT_TRUE(std::equal(want.begin(), want.begin() + kTransferred, Doc().image().begin()));
+  EXPECT_EQ(Doc().image()[0x3F2], 0x5A);
+  EXPECT_FALSE(App().Document().IsModified()) << "a read is no change";
+  auto* squelch = qobject_cast<QComboBox*>(static_cast<CRondelView*>(Frame().View())->Control(IDC_SQUELCH));
+  EXPECT_EQ(squelch->currentIndex(), 7);
+  EXPECT_EQ(Frame().PortPane()->text(), QStringLiteral("COM3"));
+  EXPECT_EQ(m_folder.GetIni("setup", "com"), "3");
+  EXPECT_FALSE(App().m_serialPort.IsOpen());
+  EXPECT_TRUE(m_prompter.prompts.empty());
+}
+
+TEST_F(TransferDialog, CancelStopsARunningReadAtOnceAndLeavesTheDocument) {
+  sim::RadioOptions paced;
+  paced.pace = true;
+  StartWith(paced);
+  qint64 cancelMs = -1;
+  m_modals.Then([&](QDialog& d) {
+    auto& dialog = static_cast<CTransferDlg&>(d);
+    QTest::mouseClick(Button(&d, IDOK), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.ProgressBar()->value() > 0; }, 20000));
+    QElapsedTimer clock;
+    clock.start();
+    m_result = test::Click(d, IDCANCEL);
+    cancelMs = clock.elapsed();
+    EXPECT_FALSE(dialog.IsTransferRunning());
+    EXPECT_FALSE(dialog.IsTimerRunning());
+    return m_result;
+  });
+  Frame().OnCommand(cmd::kReadData);
+  EXPECT_EQ(m_result, IDCANCEL);
+  EXPECT_LT(cancelMs, 500) << "Cancel waited for the transfer";
+  EXPECT_EQ(Doc().image(), m_before);
+  EXPECT_FALSE(App().m_serialPort.IsOpen());
+}
+
+// A failure that ends the dialog shows a message; one that leaves it open shows its text.
+TEST_F(TransferDialog, AFailureShowsItsMessageOrItsTextAndLeavesTheDocument) {
+  StartWith({});
+  Doc().SetReadPasswordText("654321");
+  m_before = Doc().image();
+  RunToTheEnd();
+  Frame().OnCommand(cmd::kReadData);
+  EXPECT_EQ(m_result, kTransferDialogEnded);
+  ASSERT_EQ(m_prompter.prompts.size(), 1u);
+  EXPECT_EQ(m_prompter.prompts[0].text, GetLangString("IDS_ERROR_PASSWORD"));
+  EXPECT_EQ(m_prompter.prompts[0].caption, GetLangString("IDS_ERROR"));
+  EXPECT_EQ(m_prompter.prompts[0].icon, PromptIcon::Error);
+  EXPECT_EQ(Doc().image(), m_before);
+
+  sim::RadioOptions shortReply;
+  shortReply.passwordLength = 3;
+  m_app.reset();
+  StartWith(shortReply);
+  m_modals.Then([&](QDialog& d) {
+    auto& dialog = static_cast<CTransferDlg&>(d);
+    QTest::mouseClick(Button(&d, IDOK), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Button(&d, IDOK)->isEnabled(); }, 30000));
+    EXPECT_EQ(dialog.StatusText()->text().toStdString(), GetLangString("IDS_PROMPT_READFAIL"));
+    EXPECT_TRUE(d.isVisible());
+    return test::Click(d, IDCANCEL);
+  });
+  Frame().OnCommand(cmd::kReadData);
+  EXPECT_EQ(m_prompter.prompts.size(), 1u);
+  EXPECT_EQ(Doc().image(), m_before);
+  EXPECT_FALSE(App().m_serialPort.IsOpen());
+}
+
+}  // namespace
+}  // namespace rondel
