@@ -142,6 +142,7 @@ TEST(GridPaint, AnUpdateRectangleGetsItsCellsAndLinesAndNothingBeyondIt) {
   const Case cases[] = {
       {"a cell's last column is its line", QRect(149, 45, 1, 5), {149, 47}, kLine, {150, 47}},
       {"the next cell's first column", QRect(150, 45, 1, 5), {150, 47}, kCell, {149, 47}},
+      {"a row line across the first column", QRect(150, 55, 1, 10), {150, 59}, kLine, {151, 59}},
       {"a cell's last row is its line", QRect(110, 59, 5, 1), {112, 59}, kLine, {112, 60}},
       {"the next row's first row", QRect(110, 60, 5, 1), {112, 60}, kCell, {112, 59}},
       {"one pixel", QRect(120, 50, 1, 1), {120, 50}, kCell, {121, 50}},
