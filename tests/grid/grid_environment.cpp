@@ -1,30 +1,25 @@
-// One QApplication for the grid tests, on the offscreen platform, so no display is needed; made
-// when the tests start and not while they are only being listed.
+// One QApplication on the offscreen platform, made when the tests start, not when they are listed.
 #include <QApplication>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
 class GridQtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    // Offscreen unless RONDEL_TEST_QPA names another (xcb: the same tests under an X server).
-    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("RONDEL_TEST_QPA")
-                                       ? QByteArray("offscreen")
-                                       : qgetenv("RONDEL_TEST_QPA"));
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "rondel_grid_tests";
     static char* argv[] = {name, nullptr};
-    m_app = new QApplication(argc, argv);
+    m_app = std::make_unique<QApplication>(argc, argv);
   }
-  void TearDown() override {
-    delete m_app;
-    m_app = nullptr;
-  }
+  void TearDown() override { m_app.reset(); }
 
  private:
-  QApplication* m_app = nullptr;
+  std::unique_ptr<QApplication> m_app;
 };
 
 const ::testing::Environment* const g_qt = ::testing::AddGlobalTestEnvironment(new GridQtEnvironment);

@@ -1,7 +1,6 @@
-// One QApplication for the whole test program, on the offscreen platform, so no display is
-// needed; made when the tests start and not while they are only being listed. A control the
-// code asks for and does not find fails the test. RONDEL_TEST_QPA names another platform:
-// scripts/xvfb-check.sh runs the tests on a real X server with it.
+// One QApplication for the whole test program on the offscreen platform, made when the tests
+// start and not while they are only being listed, with per-user data of its own. A control the
+// code asks for and does not find fails the test.
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -17,10 +16,8 @@ namespace {
 class QtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    const QByteArray platform = qgetenv("RONDEL_TEST_QPA");
-    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
-    // Per-user data of its own for each test process: ctest runs them side by side, and the
-    // recent-file list of one must not show up in another's checks.
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("RONDEL_TEST_QPA") ? "offscreen" : qgetenv("RONDEL_TEST_QPA"));
+    // ctest runs the test processes side by side: one's recent files must not show in another.
     std::string config = std::string(RONDEL_TEST_HOME) + "/gui-XXXXXX";
     if (::mkdtemp(config.data()) != nullptr) {
       m_config = config;
@@ -30,7 +27,6 @@ class QtEnvironment : public ::testing::Environment {
     static char name[] = "rondel_gui_tests";
     static char* argv[] = {name, nullptr};
     m_app = new QApplication(argc, argv);
-    // Code that asks for a control its template lacks is a fault, never a case to skip.
     rondel::SetMissingControlReporter([](const QWidget*, int id, const char* wantedClass) {
       ADD_FAILURE() << "no control " << id << " of class " << wantedClass;
     });

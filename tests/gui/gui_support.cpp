@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/dialogs/cdialog.h"
 #include "platform/dialogs/dialog_builder.h"
 #include "platform/profile.h"
 #include "platform/qt/recent_file_store.h"
@@ -19,28 +18,21 @@ namespace rondel::test {
 ProgramFolder::ProgramFolder() {
   namespace fs = std::filesystem;
   const fs::path resources = fs::path(RONDEL_SOURCE_DIR) / "resources";
-  fs::copy_file(resources / "setting.ini", m_dir.File("setting.ini"));
-  fs::copy_file(resources / "english.lang", m_dir.File("english.lang"));
-  fs::copy_file(resources / "chinese.lang", m_dir.File("chinese.lang"));
+  for (const char* f : {"setting.ini", "english.lang", "chinese.lang"}) fs::copy_file(resources / f, File(f));
 }
 
-void ProgramFolder::SetIni(std::string_view section, std::string_view key,
-                           std::string_view value) const {
+void ProgramFolder::SetIni(std::string_view section, std::string_view key, std::string_view value) const {
   ASSERT_TRUE(profile::WriteString(Ini(), section, key, value));
-}
-
-void ProgramFolder::SetLang(std::string_view name, std::string_view section, std::string_view key,
-                            std::string_view value) const {
-  ASSERT_TRUE(profile::WriteString(File(std::string(name) + ".lang"), section, key, value));
 }
 
 std::string ProgramFolder::GetIni(std::string_view section, std::string_view key) const {
   return profile::GetString(Ini(), section, key, "<none>", 1000);
 }
 
-void ProgramFolder::MapPortsAbsent() const {
+void ProgramFolder::MapPorts(const std::string& device, int com, bool search) const {
   for (int n = 1; n <= 8; ++n)
-    SetIni("ports", "com" + std::to_string(n), File("absent-port-" + std::to_string(n)));
+    SetIni("ports", "com" + std::to_string(n), n == com ? device : File("absent-port-" + std::to_string(n)));
+  SetIni("setup", "searchcom", search ? "1" : "0");
 }
 
 ModalScript::ModalScript() {
@@ -53,14 +45,12 @@ int ModalScript::Run(QDialog& dialog) {
   const QVariant number = dialog.property(kDialogNumberProperty);
   shown.push_back(number.isValid() ? number.toInt() : -1);
   if (m_steps.empty()) {
-    ADD_FAILURE() << "unexpected dialog " << shown.back() << " ("
-                  << dialog.metaObject()->className() << ")";
+    ADD_FAILURE() << "unexpected dialog " << shown.back() << " (" << dialog.metaObject()->className() << ")";
     return QDialog::Rejected;
   }
   Step step = std::move(m_steps.front());
   m_steps.pop_front();
-  // On the screen, as the dialog's own run would have it, before the user acts.
-  dialog.show();
+  dialog.show();  // on the screen before the user acts, as the dialog's own run has it
   return step(dialog);
 }
 
@@ -82,8 +72,7 @@ ScopedEnv::~ScopedEnv() {
 }
 
 void ClearRecentFiles() {
-  QSettings settings(QString::fromLatin1(kSettingsOrganisation),
-                     QString::fromLatin1(kSettingsApplication));
+  QSettings settings(QString::fromLatin1(kSettingsOrganisation), QString::fromLatin1(kSettingsApplication));
   settings.clear();
   settings.sync();
 }
@@ -105,11 +94,9 @@ CMainFrame& ProgramTest::Frame() {
   return *frame;
 }
 
-QAbstractButton* Button(const QWidget* dialog, int id) {
-  return qobject_cast<QAbstractButton*>(FindControl(dialog, id));
-}
+QAbstractButton* Button(const QWidget* dialog, int id) { return qobject_cast<QAbstractButton*>(FindControl(dialog, id)); }
 
-int ClickAndResult(QDialog& dialog, int id) {
+int Click(QDialog& dialog, int id) {
   QAbstractButton* button = Button(&dialog, id);
   if (button == nullptr) {
     ADD_FAILURE() << "the dialog has no button " << id;

@@ -1,6 +1,6 @@
-// What the desktop program's tests share: a program folder of their own (settings file and
-// language files), the scripted answers to message boxes and to the program's own dialogs,
-// and the application started from that folder.
+// What the desktop program's tests share: a program folder of their own (settings and language
+// files), scripted answers to message boxes and to the program's own dialogs, and the program
+// started from that folder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,7 +20,6 @@
 #include "support/temp_dir.h"
 
 class QAbstractButton;
-class QWidget;
 
 namespace rondel::test {
 
@@ -33,23 +32,16 @@ class ProgramFolder {
   std::string Ini() const { return File("setting.ini"); }
   void SetIni(std::string_view section, std::string_view key, std::string_view value) const;
   std::string GetIni(std::string_view section, std::string_view key) const;
-  // Every COM port 1..8 on a device that does not exist, so no real cable is ever touched.
-  void MapPortsAbsent() const;
-  std::string WriteLang(std::string_view name, std::string_view text) const {
-    return m_dir.Write(std::string(name) + ".lang", text);
-  }
-  // Replaces (or adds) one entry of a language file in place.
-  void SetLang(std::string_view name, std::string_view section, std::string_view key,
-               std::string_view value) const;
-  const TempDir& dir() const { return m_dir; }
+  // COM<com> on `device` (the virtual radio), every other port on a path that cannot exist, so
+  // no real cable is ever touched.
+  void MapPorts(const std::string& device, int com = 1, bool search = false) const;
 
  private:
   TempDir m_dir;
 };
 
-// Takes the user's part in the program's modal dialogs: each dialog run is handed, in turn,
-// to the next scripted step, which works it and returns its result. A dialog nobody
-// expected fails the test and is cancelled.
+// Takes the user's part in the program's modal dialogs: each dialog run goes, in turn, to the
+// next scripted step, which works it and returns its result. An unexpected dialog fails.
 class ModalScript {
  public:
   using Step = std::function<int(QDialog& dialog)>;
@@ -57,8 +49,7 @@ class ModalScript {
   ~ModalScript();
   void Then(Step step) { m_steps.push_back(std::move(step)); }
   bool Exhausted() const { return m_steps.empty(); }
-  // The template numbers of the dialogs run so far (-1 for the toolkit's own dialogs).
-  std::vector<int> shown;
+  std::vector<int> shown;  // template numbers of the dialogs run (-1 for the toolkit's own)
 
  private:
   int Run(QDialog& dialog);
@@ -76,27 +67,21 @@ class ScopedEnv {
   std::optional<std::string> m_old;
 };
 
-// The process locale as a user without a Chinese locale has it.
-struct NeutralLocale {
-  ScopedEnv all{"LC_ALL", nullptr};
-  ScopedEnv messages{"LC_MESSAGES", nullptr};
-  ScopedEnv lang{"LANG", "C.UTF-8"};
-};
-
 // The per-user recent-file list, emptied.
 void ClearRecentFiles();
 
-// Base of the tests that start the program: prompter and dialog script installed before any
-// window exists, the program folder, and the application.
+// Base of the tests that start the program in this process, in English, with the prompter and
+// the dialog script in place before any window exists.
 class ProgramTest : public ::testing::Test {
  protected:
   void TearDown() override;
-  // Starts the application from the folder; false when InitInstance refused.
-  bool Start(const std::vector<std::string>& args = {});
+  bool Start(const std::vector<std::string>& args = {});  // false when the start was refused
   CRondelApp& App() { return *m_app; }
   CMainFrame& Frame();
+  CRondelDoc& Doc() { return App().Core().doc(); }
 
-  NeutralLocale m_locale;
+  ScopedEnv m_all{"LC_ALL", nullptr};
+  ScopedEnv m_lang{"LANG", "C.UTF-8"};
   ScriptedPrompter m_prompter;
   ModalScript m_modals;
   ProgramFolder m_folder;
@@ -105,8 +90,7 @@ class ProgramTest : public ::testing::Test {
 
 // The button of a built dialog with that control number.
 QAbstractButton* Button(const QWidget* dialog, int id);
-// Clicks the button of `dialog` with that number the way a user does and returns the result
-// the dialog ended with.
-int ClickAndResult(QDialog& dialog, int id);
+// Clicks the button as a user does and returns the result the dialog ended with.
+int Click(QDialog& dialog, int id);
 
 }  // namespace rondel::test
