@@ -1,0 +1,104 @@
+// The shell tests' rig: a settings file and a language file of the test's own (no shipped
+// text, so a lookup that reads the wrong key shows), a document on model 0, channels written
+// byte by byte, and the process-wide paths put back afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <ostream>
+#include <string>
+
+#include "core/rondel_doc.h"
+#include "shell/app_paths.h"
+#include "shell/settings.h"
+#include "support/temp_dir.h"
+
+namespace rondel::test {
+
+using B4 = std::array<std::uint8_t, 4>;
+using B2 = std::array<std::uint8_t, 2>;
+inline constexpr B4 kNoFreq{0xFF, 0xFF, 0xFF, 0xFF};
+inline constexpr B2 kOff{0xFF, 0xFF};
+inline constexpr B4 k446_00625{0x25, 0x06, 0x60, 0x44}, k446_00300{0x00, 0x03, 0x60, 0x44},
+    k446_00500{0x00, 0x05, 0x60, 0x44}, k446_10000{0x00, 0x00, 0x61, 0x44},
+    k451_00625{0x25, 0x06, 0x10, 0x45}, k400{0x00, 0x00, 0x00, 0x40}, k470{0x00, 0x00, 0x00, 0x47},
+    k480{0x00, 0x00, 0x00, 0x48};
+inline constexpr B2 k67_0{0x70, 0x06}, k88_5{0x85, 0x08}, k88_6{0x86, 0x08}, k100_0{0x00, 0x10},
+    kD023N{0x23, 0x80}, kD023I{0x23, 0xC0}, kD754N{0x54, 0x87}, kD754I{0x54, 0xC7},
+    kD777I{0x77, 0xC7};
+
+struct Ch {
+  B4 rx = kNoFreq;
+  B4 tx = kNoFreq;
+  B2 rxTone = kOff;
+  B2 txTone = kOff;
+  std::uint8_t flags = 0xEB;
+  bool operator==(const Ch&) const = default;
+};
+inline void PrintTo(const Ch& c, std::ostream* os) {
+  char t[64];
+  std::snprintf(t, sizeof t, "{%02X%02X%02X%02X %02X%02X%02X%02X %02X%02X %02X%02X %02X}", c.rx[3],
+                c.rx[2], c.rx[1], c.rx[0], c.tx[3], c.tx[2], c.tx[1], c.tx[0], c.rxTone[1],
+                c.rxTone[0], c.txTone[1], c.txTone[0], c.flags);
+  *os << t;
+}
+
+inline void Put(CRondelDoc& doc, int n, const Ch& c) {
+  auto* r = doc.image().data() + 0x10 * n;
+  std::copy(c.rx.begin(), c.rx.end(), r);
+  std::copy(c.tx.begin(), c.tx.end(), r + 4);
+  std::copy(c.rxTone.begin(), c.rxTone.end(), r + 8);
+  std::copy(c.txTone.begin(), c.txTone.end(), r + 10);
+  r[12] = c.flags;
+}
+inline Ch Get(const CRondelDoc& doc, int n) {
+  const auto* r = doc.image().data() + 0x10 * n;
+  Ch c;
+  std::copy(r, r + 4, c.rx.begin());
+  std::copy(r + 4, r + 8, c.tx.begin());
+  std::copy(r + 8, r + 10, c.rxTone.begin());
+  std::copy(r + 10, r + 12, c.txTone.begin());
+  c.flags = r[12];
+  return c;
+}
+
+inline constexpr const char* kRigLanguage =
+    "[String]\nIDS_OFF=Aus\nIDS_YES=Ja\nIDS_NO=Nein\nIDS_WIDE=Breit\nIDS_NARROW=Schmal\n"
+    "IDS_HIGH=Hoch\nIDS_LOW=Niedrig\nIDS_CONFIRM=Sicher?\nIDS_CONFIRM_FREQ=Alles weg?\n"
+    "IDS_CSV_AT=Zeile %1, Spalte %2:\nIDS_CSV_ATLINE=Zeile %1:\n"
+    "IDS_CSV_BADCHANNEL=kein Kanal von 1 bis %1:\nIDS_CSV_NOHEADER=keine Kopfzeile.\n"
+    "[VoiceAnnunciation]\n0=Stumm\n1=Deutsch\n2=Englisch\n[PttId]\n0=Keine\n1=Anfang\n2=Ende\n"
+    "3=Beides\n[MonitorKey]\n0=T0\n1=T1\n2=T2\n3=T3\n4=T4\n5=T5\n6=T6\n[ScanMode]\n0=Zeit\n"
+    "1=Traeger\n";
+// Ten rows; model 0 is 400-470 MHz, model 1 136-174 MHz; model 2 has a band but no name.
+inline constexpr const char* kRigSettings =
+    "[setup]\nchannel=10\n[ModelInfo]\ndata0=00400047\nFreq0=UHF\ndata1=60134017\nFreq1=VHF\n"
+    "data2=00430044\n";
+
+class ShellRig : public testing::Test {
+ protected:
+  ShellRig() : m_saved{g_strExeDir, g_strIniPath, g_strLangPath} {
+    SetAppPaths(dir.path(), ini, dir.Write("rig.lang", kRigLanguage));
+    doc.Blank();
+    doc.SelectModel(0, settings);
+  }
+  ~ShellRig() override { SetAppPaths(m_saved[0], m_saved[1], m_saved[2]); }
+  // Each text its own file, so no parse of an earlier one of the same size is reused.
+  void UseLanguage(const std::string& text) {
+    g_strLangPath = dir.Write("l" + std::to_string(++m_files) + ".lang", text);
+  }
+
+  TempDir dir;
+  std::string ini = dir.Write("setting.ini", kRigSettings);
+  CSettings settings{ini};
+  CRondelDoc doc;
+
+ private:
+  std::array<std::string, 3> m_saved;
+  int m_files = 0;
+};
+
+}  // namespace rondel::test
