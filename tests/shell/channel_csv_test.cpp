@@ -281,6 +281,7 @@ TEST_F(ChannelCsv, CommonListRowsBecomeOurChannel) {
   Put(doc, 3, {k446_10000, k446_10000, kD023N, kD754I, 0x14});
   EXPECT_TRUE(Warnings("Location,Frequency\n3,446.00625\n").empty());
   EXPECT_EQ(Get(doc, 3), (Ch{k446_00625, k446_00625, kD023N, kD754I, 0x14}));
+  Put(doc, 3, {});
   EXPECT_EQ(Warnings(kCommonHeader + CommonRow({{"Tone", "TSQL"}, {"cToneFreq", "88.6"}})),
             (std::vector<Where>{{CsvProblem::ToneNotInLists, 2, "cToneFreq", "88.6"}}));
 }
