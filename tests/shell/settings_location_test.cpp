@@ -21,67 +21,37 @@ namespace fs = std::filesystem;
 using test::ReadText;
 using test::TempDir;
 
-class Env {
- public:
-  Env(const char* name, const char* value) : m_name(name) {
-    if (const char* old = std::getenv(name)) m_old = old;
+struct Env {  // sets or clears a variable while it lives
+  Env(const char* name, const char* value) : name(name) {
+    if (const char* old = std::getenv(name)) saved = old;
     value ? ::setenv(name, value, 1) : ::unsetenv(name);
   }
-  ~Env() { m_old ? ::setenv(m_name.c_str(), m_old->c_str(), 1) : ::unsetenv(m_name.c_str()); }
-
- private:
-  std::string m_name;
-  std::optional<std::string> m_old;
+  ~Env() { saved ? ::setenv(name, saved->c_str(), 1) : ::unsetenv(name); }
+  const char* name;
+  std::optional<std::string> saved;
 };
 
-constexpr const char* kShipped = "[setup]\nlanguage=english\n";
-constexpr const char* kUsers = "[setup]\nlanguage=chinese\n";
-
 TEST(SettingsLocation, BesideTheProgramWhenItsFolderIsWritableElseTheUsersCopy) {
-  const struct {
-    bool shipped, writable, userCopy;
-    char chosen;  // 's' shipped, 'u' user, '-' none
-    bool made;
-  } cases[] = {
-      {true, true, false, 's', false},  {true, true, true, 's', false},
-      {true, false, false, 'u', true},  {true, false, true, 'u', false},
-      {false, false, true, 'u', false}, {false, true, true, 'u', false},
-      {false, false, false, '-', false}, {false, true, false, '-', false},
-  };
+  const std::tuple<bool, bool, bool, char, bool> cases[] = {  // shipped, writable, user copy -> chosen, made
+      {1, 1, 0, 's', 0}, {1, 1, 1, 's', 0}, {1, 0, 0, 'u', 1}, {1, 0, 1, 'u', 0},
+      {0, 0, 1, 'u', 0}, {0, 1, 1, 'u', 0}, {0, 0, 0, '-', 0}, {0, 1, 0, '-', 0}, {1, 0, 0, 's', 0}};
   int i = 0;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(i++);
+  for (const auto& [shipped, writable, userCopy, chosen, made] : cases) {
+    SCOPED_TRACE(i);
     TempDir program, home;
     const Env xdg("XDG_CONFIG_HOME", home.File("config").c_str());
-    const std::string shipped = program.File("setting.ini"), user = home.File("config/rondel/setting.ini");
-    if (c.shipped) program.Write("setting.ini", kShipped);
-    if (c.userCopy) {
-      fs::create_directories(home.File("config/rondel"));
-      home.Write("config/rondel/setting.ini", kUsers);
-    }
-    const SettingsLocation found =
-        LocateSettingsFile(program.path(), [&](const std::string&) { return c.writable; });
-    EXPECT_EQ(found.path, c.chosen == 's' ? shipped : c.chosen == 'u' ? user : "");
-    EXPECT_EQ(found.userCopy, c.chosen == 'u');
-    EXPECT_EQ(found.madeUserCopy, c.made);
-    EXPECT_EQ(fs::exists(user) ? ReadText(user) : "", c.made ? kShipped : c.userCopy ? kUsers : "");
-    if (c.made) {
-      struct stat st {};
-      ASSERT_EQ(::stat(home.File("config/rondel").c_str(), &st), 0);
-      EXPECT_EQ(st.st_mode & 0777, 0700u);
-    }
-    EXPECT_EQ(c.shipped ? ReadText(shipped) : kShipped, kShipped);
+    const std::string ship = program.File("setting.ini"), user = home.File("config/rondel/setting.ini");
+    if (shipped) program.Write("setting.ini", "shipped");
+    if (userCopy) fs::create_directories(home.File("config/rondel")), home.Write("config/rondel/setting.ini", "own");
+    if (++i == 9) home.Write("config", "a file where the folder should be");  // no copy can be made
+    const SettingsLocation found = LocateSettingsFile(program.path(), [&](const std::string&) { return writable; });
+    EXPECT_EQ(found.path, chosen == 's' ? ship : chosen == 'u' ? user : "");
+    EXPECT_EQ(std::make_pair(found.userCopy, found.madeUserCopy), std::make_pair(chosen == 'u', made));
+    EXPECT_EQ(fs::is_regular_file(user) ? ReadText(user) : "", made ? "shipped" : userCopy ? "own" : "");
+    struct stat st {};
+    EXPECT_EQ(made ? (::stat(home.File("config/rondel").c_str(), &st), st.st_mode & 0777) : 0700u, 0700u);
+    EXPECT_EQ(shipped ? ReadText(ship) : "shipped", "shipped");
   }
-}
-
-TEST(SettingsLocation, ACopyThatCannotBeMadeLeavesTheShippedFile) {
-  TempDir program, home;
-  const Env xdg("XDG_CONFIG_HOME", home.File("config").c_str());
-  program.Write("setting.ini", kShipped);
-  home.Write("config", "a file where the folder should be");
-  const SettingsLocation found = LocateSettingsFile(program.path(), [](const std::string&) { return false; });
-  EXPECT_EQ(found.path, program.File("setting.ini"));
-  EXPECT_FALSE(found.madeUserCopy);
 }
 
 TEST(SettingsLocation, TheUsersFileFollowsTheXdgRules) {
@@ -94,25 +64,20 @@ TEST(SettingsLocation, TheUsersFileFollowsTheXdgRules) {
     EXPECT_EQ(UserSettingsPath(), expected);
   }
   TempDir dir;
-  EXPECT_TRUE(FolderWritable(dir.path()));
-  EXPECT_FALSE(FolderWritable(dir.File("missing")));
+  EXPECT_EQ(std::make_pair(FolderWritable(dir.path()), FolderWritable(dir.File("none"))), std::make_pair(true, false));
 }
 
-TEST(ProfileFile, IsAcceptedOnlyWhenARegularFileWithinTheLimit) {
+TEST(SettingsLocation, AProfileFileMustBeRegularAndWithinTheLimit) {
   TempDir dir;
   fs::create_directory(dir.File("dir.ini"));
   ::mkfifo(dir.File("fifo.ini").c_str(), 0600);
   fs::create_symlink("/dev/zero", dir.File("zero.lang"));
+  const std::string head = "[setup]\nlanguage=x\n";  // 19 bytes
   const std::pair<std::string, ReadProblem> cases[] = {
-      {dir.Write("limit.ini", "[setup]\nlanguage=x\n" + std::string(profile::kMaxProfileBytes - 19, ';')),
-       ReadProblem::None},
-      {dir.Write("over.ini", "[setup]\nlanguage=x\n" + std::string(profile::kMaxProfileBytes - 18, ';')),
-       ReadProblem::TooLarge},
-      {dir.File("none.ini"), ReadProblem::CannotOpen},
-      {dir.File("dir.ini"), ReadProblem::NotRegular},
-      {dir.File("fifo.ini"), ReadProblem::NotRegular},
-      {dir.File("zero.lang"), ReadProblem::NotRegular},
-  };
+      {dir.Write("limit.ini", head + std::string(profile::kMaxProfileBytes - 19, ';')), ReadProblem::None},
+      {dir.Write("over.ini", head + std::string(profile::kMaxProfileBytes - 18, ';')), ReadProblem::TooLarge},
+      {dir.File("none.ini"), ReadProblem::CannotOpen}, {dir.File("dir.ini"), ReadProblem::NotRegular},
+      {dir.File("fifo.ini"), ReadProblem::NotRegular}, {dir.File("zero.lang"), ReadProblem::NotRegular}};
   for (const auto& [path, problem] : cases) {
     ReadError why;
     EXPECT_EQ(CheckProfileFile(path, &why), problem == ReadProblem::None) << path;

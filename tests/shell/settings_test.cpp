@@ -30,12 +30,8 @@ std::string ReadOne(const CSettings& s, Read r) {
     case Read::TestPw: return s.TestPassword();
     case Read::Name0: return s.ModelName(0);
     case Read::Data15At32: return s.ModelData(15, 32);
-    case Read::Port0: return s.PortDevice(0);
-    case Read::Port1: return s.PortDevice(1);
-    case Read::Port255: return s.PortDevice(255);
-    case Read::Port256: return s.PortDevice(256);
+    default: return s.PortDevice(r == Read::Port0 ? 0 : r == Read::Port1 ? 1 : r == Read::Port255 ? 255 : 256);
   }
-  return {};
 }
 
 std::string X(std::size_t n) { return std::string(n, 'x'); }
@@ -47,38 +43,30 @@ struct ReadCase {
 };
 
 TEST(Settings, EachKeyIsReadWithItsDefaultRuleAndBuffer) {
+  const std::string kPorts = "[ports]\ncom0=/dev/a\ncom1=/dev/b\ncom255=/dev/c\ncom256=/dev/d";
   const ReadCase cases[] = {
       {"", Read::Com, "1"}, {"com=12", Read::Com, "12"}, {"com=COM3", Read::Com, "0"},
-      {"", Read::SearchText, "1"}, {"searchcom=1234567", Read::SearchText, "1234567"},
-      {"searchcom=12345678", Read::SearchText, "1234567"},
-      {"", Read::Search, "yes"}, {"searchcom=", Read::Search, "yes"},
-      {"searchcom=0x", Read::Search, "no"}, {"searchcom=1", Read::Search, "yes"},
-      {"searchcom=no", Read::Search, "yes"},
-      {"", Read::SearchValue, "1"}, {"searchcom=no", Read::SearchValue, "0"},
-      {"searchcom=0", Read::SearchValue, "0"},
-      {"", Read::Password, "yes"}, {"password=", Read::Password, "no"},
-      {"password=0", Read::Password, "no"}, {"password=10", Read::Password, "yes"},
-      {"password=yes", Read::Password, "no"},
+      {"", Read::SearchText, "1"}, {"searchcom=12345678", Read::SearchText, "1234567"},
+      {"", Read::Search, "yes"}, {"searchcom=", Read::Search, "yes"}, {"searchcom=0x", Read::Search, "no"},
+      {"searchcom=1", Read::Search, "yes"}, {"searchcom=no", Read::Search, "yes"},
+      {"", Read::SearchValue, "1"}, {"searchcom=no", Read::SearchValue, "0"}, {"searchcom=7", Read::SearchValue, "7"},
+      {"", Read::Password, "yes"}, {"password=", Read::Password, "no"}, {"password=0", Read::Password, "no"},
+      {"password=10", Read::Password, "yes"}, {"password=yes", Read::Password, "no"},
       // The channel count: decimal digits after blanks, never beyond the image's 16.
-      {"", Read::Channels, "0"}, {"channel=0", Read::Channels, "0"},
-      {"channel=9", Read::Channels, "9"}, {"channel=05", Read::Channels, "5"},
-      {"channel=12ch", Read::Channels, "12"}, {"channel=15", Read::Channels, "15"},
+      {"", Read::Channels, "0"}, {"channel=0", Read::Channels, "0"}, {"channel=9", Read::Channels, "9"},
+      {"channel=05", Read::Channels, "5"}, {"channel=12ch", Read::Channels, "12"}, {"channel=15", Read::Channels, "15"},
       {"channel=16", Read::Channels, "16"}, {"channel=17", Read::Channels, "16"},
-      {"channel=99999999999999999", Read::Channels, "16"},
-      {"channel=\" \t7\"", Read::Channels, "7"}, {"channel=/5", Read::Channels, "0"},
-      {"channel=:5", Read::Channels, "0"}, {"channel=-3", Read::Channels, "0"},
-      {"", Read::Language, ""}, {"language=" + X(260), Read::Language, X(259)},
+      {"channel=99999999999999999", Read::Channels, "16"}, {"channel=\" \t7\"", Read::Channels, "7"},
+      {"channel=/5", Read::Channels, "0"}, {"channel=:5", Read::Channels, "0"}, {"channel=-3", Read::Channels, "0"},
+      {"", Read::Language, ""}, {"language=" + X(260), Read::Language, X(259)}, {"", Read::TestPw, ""},
       {"", Read::Communication, ""}, {"communication=" + X(15), Read::Communication, X(14)},
-      {"", Read::TestPw, ""}, {"testpw=" + X(20), Read::TestPw, X(19)},
+      {"testpw=" + X(20), Read::TestPw, X(19)},
       {"[ModelInfo]\nFreq0=" + X(30), Read::Name0, X(29)},
       {"[ModelInfo]\ndata15=" + X(32), Read::Data15At32, X(31)},
       // A port number outside 1..255 has no device, whatever the file says.
       {"", Read::Port1, "/dev/ttyUSB0"}, {"", Read::Port255, "/dev/ttyUSB254"},
-      {"[ports]\ncom0=/dev/a\ncom1=/dev/b\ncom255=/dev/c\ncom256=/dev/d", Read::Port0, ""},
-      {"[ports]\ncom0=/dev/a\ncom1=/dev/b\ncom255=/dev/c\ncom256=/dev/d", Read::Port1, "/dev/b"},
-      {"[ports]\ncom0=/dev/a\ncom1=/dev/b\ncom255=/dev/c\ncom256=/dev/d", Read::Port255, "/dev/c"},
-      {"[ports]\ncom0=/dev/a\ncom1=/dev/b\ncom255=/dev/c\ncom256=/dev/d", Read::Port256, ""},
-      {"[ports]\ncom1=" + X(260), Read::Port1, X(259)},
+      {kPorts, Read::Port0, ""}, {kPorts, Read::Port1, "/dev/b"}, {kPorts, Read::Port255, "/dev/c"},
+      {kPorts, Read::Port256, ""}, {"[ports]\ncom1=" + X(260), Read::Port1, X(259)},
   };
   TempDir dir;
   int i = 0;
@@ -91,9 +79,8 @@ TEST(Settings, EachKeyIsReadWithItsDefaultRuleAndBuffer) {
 
 TEST(Settings, ModelNamesEndAtTheFirstGapAndAfterSixteen) {
   TempDir dir;
-  EXPECT_EQ(CSettings(dir.Write("a.ini", "[ModelInfo]\nFreq0=A\nFreq1=B\nFreq2=\nFreq3=D\n"))
-                .ModelNames(),
-            (std::vector<std::string>{"A", "B"}));
+  const CSettings gap(dir.Write("a.ini", "[ModelInfo]\nFreq0=A\nFreq1=B\nFreq2=\nFreq3=D\n"));
+  EXPECT_EQ(gap.ModelNames(), (std::vector<std::string>{"A", "B"}));
   std::string many = "[ModelInfo]\n";
   for (int k = 0; k < 17; ++k) many += "Freq" + std::to_string(k) + "=m" + std::to_string(k) + "\n";
   const std::vector<std::string> names = CSettings(dir.Write("b.ini", many)).ModelNames();

@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <ostream>
 #include <string>
 
@@ -31,38 +30,24 @@ inline constexpr B2 k67_0{0x70, 0x06}, k88_5{0x85, 0x08}, k88_6{0x86, 0x08}, k10
     kD777I{0x77, 0xC7};
 
 struct Ch {
-  B4 rx = kNoFreq;
-  B4 tx = kNoFreq;
-  B2 rxTone = kOff;
-  B2 txTone = kOff;
+  B4 rx = kNoFreq, tx = kNoFreq;
+  B2 rxTone = kOff, txTone = kOff;
   std::uint8_t flags = 0xEB;
   bool operator==(const Ch&) const = default;
 };
 inline void PrintTo(const Ch& c, std::ostream* os) {
-  char t[64];
-  std::snprintf(t, sizeof t, "{%02X%02X%02X%02X %02X%02X%02X%02X %02X%02X %02X%02X %02X}", c.rx[3],
-                c.rx[2], c.rx[1], c.rx[0], c.tx[3], c.tx[2], c.tx[1], c.tx[0], c.rxTone[1],
-                c.rxTone[0], c.txTone[1], c.txTone[0], c.flags);
-  *os << t;
+  for (const std::uint8_t b : {c.rx[3], c.rx[2], c.rx[1], c.rx[0], c.tx[3], c.tx[2], c.tx[1], c.tx[0],
+                               c.rxTone[1], c.rxTone[0], c.txTone[1], c.txTone[0], c.flags})
+    *os << "0123456789ABCDEF"[b >> 4] << "0123456789ABCDEF"[b & 15];
 }
-
 inline void Put(CRondelDoc& doc, int n, const Ch& c) {
   auto* r = doc.image().data() + 0x10 * n;
-  std::copy(c.rx.begin(), c.rx.end(), r);
-  std::copy(c.tx.begin(), c.tx.end(), r + 4);
-  std::copy(c.rxTone.begin(), c.rxTone.end(), r + 8);
-  std::copy(c.txTone.begin(), c.txTone.end(), r + 10);
-  r[12] = c.flags;
+  for (int i = 0; i < 4; ++i) r[i] = c.rx[i], r[4 + i] = c.tx[i];
+  r[8] = c.rxTone[0], r[9] = c.rxTone[1], r[10] = c.txTone[0], r[11] = c.txTone[1], r[12] = c.flags;
 }
 inline Ch Get(const CRondelDoc& doc, int n) {
   const auto* r = doc.image().data() + 0x10 * n;
-  Ch c;
-  std::copy(r, r + 4, c.rx.begin());
-  std::copy(r + 4, r + 8, c.tx.begin());
-  std::copy(r + 8, r + 10, c.rxTone.begin());
-  std::copy(r + 10, r + 12, c.txTone.begin());
-  c.flags = r[12];
-  return c;
+  return {{r[0], r[1], r[2], r[3]}, {r[4], r[5], r[6], r[7]}, {r[8], r[9]}, {r[10], r[11]}, r[12]};
 }
 
 inline constexpr const char* kRigLanguage =
