@@ -1,17 +1,14 @@
 // The printed channel list's arithmetic: pages and the channels on each at the 35-channel
 // edges, the rounded multiply-divide, the page in grid units, and the date line.
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <climits>
 #include <ctime>
 #include <numeric>
-
 #include "shell/channel_print_layout.h"
 
 namespace rondel {
 namespace {
-
 TEST(PrintLayout, ThirtyFiveChannelsToAPageAndNoneLeftOver) {
   const std::pair<int, std::vector<int>> cases[] = {{-5, {0}}, {0, {0}}, {1, {1}}, {35, {35}}, {36, {35, 1}},
                                                     {70, {35, 35}}, {71, {35, 35, 1}}, {96, {35, 35, 26}}};
@@ -57,6 +54,5 @@ TEST(PrintLayout, TheGridAndBothMarginsFillThePaperWidth) {
     EXPECT_EQ(FormatPrintDate(*::gmtime_r(&seconds, &t)), text);
   }
 }
-
 }  // namespace
 }  // namespace rondel

@@ -3,9 +3,7 @@
 // there), the grid headings, the numbered lists, the installed files, the start-up language,
 // and the two shipped files against every key the program's sources name.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
-
 #include <array>
 #include <filesystem>
 #include <optional>
@@ -13,14 +11,12 @@
 #include <regex>
 #include <set>
 #include <sstream>
-
 #include "platform/profile.h"
 #include "shell/language.h"
 #include "shell_rig.h"
 
 namespace rondel {
 namespace {
-
 using test::TempDir;
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
@@ -148,6 +144,5 @@ TEST(ShippedLanguageFiles, HoldEveryKeyTheProgramNamesInBothLanguages) {
       EXPECT_EQ(profile::GetKeys(path, NumberedListSection(list)).size(), NumberedListCapacity(list)) << name;
   }
 }
-
 }  // namespace
 }  // namespace rondel

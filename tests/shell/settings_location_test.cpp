@@ -2,13 +2,10 @@
 // user's own copy made from the shipped one; and which files may serve as settings or language
 // files (regular, at most the profile layer's limit), refused without a wait.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-
 #include "platform/profile.h"
 #include "shell/settings.h"
 #include "shell/settings_location.h"
@@ -16,7 +13,6 @@
 
 namespace rondel {
 namespace {
-
 namespace fs = std::filesystem;
 using test::ReadText;
 using test::TempDir;
@@ -89,6 +85,5 @@ TEST(SettingsLocation, AProfileFileMustBeRegularAndWithinTheLimit) {
   EXPECT_FALSE(CSettings(dir.File("over.ini")).WriteCom(5));
   EXPECT_EQ(ReadText(dir.File("over.ini")), big);
 }
-
 }  // namespace
 }  // namespace rondel

@@ -4,19 +4,16 @@
 #pragma once
 
 #include <gtest/gtest.h>
-
 #include <array>
 #include <cstdint>
 #include <ostream>
 #include <string>
-
 #include "core/rondel_doc.h"
 #include "shell/app_paths.h"
 #include "shell/settings.h"
 #include "support/temp_dir.h"
 
 namespace rondel::test {
-
 using B4 = std::array<std::uint8_t, 4>;
 using B2 = std::array<std::uint8_t, 2>;
 inline constexpr B4 kNoFreq{0xFF, 0xFF, 0xFF, 0xFF};
@@ -85,5 +82,4 @@ class ShellRig : public testing::Test {
   std::array<std::string, 3> m_saved;
   int m_files = 0;
 };
-
 }  // namespace rondel::test
