@@ -1,7 +1,5 @@
-// Channel lists as CSV: the RFC 4180 records underneath, the export of every kind of channel,
-// the import of our columns and of the common channel list through the grid's edit rules, the
-// warnings for what the form adjusts, the refusals (which leave the image as it was), the
-// round trip, and the messages.
+// Channel lists as CSV: the records underneath, the export, the import of our columns and of the
+// common list through the grid's edit rules, warnings, refusals, the round trip, the messages.
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
@@ -54,7 +52,6 @@ using Issues = std::vector<Where>;
 
 class ChannelCsv : public ShellRig {
  protected:
-  // The refusal of a list, which must leave the image as it was.
   Where Refusal(const std::string& csv) {
     const CRondelDoc::Image before = doc.image();
     const CsvImport r = ImportChannelCsv(doc, settings, csv);
@@ -74,13 +71,10 @@ constexpr const char* kHeader =
     "channel,rxFreq,rxTone,txFreq,txTone,opt5Off,narrow,highPower,opt8Off,opt9Off,opt10Off,opt11Off\r\n";
 
 TEST_F(ChannelCsv, ExportWritesEachChannelOfTheFormAsTheGridShowsIt) {
-  Put(doc, 1, {k446_00625, k446_00625});
-  Put(doc, 2, {k446_00625, kNoFreq, k88_5, k88_5});
-  Put(doc, 3, {k446_00625, k446_10000, kD023N, kD754I, 0x82});
-  Put(doc, 4, {kNoFreq, k446_10000, k88_5, kD023N, 0x00});
-  Put(doc, 5, {k446_00300, k480, k88_6, kD777I, 0x10});
-  Put(doc, 10, {k446_00625, k446_00625, kOff, kOff, 0x05});
-  Put(doc, 11, {k446_00625, k446_00625});
+  const std::pair<int, Ch> channels[] = {{1, {k446_00625, k446_00625}}, {2, {k446_00625, kNoFreq, k88_5, k88_5}},
+      {3, {k446_00625, k446_10000, kD023N, kD754I, 0x82}}, {4, {kNoFreq, k446_10000, k88_5, kD023N, 0x00}},
+      {5, {k446_00300, k480, k88_6, kD777I, 0x10}}, {10, {k446_00625, k446_00625, kOff, kOff, 0x05}}, {11, {k446_00625}}};
+  for (const auto& [n, c] : channels) Put(doc, n, c);
   const std::string empty = ",,,,,,,,,,,\r\n";
   EXPECT_EQ(ExportChannelCsv(doc, settings),
             std::string(kHeader) + "1,446.00625,,446.00625,,0,0,1,1,1,1,1\r\n2,446.00625,88.5,,,0,0,1,1,1,1,1\r\n"
@@ -151,12 +145,11 @@ TEST_F(ChannelCsv, RefusedListsChangeNothing) {
 }
 
 TEST_F(ChannelCsv, ImportingTheExportGivesTheImageBackByteForByte) {
-  Put(doc, 1, {k446_00625, k446_00625, k88_5, k88_5});
-  Put(doc, 2, {k446_00300, k480, k88_6, kD777I, 0x00});
-  Put(doc, 3, {kNoFreq, k446_10000, k88_5, kD023N, 0x5A});
-  Put(doc, 4, {k446_10000, kNoFreq, kD754I, k88_5, 0xFF});
-  Put(doc, 5, {k446_00625, k446_10000, B2{0xAB, 0x0C}, B2{0x99, 0x8F}, 0x06});
-  Put(doc, 10, {B4{0x00, 0x00, 0x00, 0x99}, B4{}, kOff, kOff, 0x12});
+  const std::pair<int, Ch> channels[] = {{1, {k446_00625, k446_00625, k88_5, k88_5}},  // what a radio may hold
+      {2, {k446_00300, k480, k88_6, kD777I, 0x00}}, {3, {kNoFreq, k446_10000, k88_5, kD023N, 0x5A}},
+      {4, {k446_10000, kNoFreq, kD754I, k88_5, 0xFF}}, {5, {k446_00625, k446_10000, {0xAB, 0x0C}, {0x99, 0x8F}, 0x06}},
+      {10, {{0x00, 0x00, 0x00, 0x99}, {}, kOff, kOff, 0x12}}};
+  for (const auto& [n, c] : channels) Put(doc, n, c);
   const CRondelDoc::Image before = doc.image();
   EXPECT_EQ(Warnings(ExportChannelCsv(doc, settings)), Issues{});
   EXPECT_TRUE(doc.image() == before);

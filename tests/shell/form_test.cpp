@@ -1,9 +1,11 @@
-// The form's edit rules: what each grid and settings edit writes, when the document counts as
-// modified, what the form's controls refuse (at the edges of rows, lengths and characters),
-// and the document operation that applies an edit and tells the views.
+// The form: what each grid and settings edit writes, when the document counts as modified, what
+// the controls refuse (at the edges of rows, lengths, characters), the document's edit
+// operation; and what the form shows: grid cells, which may be edited, every settings list with
+// its selection. The clamps of stored values are the document's and are tested there.
 #include <gtest/gtest.h>
 #include <optional>
 #include "shell/form_edits.h"
+#include "shell/form_texts.h"
 #include "shell/rondel_document.h"
 #include "shell_rig.h"
 #include "support/scripted_prompter.h"
@@ -15,14 +17,8 @@ using FormEdits = ShellRig;
 
 TEST_F(FormEdits, FrequencyCommitsFollowTheRulesOfTheGrid) {
   const Ch same{k446_00625, k446_00625, k88_5, kD023N, 0x10}, split{k446_00625, k446_10000, k88_5, kD023N, 0x16};
-  const struct {
-    Ch before;
-    int priority, row, column;  // priority: channel number, 0 off
-    const char* text;
-    Ch after;
-    int priorityAfter;
-    bool modified;
-  } cases[] = {
+  // before, priority channel (0 off), row, column, text, after, priority after, modified
+  const std::tuple<Ch, int, int, int, const char*, Ch, int, bool> cases[] = {
       {{}, 0, 1, 1, "446.00625", {k446_00625, k446_00625}, 0, true},
       {{}, 0, 10, 1, "446.1", {k446_10000, k446_10000}, 0, true},
       {{}, 0, 3, 1, "5", {k400, k400}, 0, true},  // outside the band: the nearer edge
@@ -38,22 +34,19 @@ TEST_F(FormEdits, FrequencyCommitsFollowTheRulesOfTheGrid) {
       {same, 2, 2, 3, "", {k446_00625, kNoFreq, k88_5, kOff, 0x10}, 2, true},
       {{kNoFreq, k446_10000, k88_5, kD023N, 0}, 0, 6, 1, "", {.flags = 0xE9}, 0, false},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.row) + ": " + c.text);
+  for (const auto& [before, priority, row, column, text, after, priorityAfter, modified] : cases) {
+    SCOPED_TRACE(std::to_string(row) + ": " + text);
     doc.Blank();
     Put(doc, 5, {k446_10000, k446_10000, kD754I, kD754I, 0x5A});
-    Put(doc, c.row, c.before);
-    doc.SetSetting(Setting::PriorityChannel, c.priority);
+    Put(doc, row, before);
+    doc.SetSetting(Setting::PriorityChannel, priority);
     CRondelDoc::Image want = doc.image();
-    const EditOutcome o = ApplyFormEdit(doc, settings, FrequencyEdit{c.row, c.column, c.text});
-    EXPECT_EQ(Get(doc, c.row), c.after);
-    EXPECT_EQ(doc.GetSetting(Setting::PriorityChannel), c.priorityAfter);
-    std::copy_n(doc.image().begin() + 0x10 * c.row, 16, want.begin() + 0x10 * c.row);
+    const EditOutcome o = ApplyFormEdit(doc, settings, FrequencyEdit{row, column, text});
+    EXPECT_EQ(std::make_tuple(Get(doc, row), doc.GetSetting(Setting::PriorityChannel), o.modified, o.Applied(), o.refresh,
+                              o.row, o.column), std::make_tuple(after, priorityAfter, modified, true, EditRefresh::Row, row, column));
+    std::copy_n(doc.image().begin() + 0x10 * row, 16, want.begin() + 0x10 * row);
     want[0x3C6] = doc.image()[0x3C6];
     EXPECT_TRUE(doc.image() == want) << "a byte outside the row changed";
-    EXPECT_EQ(o.modified, c.modified);
-    EXPECT_EQ(std::make_tuple(o.Applied(), o.refresh, o.row, o.column),
-              std::make_tuple(true, EditRefresh::Row, c.row, c.column));
   }
 }
 
@@ -132,12 +125,9 @@ TEST_F(FormEdits, AListEntryIsStoredAndAnIndexPastTheListRefused) {
 }
 
 TEST_F(FormEdits, CheckBoxesCodesAndPasswordCountOnlyWhatChangesTheBytes) {
-  for (const bool on : {true, false}) {
-    for (const Setting s : {Setting::FmRadio, Setting::BatterySaver}) {
-      EXPECT_TRUE(ApplyFormEdit(doc, settings, CheckEdit{s, on}).modified);
-      EXPECT_EQ(doc.GetSetting(s), on ? 1 : 0);
-    }
-  }
+  for (const bool on : {true, false})
+    for (const Setting s : {Setting::FmRadio, Setting::BatterySaver})
+      EXPECT_TRUE(ApplyFormEdit(doc, settings, CheckEdit{s, on}).modified && doc.GetSetting(s) == on);
   const std::pair<FormEdit, bool> cases[] = {
       {CodeEdit{PttCode::End, "12ab"}, true}, {CodeEdit{PttCode::End, "12AB"}, false},
       {CodeEdit{PttCode::End, "0123456789ABCDd"}, true}, {CodeEdit{PttCode::End, ""}, true},
@@ -149,7 +139,6 @@ TEST_F(FormEdits, CheckBoxesCodesAndPasswordCountOnlyWhatChangesTheBytes) {
 
 TEST_F(FormEdits, ARangeChangeAsksThenErasesTheChannelsAndSelectsTheModel) {
   CRondelDoc model1;
-  model1.Blank();
   model1.SelectModel(1, settings);
   const std::tuple<int, std::optional<bool>, EditRefusal, EditRefresh> cases[] = {  // answer none: not asked
       {0, std::nullopt, EditRefusal::None, EditRefresh::None}, {2, std::nullopt, EditRefusal::NotAnEntry, EditRefresh::None},
@@ -166,23 +155,22 @@ TEST_F(FormEdits, ARangeChangeAsksThenErasesTheChannelsAndSelectsTheModel) {
     EXPECT_TRUE(doc.image() == (answer == true ? model1.image() : before));
   }
   EXPECT_EQ(doc.bandHigh, 17400000);
-  for (const PromptAnswer answer : {PromptAnswer::Ok, PromptAnswer::Cancel}) {
-    ScriptedPrompter prompter;
-    prompter.Answer(answer);
-    EXPECT_EQ(AskFrequencyRangeChange(), answer == PromptAnswer::Ok);
-    const auto& p = prompter.prompts.at(0);
-    EXPECT_EQ(std::make_tuple(p.text, p.caption, p.icon, p.buttons),
-              std::make_tuple("Alles weg?", "Sicher?", PromptIcon::Warning, PromptButtons::OkCancel));
-  }
+  ScriptedPrompter prompter;
+  prompter.Answer(PromptAnswer::Cancel);
+  prompter.Answer(PromptAnswer::Ok);
+  EXPECT_FALSE(AskFrequencyRangeChange());
+  EXPECT_TRUE(AskFrequencyRangeChange());
+  const auto& p = prompter.prompts.at(1);
+  EXPECT_EQ(std::make_tuple(p.text, p.caption, p.icon, p.buttons),
+            std::make_tuple("Alles weg?", "Sicher?", PromptIcon::Warning, PromptButtons::OkCancel));
 }
 
 TEST_F(FormEdits, TheDocumentMarksModifiedAsTheRuleSaysAndTellsTheViews) {
   int skip = 0, updates = 0;
   CRondelDocument document(doc, settings, skip);
-  std::vector<EditRefresh> told;
+  std::vector<EditRefresh> told;  // what each view is told to show again
   document.onUpdateAllViews = [&] { ++updates; };
   document.onEditApplied = [&](const EditOutcome& o) { told.push_back(o.refresh); };
-  doc.SetModifiedFlag(false);
   document.ApplyEdit(FrequencyEdit{2, 1, "446.1"});
   EXPECT_TRUE(doc.IsModified());
   doc.SetModifiedFlag(false);
@@ -193,6 +181,101 @@ TEST_F(FormEdits, TheDocumentMarksModifiedAsTheRuleSaysAndTellsTheViews) {
   EXPECT_TRUE(doc.IsModified());
   EXPECT_EQ(told, (std::vector<EditRefresh>{EditRefresh::Row, EditRefresh::Cell}));
   EXPECT_EQ(updates, 1);
+}
+
+using FormTexts = ShellRig;
+using Strings = std::vector<std::string>;
+
+TEST_F(FormTexts, ChannelRowsShowTheImageLocalisedAndOnlyWhatMayBeEdited) {
+  const std::string none = "010000000000", rxOnly = "011101111111", full = "011111111111";
+  const std::tuple<int, Ch, Strings, std::string> cases[] = {  // editable: one digit per column
+      {1, {}, {"1"}, none}, {7, {kNoFreq, k446_00625, k88_5, k88_5, 0x00}, {"7"}, none},
+      {4, {{0x00, 0x00, 0x70, 0x14}, kNoFreq, k88_5, kD023N, 0x22},
+       {"4", "147.00000", "88.5", "", "", "Ja", "Breit", "Niedrig", "Ja", "Nein", "Ja", "Ja"}, rxOnly},
+      {2, {{0x00, 0x00, 0x00, 0x99}, {0x00, 0x00, 0x00, 0x9A}, kOff, kD754I, 0x1D},
+       {"2", "990.00000", "Aus", "", "", "Nein", "Schmal", "Hoch", "Nein", "Ja", "Ja", "Ja"}, rxOnly},
+      {16, {{0x75, 0x93, 0x39, 0x17}, {0x00, 0x00, 0x50, 0x15}, {0x41, 0x25}, kD754I, 0xFF},
+       {"16", "173.99375", "254.1", "155.00000", "D754I", "Nein", "Schmal", "Hoch", "Nein", "Nein", "Nein", "Nein"}, full},
+      {5, {k446_00625, k446_10000, kD023N, k67_0, 0xEB},
+       {"5", "446.00625", "D023N", "446.10000", "67.0", "Ja", "Breit", "Hoch", "Nein", "Nein", "Nein", "Nein"}, full}};
+  for (const auto& [n, bytes, texts, editable] : cases) {
+    CRondelDoc d;
+    for (const int other : {n - 1, n + 1})  // neighbours never show through
+      if (other >= 1 && other <= 16) Put(d, other, {k446_00625, k446_00625, k88_5, k88_5, 0x00});
+    Put(d, n, bytes);
+    const ChannelRowTexts row = ChannelRow(d, n);
+    std::string got;
+    for (std::size_t c = 0; c < 12; ++c) {
+      got += row.editable[c] ? '1' : '0';
+      EXPECT_EQ(row.text[c], c < texts.size() ? texts[c] : "") << n << " column " << c;
+    }
+    EXPECT_EQ(got, editable) << n;
+  }
+}
+
+TEST_F(FormTexts, EachOptionColumnShowsItsOwnBitWithItsTwoChoices) {
+  const std::tuple<int, int, ChannelOption, const char*, const char*> columns[] = {
+      {5, 4, ChannelOption::Opt5Off, "Ja", "Nein"}, {6, 2, ChannelOption::Narrow, "Breit", "Schmal"},
+      {7, 3, ChannelOption::HighPower, "Niedrig", "Hoch"}, {8, 0, ChannelOption::Opt8Off, "Ja", "Nein"},
+      {9, 5, ChannelOption::Opt9Off, "Ja", "Nein"}, {10, 6, ChannelOption::Opt10Off, "Ja", "Nein"},
+      {11, 7, ChannelOption::Opt11Off, "Ja", "Nein"}};
+  for (const auto& [column, bit, option, clear, set] : columns) {
+    EXPECT_EQ(OptionOfColumn(column), option);
+    EXPECT_EQ(OptionChoices(column), (std::array<std::string, 2>{clear, set}));
+    Put(doc, 3, {k446_00625, k446_00625, kOff, kOff, std::uint8_t(1 << bit)});
+    const ChannelRowTexts row = ChannelRow(doc, 3);
+    for (const auto& [c, b, o, clearText, setText] : columns)
+      EXPECT_EQ(row.text[std::size_t(c)], c == column ? setText : clearText) << column << " " << c;
+  }
+  EXPECT_EQ(OptionChoices(4), (std::array<std::string, 2>{}));
+  UseLanguage("[String]\nIDS_YES=Ja\n");
+  EXPECT_EQ(OptionChoices(5), (std::array<std::string, 2>{"Ja", "Not Found"}));
+}
+
+TEST_F(FormTexts, SettingsListsOfferTheirEntriesAndSelectTheStoredIndexWhenTheyHaveIt) {
+  for (int n : {2, 5, 10, 11}) Put(doc, n, {k446_00625});
+  Put(doc, 3, {kNoFreq, k446_00625});  // transmit alone makes no channel
+  using L = SettingsList;
+  const std::pair<SettingsList, Strings> entries[] = {
+      {L::SquelchLevel, {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
+      {L::TxTimeout, {"Aus", "30", "60", "90", "120", "150", "180", "210", "240", "270", "300"}},
+      {L::VoxLevel, {"Aus", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
+      {L::VoxDelay, {"0.5", "1.0", "1.5", "2.0", "2.5", "3.0"}}, {L::VoicePrompt, {"Stumm", "Deutsch", "Englisch"}},
+      {L::PttId, {"Keine", "Anfang", "Ende", "Beides"}}, {L::SideKey1, {"T0", "T1", "T2", "T3", "T4", "T5", "T6"}},
+      {L::SideKey2, {"T0", "T1", "T2", "T3", "T4", "T5", "T6"}}, {L::ScanMode, {"Zeit", "Traeger"}},
+      {L::FrequencyRange, {"UHF", "VHF"}}, {L::PriorityChannel, {"Aus", "2", "5", "10"}}};  // rows 1..10 only
+  for (const auto& [list, want] : entries) EXPECT_EQ(SettingsListEntries(list, doc, settings), want);
+  const std::tuple<SettingsList, int, int> selections[] = {  // list, stored, selected
+      {L::SquelchLevel, 0, 0}, {L::SquelchLevel, 9, 9}, {L::VoxDelay, 5, 5}, {L::VoxDelay, 6, -1},
+      {L::SideKey2, 6, 6}, {L::ScanMode, 1, 1}};
+  for (const auto& [list, stored, selected] : selections) {
+    doc.image()[0x3C7] = std::uint8_t(list == L::VoxDelay ? stored : 0);  // past what the setter takes
+    if (list != L::VoxDelay) doc.SetSetting(SettingOfList(list), stored);
+    EXPECT_EQ(SettingsListSelection(list, doc, settings), selected) << stored;
+  }
+  UseLanguage("[VoiceAnnunciation]\n0=Stumm\n1=Deutsch\n");
+  for (const int stored : {2, 1}) {
+    doc.SetSetting(Setting::VoicePrompt, stored);
+    EXPECT_EQ(SettingsListSelection(L::VoicePrompt, doc, settings), stored == 2 ? -1 : 1);
+  }
+}
+
+TEST_F(FormTexts, PriorityAndRangeListsSelectByChannelAndBandCode) {
+  const std::tuple<Strings, int, int> cases[] = {  // channels used, priority, selected
+      {{"2", "5", "10"}, 0, 0}, {{}, 0, 0}, {{"2", "5", "10"}, 5, 2}, {{"1", "10"}, 1, 1},
+      {{"2", "5", "10"}, 1, 3}, {{"2", "5"}, 1, -1}, {{"5", "10"}, 2, -1}, {{"2", "12"}, 12, -1}};
+  for (const auto& [used, priority, selected] : cases) {
+    CRondelDoc d;
+    for (const std::string& n : used) Put(d, std::stoi(n), {k446_00625});
+    d.image()[0x3C6] = std::uint8_t(priority ? priority - 1 : 0xFF);
+    EXPECT_EQ(SettingsListSelection(SettingsList::PriorityChannel, d, settings), selected) << priority;
+  }
+  const std::pair<BandCode, int> bands[] = {{{0x00, 0x40, 0x00, 0x47}, 0}, {{0x60, 0x13, 0x40, 0x17}, 1},
+                                            {{0x00, 0x43, 0x00, 0x44}, -1}, {{0x12, 0x34, 0x56, 0x78}, 0}};
+  for (const auto& [code, selected] : bands) {
+    doc.SetBandCode(code);  // a model without a name has no entry; an unknown code is the first
+    EXPECT_EQ(SettingsListSelection(SettingsList::FrequencyRange, doc, settings), selected);
+  }
 }
 }  // namespace
 }  // namespace rondel
