@@ -32,13 +32,9 @@ TEST(CsvRecords, FieldsQuotesAndTheLineEachRecordBeginsOn) {
     EXPECT_EQ(std::make_tuple(p.ok, p.errorLine, p.records.size()), std::make_tuple(false, line, 0u)) << text;
   }
   EXPECT_EQ(std::make_pair(IsBlankRecord({1, {"", " ", "\t"}}), IsBlankRecord({1, {"", "0"}})), std::make_pair(true, false));
-  const std::pair<Fields, const char*> lines[] = {
-      {{"1", "446.00625", ""}, "1,446.00625,\r\n"}, {{"say \"hi\"", "a,b"}, "\"say \"\"hi\"\"\",\"a,b\"\r\n"},
-      {{"two\nlines", "x"}, "\"two\nlines\",x\r\n"}, {{" lead", "trail "}, "\" lead\",\"trail \"\r\n"}, {{""}, "\r\n"}};
-  for (const auto& [fields, line] : lines) {
-    EXPECT_EQ(CsvLine(fields), line);
-    EXPECT_EQ(ParseCsv(line).records.at(0).fields, fields) << line;
-  }
+  const Fields fields = {"1", "", "say \"hi\"", "a,b", "two\nlines", " lead", "trail "};
+  EXPECT_EQ(CsvLine(fields), "1,,\"say \"\"hi\"\"\",\"a,b\",\"two\nlines\",\" lead\",\"trail \"\r\n");
+  EXPECT_EQ(ParseCsv(CsvLine(fields)).records.at(0).fields, fields);
 }
 
 struct Where {
@@ -172,22 +168,17 @@ TEST_F(ChannelCsv, CommonListRowsBecomeOurChannel) {
   const std::tuple<std::map<std::string, std::string>, Ch, Where> cases[] = {  // refusal line 0: imported
       {{}, {k446_00625, k446_00625, kOff, kOff, 0x08}, {}},
       {{{"Duplex", "+"}, {"Offset", "5"}}, {k446_00625, k451_00625, kOff, kOff, 0x08}, {}},
-      {{{"Duplex", "-"}, {"Offset", "0.00625"}}, {k446_00625, {0x00, 0x00, 0x60, 0x44}, kOff, kOff, 0x08}, {}},
       {{{"Duplex", "off"}, {"Tone", "TSQL"}}, {k446_00625, kNoFreq, k100_0, kOff, 0x08}, {}},
-      {{{"Tone", "Tone"}}, {k446_00625, k446_00625, kOff, k88_5, 0x08}, {}},
       {{{"Tone", "DTCS"}, {"DtcsCode", "25"}}, {k446_00625, k446_00625, {0x25, 0x80}, {0x25, 0x80}, 0x08}, {}},
       {{{"Tone", "Cross"}, {"CrossMode", "DTCS->DTCS"}, {"DtcsPolarity", "NR"}}, {k446_00625, k446_00625, kD754I, kD023N, 0x08}, {}},
       {{{"Tone", "Cross"}, {"CrossMode", "Tone->DTCS"}, {"DtcsPolarity", "rn"}}, {k446_00625, k446_00625, kD754N, k88_5, 0x08}, {}},
-      {{{"Tone", "Cross"}, {"CrossMode", "->Tone"}}, {k446_00625, k446_00625, k100_0, kOff, 0x08}, {}},
       {{{"Mode", "NFM"}, {"Power", "low"}, {"Skip", "S"}}, {k446_00625, k446_00625, kOff, kOff, 0x14}, {}},
       {{{"Power", "1.99W"}}, {k446_00625, k446_00625, kOff, kOff, 0x00}, {}},
-      {{{"Duplex", "x"}}, {}, {P::BadValue, 2, "Duplex", "x"}},
       {{{"Duplex", "-"}, {"Offset", "500"}}, {}, {P::BadFrequency, 2, "Offset", "500"}},
-      {{{"Tone", "DTCS-R"}}, {}, {P::BadValue, 2, "Tone", "DTCS-R"}},
       {{{"Tone", "Cross"}, {"CrossMode", "DTCS->DTCS"}, {"DtcsPolarity", "N"}}, {}, {P::BadValue, 2, "DtcsPolarity", "N"}},
       {{{"Tone", "DTCS"}, {"DtcsCode", "0023"}}, {}, {P::BadTone, 2, "DtcsCode", "0023"}},
-      {{{"Mode", "AM"}}, {}, {P::BadMode, 2, "Mode", "AM"}}, {{{"Skip", "P"}}, {}, {P::BadValue, 2, "Skip", "P"}},
-      {{{"Power", "W"}}, {}, {P::BadValue, 2, "Power", "W"}}, {{{"Location", "11"}}, {}, {P::BadChannel, 2, "Location", "11"}},
+      {{{"Mode", "AM"}}, {}, {P::BadMode, 2, "Mode", "AM"}}, {{{"Power", "W"}}, {}, {P::BadValue, 2, "Power", "W"}},
+      {{{"Location", "11"}}, {}, {P::BadChannel, 2, "Location", "11"}},
   };
   for (const auto& [given, after, refusal] : cases) {
     Put(doc, 3, {k446_10000, k446_10000, kD023N, kD754I, 0x00});

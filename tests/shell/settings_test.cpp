@@ -17,79 +17,45 @@ using test::ReadText;
 using test::TempDir;
 namespace fs = std::filesystem;
 
-enum class Read { Com, SearchText, Search, SearchValue, Password, Channels, Language,
-                  Communication, TestPw, Name0, Data15At32, Port0, Port1, Port255, Port256 };
-
-std::string ReadOne(const CSettings& s, Read r) {
-  const auto flag = [](bool b) { return std::string(b ? "yes" : "no"); };
-  switch (r) {
-    case Read::Com: return std::to_string(s.Com());
-    case Read::SearchText: return s.SearchComText();
-    case Read::Search: return flag(s.SearchEnabled());
-    case Read::SearchValue: return std::to_string(s.SearchComValue());
-    case Read::Password: return flag(s.PasswordEnabled());
-    case Read::Channels: return std::to_string(s.ChannelCount());
-    case Read::Language: return s.Language();
-    case Read::Communication: return s.Communication();
-    case Read::TestPw: return s.TestPassword();
-    case Read::Name0: return s.ModelName(0);
-    case Read::Data15At32: return s.ModelData(15, 32);
-    default: return s.PortDevice(r == Read::Port0 ? 0 : r == Read::Port1 ? 1 : r == Read::Port255 ? 255 : 256);
-  }
-}
-
 std::string X(std::size_t n) { return std::string(n, 'x'); }
-
-struct ReadCase {
-  std::string file;  // after "[setup]\n"
-  Read read;
-  std::string expected;
-};
+std::string Flag(bool b) { return b ? "yes" : "no"; }
+using Reader = std::string (*)(const CSettings&);
 
 TEST(Settings, EachKeyIsReadWithItsDefaultRuleAndBuffer) {
-  const std::string kPorts = "[ports]\ncom0=/dev/a\ncom1=/dev/b\ncom255=/dev/c\ncom256=/dev/d";
-  const ReadCase cases[] = {
-      {"", Read::Com, "1"}, {"com=12", Read::Com, "12"}, {"com=COM3", Read::Com, "0"},
-      {"", Read::SearchText, "1"}, {"searchcom=12345678", Read::SearchText, "1234567"},
-      {"", Read::Search, "yes"}, {"searchcom=", Read::Search, "yes"}, {"searchcom=0x", Read::Search, "no"},
-      {"searchcom=1", Read::Search, "yes"}, {"searchcom=no", Read::Search, "yes"},
-      {"", Read::SearchValue, "1"}, {"searchcom=no", Read::SearchValue, "0"}, {"searchcom=7", Read::SearchValue, "7"},
-      {"", Read::Password, "yes"}, {"password=", Read::Password, "no"}, {"password=0", Read::Password, "no"},
-      {"password=10", Read::Password, "yes"}, {"password=yes", Read::Password, "no"},
+  const std::string ports = "[ports]\ncom0=/dev/a\ncom1=/dev/b\ncom255=/dev/c\ncom256=/dev/d";
+  // A reader, then lines after "[setup]" and what the reader makes of them.
+  std::vector<std::pair<Reader, std::vector<std::pair<std::string, std::string>>>> cases = {
+      {[](const CSettings& s) { return std::to_string(s.Com()); }, {{"", "1"}, {"com=12", "12"}, {"com=COM3", "0"}}},
+      {[](const CSettings& s) { return s.SearchComText(); }, {{"", "1"}, {"searchcom=12345678", "1234567"}}},
+      {[](const CSettings& s) { return Flag(s.SearchEnabled()); },
+       {{"", "yes"}, {"searchcom=", "yes"}, {"searchcom=0x", "no"}, {"searchcom=1", "yes"}, {"searchcom=no", "yes"}}},
+      {[](const CSettings& s) { return std::to_string(s.SearchComValue()); },
+       {{"", "1"}, {"searchcom=no", "0"}, {"searchcom=7", "7"}}},
+      {[](const CSettings& s) { return Flag(s.PasswordEnabled()); },
+       {{"", "yes"}, {"password=", "no"}, {"password=0", "no"}, {"password=10", "yes"}, {"password=yes", "no"}}},
       // The channel count: decimal digits after blanks, never beyond the image's 16.
-      {"", Read::Channels, "0"}, {"channel=0", Read::Channels, "0"}, {"channel=9", Read::Channels, "9"},
-      {"channel=05", Read::Channels, "5"}, {"channel=12ch", Read::Channels, "12"}, {"channel=15", Read::Channels, "15"},
-      {"channel=16", Read::Channels, "16"}, {"channel=17", Read::Channels, "16"},
-      {"channel=99999999999999999", Read::Channels, "16"}, {"channel=\" \t7\"", Read::Channels, "7"},
-      {"channel=/5", Read::Channels, "0"}, {"channel=:5", Read::Channels, "0"}, {"channel=-3", Read::Channels, "0"},
-      {"", Read::Language, ""}, {"language=" + X(260), Read::Language, X(259)}, {"", Read::TestPw, ""},
-      {"", Read::Communication, ""}, {"communication=" + X(15), Read::Communication, X(14)},
-      {"testpw=" + X(20), Read::TestPw, X(19)},
-      {"[ModelInfo]\nFreq0=" + X(30), Read::Name0, X(29)},
-      {"[ModelInfo]\ndata15=" + X(32), Read::Data15At32, X(31)},
+      {[](const CSettings& s) { return std::to_string(s.ChannelCount()); },
+       {{"", "0"}, {"channel=0", "0"}, {"channel=9", "9"}, {"channel=05", "5"}, {"channel=12ch", "12"},
+        {"channel=15", "15"}, {"channel=16", "16"}, {"channel=17", "16"}, {"channel=99999999999999999", "16"},
+        {"channel=\" \t7\"", "7"}, {"channel=/5", "0"}, {"channel=:5", "0"}, {"channel=-3", "0"}}},
+      {[](const CSettings& s) { return s.Language(); }, {{"", ""}, {"language=" + X(260), X(259)}}},
+      {[](const CSettings& s) { return s.Communication(); }, {{"", ""}, {"communication=" + X(15), X(14)}}},
+      {[](const CSettings& s) { return s.TestPassword(); }, {{"", ""}, {"testpw=" + X(20), X(19)}}},
+      {[](const CSettings& s) { return s.ModelName(0) + "|" + s.ModelData(15, 32); },
+       {{"[ModelInfo]\nFreq0=" + X(30) + "\ndata15=" + X(32), X(29) + "|" + X(31)}}},
       // A port number outside 1..255 has no device, whatever the file says.
-      {"", Read::Port1, "/dev/ttyUSB0"}, {"", Read::Port255, "/dev/ttyUSB254"},
-      {kPorts, Read::Port0, ""}, {kPorts, Read::Port1, "/dev/b"}, {kPorts, Read::Port255, "/dev/c"},
-      {kPorts, Read::Port256, ""}, {"[ports]\ncom1=" + X(260), Read::Port1, X(259)},
+      {[](const CSettings& s) { return s.PortDevice(0) + "|" + s.PortDevice(1) + "|" + s.PortDevice(255) + "|" + s.PortDevice(256); },
+       {{"", "|/dev/ttyUSB0|/dev/ttyUSB254|"}, {ports, "|/dev/b|/dev/c|"}, {"[ports]\ncom1=" + X(260), "|" + X(259) + "|/dev/ttyUSB254|"}}},
   };
+  std::string many = "[ModelInfo]";
+  for (int k = 0; k < 17; ++k) many += "\nFreq" + std::to_string(k) + "=m" + std::to_string(k);
+  cases.push_back({[](const CSettings& s) { std::string t; for (const auto& n : s.ModelNames()) t += n + ","; return t; },
+                   {{"[ModelInfo]\nFreq0=A\nFreq1=B\nFreq2=\nFreq3=D", "A,B,"}, {many, "m0,m1,m2,m3,m4,m5,m6,m7,m8,m9,m10,m11,m12,m13,m14,m15,"}}});
   TempDir dir;
   int i = 0;
-  for (const ReadCase& c : cases) {
-    SCOPED_TRACE(c.file);
-    const CSettings s(dir.Write("s" + std::to_string(i++) + ".ini", "[setup]\n" + c.file + "\n"));
-    EXPECT_EQ(ReadOne(s, c.read), c.expected);
-  }
-}
-
-TEST(Settings, ModelNamesEndAtTheFirstGapAndAfterSixteen) {
-  TempDir dir;
-  const CSettings gap(dir.Write("a.ini", "[ModelInfo]\nFreq0=A\nFreq1=B\nFreq2=\nFreq3=D\n"));
-  EXPECT_EQ(gap.ModelNames(), (std::vector<std::string>{"A", "B"}));
-  std::string many = "[ModelInfo]\n";
-  for (int k = 0; k < 17; ++k) many += "Freq" + std::to_string(k) + "=m" + std::to_string(k) + "\n";
-  const std::vector<std::string> names = CSettings(dir.Write("b.ini", many)).ModelNames();
-  ASSERT_EQ(names.size(), 16u);
-  EXPECT_EQ(names.back(), "m15");
+  for (const auto& [read, lines] : cases)
+    for (const auto& [file, expected] : lines)
+      EXPECT_EQ(read(CSettings(dir.Write("s" + std::to_string(i++) + ".ini", "[setup]\n" + file + "\n"))), expected) << file;
 }
 
 TEST(Settings, WritesGoToTheFileAtOnceAndAHandEditIsSeenAtTheNextRead) {
