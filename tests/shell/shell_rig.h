@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <array>
 #include <cstdint>
-#include <ostream>
 #include <string>
 #include "core/rondel_doc.h"
 #include "shell/app_paths.h"
@@ -29,11 +28,6 @@ struct Ch {
   std::uint8_t flags = 0xEB;
   bool operator==(const Ch&) const = default;
 };
-inline void PrintTo(const Ch& c, std::ostream* os) {
-  for (const std::uint8_t b : {c.rx[3], c.rx[2], c.rx[1], c.rx[0], c.tx[3], c.tx[2], c.tx[1], c.tx[0],
-                               c.rxTone[1], c.rxTone[0], c.txTone[1], c.txTone[0], c.flags})
-    *os << "0123456789ABCDEF"[b >> 4] << "0123456789ABCDEF"[b & 15];
-}
 inline void Put(CRondelDoc& doc, int n, const Ch& c) {
   auto* r = doc.image().data() + 0x10 * n;
   for (int i = 0; i < 4; ++i) r[i] = c.rx[i], r[4 + i] = c.tx[i];
