@@ -171,16 +171,12 @@ TEST_F(FormEdits, TheDocumentMarksModifiedAsTheRuleSaysAndTellsTheViews) {
   std::vector<EditRefresh> told;  // what each view is told to show again
   document.onUpdateAllViews = [&] { ++updates; };
   document.onEditApplied = [&](const EditOutcome& o) { told.push_back(o.refresh); };
-  document.ApplyEdit(FrequencyEdit{2, 1, "446.1"});
-  EXPECT_TRUE(doc.IsModified());
+  const bool a = (document.ApplyEdit(FrequencyEdit{2, 1, "446.1"}), doc.IsModified());
   doc.SetModifiedFlag(false);
   document.ApplyEdit(OptionEdit{2, 7, 0});
-  document.ApplyEdit(ListEdit{SettingsList::SquelchLevel, 10});
-  EXPECT_FALSE(doc.IsModified());
-  document.ApplyEdit(ListEdit{SettingsList::FrequencyRange, 1}, [] { return true; });
-  EXPECT_TRUE(doc.IsModified());
-  EXPECT_EQ(told, (std::vector<EditRefresh>{EditRefresh::Row, EditRefresh::Cell}));
-  EXPECT_EQ(updates, 1);
+  const bool b = (document.ApplyEdit(ListEdit{SettingsList::SquelchLevel, 10}), doc.IsModified());
+  const bool c = (document.ApplyEdit(ListEdit{SettingsList::FrequencyRange, 1}, [] { return true; }), doc.IsModified());
+  EXPECT_EQ(std::make_tuple(a, b, c, updates, told), std::make_tuple(true, false, true, 1, std::vector<EditRefresh>{EditRefresh::Row, EditRefresh::Cell}));
 }
 
 using FormTexts = ShellRig;
