@@ -1,6 +1,5 @@
-// The document life cycle as the user meets it: the questions of New, Open, Save and exit, the
-// Cancel paths, refused and short files. How a data file is read is the core's; here only what
-// the shell asks, shows and keeps.
+// The document life cycle: the questions of New, Open, Save and exit, the Cancel paths, refused and
+// short files. How a data file is read is the core's; here only what the shell asks and keeps.
 #include <gtest/gtest.h>
 #include "core/data_file.h"
 #include "shell/app_core.h"

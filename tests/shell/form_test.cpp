@@ -35,7 +35,6 @@ TEST_F(FormEdits, FrequencyCommitsFollowTheRulesOfTheGrid) {
       {{kNoFreq, k446_10000, k88_5, kD023N, 0}, 0, 6, 1, "", {.flags = 0xE9}, 0, false},
   };
   for (const auto& [before, priority, row, column, text, after, priorityAfter, modified] : cases) {
-    SCOPED_TRACE(std::to_string(row) + ": " + text);
     doc.Blank();
     Put(doc, 5, {k446_10000, k446_10000, kD754I, kD754I, 0x5A});
     Put(doc, row, before);
@@ -43,10 +42,11 @@ TEST_F(FormEdits, FrequencyCommitsFollowTheRulesOfTheGrid) {
     CRondelDoc::Image want = doc.image();
     const EditOutcome o = ApplyFormEdit(doc, settings, FrequencyEdit{row, column, text});
     EXPECT_EQ(std::make_tuple(Get(doc, row), doc.GetSetting(Setting::PriorityChannel), o.modified, o.Applied(), o.refresh,
-                              o.row, o.column), std::make_tuple(after, priorityAfter, modified, true, EditRefresh::Row, row, column));
+                              o.row, o.column), std::make_tuple(after, priorityAfter, modified, true, EditRefresh::Row, row, column))
+        << row << " " << text;
     std::copy_n(doc.image().begin() + 0x10 * row, 16, want.begin() + 0x10 * row);
     want[0x3C6] = doc.image()[0x3C6];
-    EXPECT_TRUE(doc.image() == want) << "a byte outside the row changed";
+    EXPECT_TRUE(doc.image() == want) << "a byte outside the row changed: " << row << " " << text;
   }
 }
 
@@ -67,11 +67,10 @@ TEST_F(FormEdits, EditsTheControlsWouldNotAllowChangeNothing) {
       {PasswordEdit{"zZ09aA1"}, EditRefusal::TextRefused},
   };
   const CRondelDoc::Image before = doc.image();
-  int i = 0;
-  for (const auto& [edit, why] : cases) {
-    const EditOutcome o = ApplyFormEdit(doc, settings, edit);
+  for (const auto& c : cases) {
+    const EditOutcome o = ApplyFormEdit(doc, settings, c.first);
     EXPECT_EQ(std::make_tuple(o.refused, o.modified, o.Applied(), o.refresh),
-              std::make_tuple(why, false, false, EditRefresh::None)) << "case " << i++;
+              std::make_tuple(c.second, false, false, EditRefresh::None)) << "case " << &c - cases;
   }
   EXPECT_TRUE(doc.image() == before);
 }
@@ -217,13 +216,12 @@ TEST_F(FormTexts, SettingsListsOfferTheirEntriesAndSelectTheStoredIndexWhenTheyH
   Put(doc, 3, {kNoFreq, k446_00625});  // transmit alone makes no channel
   using L = SettingsList;
   const std::pair<SettingsList, Strings> entries[] = {
-      {L::SquelchLevel, {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
+      {L::SquelchLevel, {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}}, {L::ScanMode, {"Zeit", "Traeger"}},
       {L::TxTimeout, {"Aus", "30", "60", "90", "120", "150", "180", "210", "240", "270", "300"}},
-      {L::VoxLevel, {"Aus", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
+      {L::VoxLevel, {"Aus", "1", "2", "3", "4", "5", "6", "7", "8", "9"}}, {L::FrequencyRange, {"UHF", "VHF"}},
       {L::VoxDelay, {"0.5", "1.0", "1.5", "2.0", "2.5", "3.0"}}, {L::VoicePrompt, {"Stumm", "Deutsch", "Englisch"}},
       {L::PttId, {"Keine", "Anfang", "Ende", "Beides"}}, {L::SideKey1, {"T0", "T1", "T2", "T3", "T4", "T5", "T6"}},
-      {L::SideKey2, {"T0", "T1", "T2", "T3", "T4", "T5", "T6"}}, {L::ScanMode, {"Zeit", "Traeger"}},
-      {L::FrequencyRange, {"UHF", "VHF"}}, {L::PriorityChannel, {"Aus", "2", "5", "10"}}};  // rows 1..10 only
+      {L::SideKey2, {"T0", "T1", "T2", "T3", "T4", "T5", "T6"}}, {L::PriorityChannel, {"Aus", "2", "5", "10"}}};  // rows 1..10
   for (const auto& [list, want] : entries) EXPECT_EQ(SettingsListEntries(list, doc, settings), want);
   const std::tuple<SettingsList, int, int> selections[] = {  // list, stored, selected
       {L::SquelchLevel, 0, 0}, {L::SquelchLevel, 9, 9}, {L::VoxDelay, 5, 5}, {L::VoxDelay, 6, -1},

@@ -1,6 +1,5 @@
-// The settings keys (each reader's default, rule and buffer: a value of exactly the buffer's
-// size loses its last byte; the three written keys; no caching) and where the file is: beside a
-// writable program folder, else the user's own copy; a profile file must be regular and small.
+// The settings keys (default, rule, buffer; the written keys; no caching) and where the file is:
+// beside a writable program folder, else the user's own copy; a profile file regular and small.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <cstdlib>

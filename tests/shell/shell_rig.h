@@ -39,17 +39,14 @@ inline Ch Get(const CRondelDoc& doc, int n) {
 }
 
 inline constexpr const char* kRigLanguage =
-    "[String]\nIDS_OFF=Aus\nIDS_YES=Ja\nIDS_NO=Nein\nIDS_WIDE=Breit\nIDS_NARROW=Schmal\n"
-    "IDS_HIGH=Hoch\nIDS_LOW=Niedrig\nIDS_CONFIRM=Sicher?\nIDS_CONFIRM_FREQ=Alles weg?\n"
-    "IDS_CSV_AT=Zeile %1, Spalte %2:\nIDS_CSV_ATLINE=Zeile %1:\n"
-    "IDS_CSV_BADCHANNEL=kein Kanal von 1 bis %1:\nIDS_CSV_NOHEADER=keine Kopfzeile.\n"
-    "[VoiceAnnunciation]\n0=Stumm\n1=Deutsch\n2=Englisch\n[PttId]\n0=Keine\n1=Anfang\n2=Ende\n"
-    "3=Beides\n[MonitorKey]\n0=T0\n1=T1\n2=T2\n3=T3\n4=T4\n5=T5\n6=T6\n[ScanMode]\n0=Zeit\n"
-    "1=Traeger\n";
+    "[String]\nIDS_OFF=Aus\nIDS_YES=Ja\nIDS_NO=Nein\nIDS_WIDE=Breit\nIDS_NARROW=Schmal\nIDS_HIGH=Hoch\nIDS_LOW=Niedrig\n"
+    "IDS_CONFIRM=Sicher?\nIDS_CONFIRM_FREQ=Alles weg?\nIDS_CSV_AT=Zeile %1, Spalte %2:\nIDS_CSV_ATLINE=Zeile %1:\n"
+    "IDS_CSV_BADCHANNEL=kein Kanal von 1 bis %1:\nIDS_CSV_NOHEADER=keine Kopfzeile.\n[VoiceAnnunciation]\n0=Stumm\n"
+    "1=Deutsch\n2=Englisch\n[PttId]\n0=Keine\n1=Anfang\n2=Ende\n3=Beides\n[MonitorKey]\n0=T0\n1=T1\n2=T2\n3=T3\n"
+    "4=T4\n5=T5\n6=T6\n[ScanMode]\n0=Zeit\n1=Traeger\n";
 // Ten rows; model 0 is 400-470 MHz, model 1 136-174 MHz; model 2 has a band but no name.
 inline constexpr const char* kRigSettings =
-    "[setup]\nchannel=10\n[ModelInfo]\ndata0=00400047\nFreq0=UHF\ndata1=60134017\nFreq1=VHF\n"
-    "data2=00430044\n";
+    "[setup]\nchannel=10\n[ModelInfo]\ndata0=00400047\nFreq0=UHF\ndata1=60134017\nFreq1=VHF\ndata2=00430044\n";
 
 class ShellRig : public testing::Test {
  protected:
@@ -60,15 +57,11 @@ class ShellRig : public testing::Test {
   }
   ~ShellRig() override { SetAppPaths(m_saved[0], m_saved[1], m_saved[2]); }
   // Each text its own file, so no parse of an earlier one of the same size is reused.
-  void UseLanguage(const std::string& text) {
-    g_strLangPath = dir.Write("l" + std::to_string(++m_files) + ".lang", text);
-  }
-
+  void UseLanguage(const std::string& text) { g_strLangPath = dir.Write("l" + std::to_string(++m_files) + ".lang", text); }
   TempDir dir;
   std::string ini = dir.Write("setting.ini", kRigSettings);
   CSettings settings{ini};
   CRondelDoc doc;
-
  private:
   std::array<std::string, 3> m_saved;
   int m_files = 0;
