@@ -23,11 +23,11 @@ using LanguageLookup = test::ShellRig;
 std::string X(std::size_t n, char c = 'x') { return std::string(n, c); }
 
 TEST_F(LanguageLookup, StringsResourcesAndFaceNamesTakeTheirOwnRules) {
-  UseLanguage("[String]\nesc=one\\ntwo\\tthree\\n\ndoubled=a\\\\nb\nother=C:\\x\\N\\T\\\nempty=\ns999=" + X(999) +
+  UseLanguage("[String]\nesc=one\\n\\ntwo\\tthree\\n\ndoubled=a\\\\nb\nother=C:\\x\\N\\T\\\nempty=\ns999=" + X(999) +
               "\ns1000=" + X(1000) + "\ncut=" + X(998) + "\\n\nIDS_WARN_INCOMPLETE=only %d of %d\n"
               "[Resource]\n1=Port\\n1\n2=" + X(1024) + "\n[Face]\ndisp=" + X(100) + "\n");
   const std::pair<std::string, std::string> cases[] = {
-      {GetLangString("esc"), "one\ntwo\tthree\n"}, {GetLangString("doubled"), "a\\\nb"},
+      {GetLangString("esc"), "one\n\ntwo\tthree\n"}, {GetLangString("doubled"), "a\\\nb"},
       {GetLangString("other"), "C:\\x\\N\\T\\"}, {GetLangString("empty"), ""}, {GetLangString("gone"), "Not Found"},
       {GetLangString("1"), "Not Found"}, {GetLangString("s999"), X(999)}, {GetLangString("s1000"), X(999)},
       {GetLangString("cut"), X(998) + "\\"},  // cut first: the escape's letter is gone
