@@ -1,141 +1,137 @@
-// The settings keys: defaults, buffer sizes, the three written keys, and no caching.
+// The settings keys (default, rule, buffer; the written keys; no caching) and where the file is:
+// beside a writable program folder, else the user's own copy; a profile file regular and small.
 #include <gtest/gtest.h>
-
+#include <sys/stat.h>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include "platform/profile.h"
 #include "shell/settings.h"
+#include "shell/settings_location.h"
 #include "support/temp_dir.h"
 
 namespace rondel {
 namespace {
-
 using test::ReadText;
 using test::TempDir;
+namespace fs = std::filesystem;
 
-TEST(Settings, MissingKeysTakeTheirDefaults) {
-  TempDir dir;
-  const CSettings s(dir.Write("setting.ini", "[setup]\n[ModelInfo]\n"));
-  EXPECT_EQ(s.Language(), "");
-  EXPECT_EQ(s.Com(), 1);
-  EXPECT_EQ(s.SearchComText(), "1");
-  EXPECT_TRUE(s.SearchEnabled());
-  EXPECT_EQ(s.SearchComValue(), 1);
-  EXPECT_EQ(s.Communication(), "");
-  EXPECT_EQ(s.TestPassword(), "");
-  EXPECT_TRUE(s.PasswordEnabled());
-  EXPECT_EQ(s.ChannelCount(), 0);
-  EXPECT_EQ(s.ModelData(0, 32), "");
-  EXPECT_TRUE(s.ModelNames().empty());
-}
+std::string X(std::size_t n) { return std::string(n, 'x'); }
+std::string Flag(bool b) { return b ? "yes" : "no"; }
+using Reader = std::string (*)(const CSettings&);
 
-TEST(Settings, MissingFileReadsAsDefaults) {
-  TempDir dir;
-  const CSettings s(dir.File("nothing-here.ini"));
-  EXPECT_EQ(s.Com(), 1);
-  EXPECT_TRUE(s.PasswordEnabled());
-  EXPECT_EQ(s.ChannelCount(), 0);
-}
-
-struct ValueCase {
-  const char* key;
-  const char* value;
-  int com;
-  bool searchEnabled;
-  int searchValue;
-  bool passwordEnabled;
-  int channels;
-};
-
-// Each line sets one key; the other columns are what the readers make of the whole file.
-TEST(Settings, ValuesAreReadTheWayTheirUsersReadThem) {
-  const ValueCase cases[] = {
-      {"com", "COM3", 0, true, 1, true, 0},
-      {"com", "12", 12, true, 1, true, 0},
-      {"searchcom", "no", 1, true, 0, true, 0},
-      {"searchcom", "0", 1, false, 0, true, 0},
-      {"searchcom", "0x", 1, false, 0, true, 0},
-      {"password", "0", 1, true, 1, false, 0},
-      {"password", "yes", 1, true, 1, false, 0},
-      {"password", "1", 1, true, 1, true, 0},
-      {"password", "10", 1, true, 1, true, 0},
-      {"channel", "8", 1, true, 1, true, 8},
-      {"channel", "16", 1, true, 1, true, 16},
-      {"channel", "17", 1, true, 1, true, 16},
-      {"channel", "99999999999999", 1, true, 1, true, 16},
-      {"channel", "-3", 1, true, 1, true, 0},
-      {"channel", "abc", 1, true, 1, true, 0},
-      {"channel", "12ch", 1, true, 1, true, 12},
+TEST(Settings, EachKeyIsReadWithItsDefaultRuleAndBuffer) {
+  const std::string ports = "[ports]\ncom0=/dev/a\ncom1=/dev/b\ncom255=/dev/c\ncom256=/dev/d";
+  // A reader, then lines after "[setup]" and what the reader makes of them.
+  std::vector<std::pair<Reader, std::vector<std::pair<std::string, std::string>>>> cases = {
+      {[](const CSettings& s) { return std::to_string(s.Com()); }, {{"", "1"}, {"com=12", "12"}, {"com=COM3", "0"}}},
+      {[](const CSettings& s) { return s.SearchComText(); }, {{"", "1"}, {"searchcom=12345678", "1234567"}}},
+      {[](const CSettings& s) { return Flag(s.SearchEnabled()); },
+       {{"", "yes"}, {"searchcom=", "yes"}, {"searchcom=0x", "no"}, {"searchcom=1", "yes"}, {"searchcom=no", "yes"}}},
+      {[](const CSettings& s) { return std::to_string(s.SearchComValue()); },
+       {{"", "1"}, {"searchcom=no", "0"}, {"searchcom=7", "7"}}},
+      {[](const CSettings& s) { return Flag(s.PasswordEnabled()); },
+       {{"", "yes"}, {"password=", "no"}, {"password=0", "no"}, {"password=10", "yes"}, {"password=yes", "no"}}},
+      // The channel count: decimal digits after blanks, never beyond the image's 16.
+      {[](const CSettings& s) { return std::to_string(s.ChannelCount()); },
+       {{"", "0"}, {"channel=0", "0"}, {"channel=9", "9"}, {"channel=05", "5"}, {"channel=12ch", "12"},
+        {"channel=15", "15"}, {"channel=16", "16"}, {"channel=17", "16"}, {"channel=99999999999999999", "16"},
+        {"channel=\" \t7\"", "7"}, {"channel=/5", "0"}, {"channel=:5", "0"}, {"channel=-3", "0"}}},
+      {[](const CSettings& s) { return s.Language(); }, {{"", ""}, {"language=" + X(260), X(259)}}},
+      {[](const CSettings& s) { return s.Communication(); }, {{"", ""}, {"communication=" + X(15), X(14)}}},
+      {[](const CSettings& s) { return s.TestPassword(); }, {{"", ""}, {"testpw=" + X(20), X(19)}}},
+      {[](const CSettings& s) { return s.ModelName(0) + "|" + s.ModelData(15, 32); },
+       {{"[ModelInfo]\nFreq0=" + X(30) + "\ndata15=" + X(32), X(29) + "|" + X(31)}}},
+      // A port number outside 1..255 has no device, whatever the file says.
+      {[](const CSettings& s) { return s.PortDevice(0) + "|" + s.PortDevice(1) + "|" + s.PortDevice(255) + "|" + s.PortDevice(256); },
+       {{"", "|/dev/ttyUSB0|/dev/ttyUSB254|"}, {ports, "|/dev/b|/dev/c|"}, {"[ports]\ncom1=" + X(260), "|" + X(259) + "|/dev/ttyUSB254|"}}},
   };
-  for (const ValueCase& c : cases) {
-    TempDir dir;
-    const CSettings s(dir.Write("setting.ini", std::string("[setup]\n") + c.key + "=" + c.value + "\n"));
-    SCOPED_TRACE(std::string(c.key) + "=" + c.value);
-    EXPECT_EQ(s.Com(), c.com);
-    EXPECT_EQ(s.SearchEnabled(), c.searchEnabled);
-    EXPECT_EQ(s.SearchComValue(), c.searchValue);
-    EXPECT_EQ(s.PasswordEnabled(), c.passwordEnabled);
-    EXPECT_EQ(s.ChannelCount(), c.channels);
-  }
+  std::string many = "[ModelInfo]";
+  for (int k = 0; k < 17; ++k) many += "\nFreq" + std::to_string(k) + "=m" + std::to_string(k);
+  cases.push_back({[](const CSettings& s) { std::string t; for (const auto& n : s.ModelNames()) t += n + ","; return t; },
+                   {{"[ModelInfo]\nFreq0=A\nFreq1=B\nFreq2=\nFreq3=D", "A,B,"}, {many, "m0,m1,m2,m3,m4,m5,m6,m7,m8,m9,m10,m11,m12,m13,m14,m15,"}}});
+  TempDir dir;
+  int i = 0;
+  for (const auto& [read, lines] : cases)
+    for (const auto& [file, expected] : lines)
+      EXPECT_EQ(read(CSettings(dir.Write("s" + std::to_string(i++) + ".ini", "[setup]\n" + file + "\n"))), expected) << file;
 }
 
-TEST(Settings, TextValuesAreCutToTheirBuffers) {
+TEST(Settings, WritesGoToTheFileAtOnceAndAHandEditIsSeenAtTheNextRead) {
   TempDir dir;
-  const std::string longText(300, 'x');
-  const CSettings s(dir.Write("setting.ini", "[setup]\ncommunication=" + longText +
-                                                 "\ntestpw=" + longText + "\nlanguage=" + longText +
-                                                 "\n[ModelInfo]\nFreq0=" + longText + "\ndata0=" +
-                                                 longText + "\n"));
-  EXPECT_EQ(s.Communication().size(), 14u);
-  EXPECT_EQ(s.TestPassword().size(), 19u);
-  EXPECT_EQ(s.Language().size(), 259u);
-  EXPECT_EQ(s.ModelName(0).size(), 29u);
-  EXPECT_EQ(s.ModelData(0, 32).size(), 31u);
-  EXPECT_EQ(s.ModelData(0, 60).size(), 59u);
-}
-
-TEST(Settings, ModelNamesEndAtTheFirstGap) {
-  TempDir dir;
-  const CSettings s(dir.Write("setting.ini",
-                              "[ModelInfo]\nFreq0=A\nFreq1=B\nFreq2=\nFreq3=D\n"));
-  EXPECT_EQ(s.ModelNames(), (std::vector<std::string>{"A", "B"}));
-  std::string many = "[ModelInfo]\n";
-  for (int k = 0; k < 20; ++k) many += "Freq" + std::to_string(k) + "=m" + std::to_string(k) + "\n";
-  const CSettings t(dir.Write("many.ini", many));
-  EXPECT_EQ(t.ModelNames().size(), 16u);
-}
-
-TEST(Settings, WritesGoToTheFileAtOnceAndAreSeenAtTheNextRead) {
-  TempDir dir;
-  const std::string path = dir.Write("setting.ini",
-                                     "; keep me\n[setup]\ncom=1\nsearchcom=1\n\n[ModelInfo]\ndata0=00400047\n");
+  const std::string path = dir.Write("setting.ini", "; keep\n[setup]\ncom=1\n\n[ModelInfo]\ndata0=1\n");
   const CSettings s(path);
-  ASSERT_TRUE(s.WriteCom(7));
-  EXPECT_EQ(s.Com(), 7);
-  ASSERT_TRUE(s.WriteSearchCom(false));
-  EXPECT_EQ(s.SearchComText(), "0");
-  EXPECT_FALSE(s.SearchEnabled());
-  ASSERT_TRUE(s.WriteLanguage("chinese"));
-  EXPECT_EQ(s.Language(), "chinese");
-  const std::string text = ReadText(path);
-  EXPECT_NE(text.find("; keep me\n"), std::string::npos);
-  EXPECT_NE(text.find("com=7\n"), std::string::npos);
-  EXPECT_NE(text.find("searchcom=0\n"), std::string::npos);
-  EXPECT_NE(text.find("language=chinese"), std::string::npos);
-  EXPECT_NE(text.find("data0=00400047"), std::string::npos);
-  // A change made by hand is seen at the next read: nothing is cached.
+  ASSERT_TRUE(s.WriteCom(7) && s.WriteSearchCom(false) && s.WriteLanguage("chinese"));
+  EXPECT_EQ(ReadText(path), "; keep\n[setup]\ncom=7\nsearchcom=0\nlanguage=chinese\n\n[ModelInfo]\ndata0=1\n");
+  EXPECT_EQ(s.WriteSearchCom(true) ? s.SearchComText() : "", "1");
   dir.Write("setting.ini", "[setup]\ncom=4\n");
   EXPECT_EQ(s.Com(), 4);
 }
 
-TEST(Settings, ShippedFileIsComplete) {
-  const char* bin = std::getenv("RONDEL_BIN_DIR");
-  ASSERT_NE(bin, nullptr);
-  const CSettings s(std::string(bin) + "/setting.ini");
-  EXPECT_EQ(s.Language(), "") << "the locale decides the language of a new installation";
-  EXPECT_GE(s.Communication().size(), 7u);
-  EXPECT_FALSE(s.TestPassword().empty());
-  EXPECT_EQ(s.ChannelCount(), 16);
-  EXPECT_GE(s.ModelNames().size(), 4u);
-  for (int k = 0; k < 4; ++k) EXPECT_GE(s.ModelData(k, 32).size(), 8u) << k;
+TEST(Settings, TheShippedFileNamesSixteenChannelsAndItsModels) {
+  const CSettings s(std::string(RONDEL_BIN_DIR) + "/setting.ini");
+  EXPECT_EQ(std::make_tuple(s.Language(), s.ChannelCount(), s.ModelNames().size() >= 4), std::make_tuple("", 16, true));
 }
 
+struct Env {  // sets or clears a variable while it lives
+  Env(const char* n, const char* value) : name(n), saved(std::getenv(n) ? std::optional<std::string>(std::getenv(n)) : std::nullopt) {
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~Env() { saved ? ::setenv(name, saved->c_str(), 1) : ::unsetenv(name); }
+  const char* name;
+  std::optional<std::string> saved;
+};
+
+TEST(SettingsLocation, BesideTheProgramWhenItsFolderIsWritableElseTheUsersCopy) {
+  const std::tuple<bool, bool, bool, char, bool> cases[] = {  // shipped, writable, user copy -> chosen, made
+      {1, 1, 0, 's', 0}, {1, 1, 1, 's', 0}, {1, 0, 0, 'u', 1}, {1, 0, 1, 'u', 0},
+      {0, 0, 1, 'u', 0}, {0, 1, 1, 'u', 0}, {0, 0, 0, '-', 0}, {0, 1, 0, '-', 0}, {1, 0, 0, 's', 0}};
+  int i = 0;
+  for (const auto& [shipped, writable, userCopy, chosen, made] : cases) {
+    SCOPED_TRACE(i);
+    TempDir program, home;
+    const Env xdg("XDG_CONFIG_HOME", home.File("config").c_str());
+    const std::string ship = program.File("setting.ini"), user = home.File("config/rondel/setting.ini");
+    if (shipped) program.Write("setting.ini", "shipped");
+    if (userCopy) fs::create_directories(home.File("config/rondel")), home.Write("config/rondel/setting.ini", "own");
+    if (++i == 9) home.Write("config", "a file where the folder should be");  // no copy can be made
+    const SettingsLocation found = LocateSettingsFile(program.path(), [&](const std::string&) { return writable; });
+    EXPECT_EQ(found.path, chosen == 's' ? ship : chosen == 'u' ? user : "");
+    EXPECT_EQ(std::make_pair(found.userCopy, found.madeUserCopy), std::make_pair(chosen == 'u', made));
+    EXPECT_EQ(fs::is_regular_file(user) ? ReadText(user) : "", made ? "shipped" : userCopy ? "own" : "");
+    struct stat st {};
+    EXPECT_EQ(made ? (::stat(home.File("config/rondel").c_str(), &st), st.st_mode & 0777) : 0700u, 0700u);
+    EXPECT_EQ(shipped ? ReadText(ship) : "shipped", "shipped");
+  }
+}
+
+TEST(SettingsLocation, TheUsersFileFollowsTheXdgRules) {
+  const Env home("HOME", "/home/u");
+  for (const auto& [xdg, expected] : {std::pair<const char*, const char*>{"/cfg", "/cfg/rondel/setting.ini"},
+           {nullptr, "/home/u/.config/rondel/setting.ini"}, {"", "/home/u/.config/rondel/setting.ini"},
+           {"cfg", "/home/u/.config/rondel/setting.ini"}}) {
+    const Env set("XDG_CONFIG_HOME", xdg);
+    EXPECT_EQ(UserSettingsPath(), expected);
+  }
+  TempDir dir;
+  EXPECT_EQ(std::make_pair(FolderWritable(dir.path()), FolderWritable(dir.File("none"))), std::make_pair(true, false));
+}
+
+TEST(SettingsLocation, AProfileFileMustBeRegularAndWithinTheLimit) {
+  TempDir dir;
+  ::mkfifo(dir.File("fifo.ini").c_str(), 0600);
+  const std::string head = "[setup]\nlanguage=x\n";  // 19 bytes
+  const std::pair<std::string, ReadProblem> cases[] = {
+      {dir.Write("limit.ini", head + std::string(profile::kMaxProfileBytes - 19, ';')), ReadProblem::None},
+      {dir.Write("over.ini", head + std::string(profile::kMaxProfileBytes - 18, ';')), ReadProblem::TooLarge},
+      {dir.File("none.ini"), ReadProblem::CannotOpen}, {dir.File("fifo.ini"), ReadProblem::NotRegular}};
+  for (const auto& [path, problem] : cases) {
+    ReadError why;
+    EXPECT_EQ(CheckProfileFile(path, &why), problem == ReadProblem::None) << path;
+    EXPECT_EQ(why.problem, problem) << path;
+    // A refused file reads as a missing one, at once (a pipe would block a read).
+    EXPECT_EQ(CSettings(path).Language(), problem == ReadProblem::None ? "x" : "") << path;
+  }
+}
 }  // namespace
 }  // namespace rondel
