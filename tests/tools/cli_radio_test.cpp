@@ -35,12 +35,15 @@ TEST(ProgressLine, ALogGetsALineAQuarterATerminalOneLineRewritten) {
                        "\rT-r 99%\033[K\rT-s  COM3\033[K\rT-r 100%\033[K\n");
 }
 
-// The radio of this process on COM1; COM9 and COM255 name devices that do not exist.
+// The radio of this process on COM2, the port configured; COM1 and COM255, the first and last
+// port, name devices that do not exist.
 struct Rig {
   explicit Rig(sim::RadioOptions options) : radio(std::move(options)) {
     EXPECT_TRUE(radio.Start()) << radio.error();
-    ini = dir.Write("setting.ini", ReadText(Golden("setting.ini")) + "[ports]\ncom1=" + radio.DevicePath() +
-                                       "\ncom9=" + dir.File("port9") + "\ncom255=" + dir.File("port255") + "\n");
+    std::string text = ReadText(Golden("setting.ini"));
+    text.replace(text.find("com=1\n"), 6, "com=2\n");
+    ini = dir.Write("setting.ini", text + "[ports]\ncom2=" + radio.DevicePath() + "\ncom1=" +
+                                       dir.File("port1") + "\ncom255=" + dir.File("port255") + "\n");
     fs::copy(Golden("radio.dig"), dir.File("radio.dig"));
   }
   std::vector<std::string> Line(std::vector<std::string> args) const {
@@ -63,15 +66,15 @@ struct FailureCase {
 
 const FailureCase kFailures[] = {
     {[](sim::RadioOptions& o) { o.silent = true; }, {"read", "-o", "@/out.dig"}, 1,
-     "rondel-cli: T-Error: T-no radio\nT-port tried COM1 ($)\n"},
+     "rondel-cli: T-Error: T-no radio\nT-port tried COM2 ($)\n"},
     {[](sim::RadioOptions& o) { o.identLength = 7; }, {"write", "@/radio.dig"}, 2, "rondel-cli: T-Error: T-wrong type\n"},
     {[](sim::RadioOptions& o) { o.passwordLength = 5; }, {"read", "-o", "@/out.dig"}, 5,
      "rondel-cli: T-Error: T-read failed\n"},
     {[](sim::RadioOptions& o) { o.faults = {{0x080, 3, sim::FaultKind::Refuse}}; }, {"write", "@/radio.dig"}, 7,
      "rondel-cli: T-Error: T-write failed\n"},
-    {[](sim::RadioOptions&) {}, {"read", "-o", "@/out.dig", "--password", "12345"}, 12,
+    {[](sim::RadioOptions&) {}, {"read", "-o", "@/out.dig", "--password", "123456"}, 12,
      "rondel-cli: T-Error: T-password differs\n"},
-    {[](sim::RadioOptions&) {}, {"write", "@/radio.dig", "--port", "9"}, 1, "rondel-cli: COM9 (@/port9): T-no radio\n"},
+    {[](sim::RadioOptions&) {}, {"write", "@/radio.dig", "--port", "1"}, 1, "rondel-cli: COM1 (@/port1): T-no radio\n"},
     {[](sim::RadioOptions&) {}, {"write", "@/radio.dig", "--port", "255"}, 1,
      "rondel-cli: COM255 (@/port255): T-no radio\n"},
     {[](sim::RadioOptions&) {}, {"read", "-o", "@/out.dig", "--device", "@/none"}, 1,

@@ -72,6 +72,7 @@ const LineCase kLines[] = {
     {{"new", "-o", "@/x.dig", "--model", "-1"}, 64, "rondel-cli: T-bad --model -1\nT-tryhelp\n"},
     {{"new", "-o", "@/x.dig", "--model", "1x"}, 64, "rondel-cli: T-bad --model 1x\nT-tryhelp\n"},
     {{"new", "-o", "@/x.dig", "--model", "16"}, 64, "rondel-cli: T-bad --model 16\nT-tryhelp\n"},
+    {{"new", "-o", "@/x.dig", "--model", "15"}, 64, "rondel-cli: T-no model 15\nT-count 3\nT-tryhelp\n"},
     {{"new", "-o", "@/x.dig", "--model", "3"}, 64, "rondel-cli: T-no model 3\nT-count 3\nT-tryhelp\n"},
     {{"read"}, 64, "rondel-cli: T-missing read -o OUT\nT-tryhelp\n"},
     {{"read", "-o", "@/x.dig", "x"}, 64, "rondel-cli: T-bad x\nT-tryhelp\n"},
@@ -142,12 +143,16 @@ TEST_F(Cli, InfoJsonIsTheGoldenListing) {
   EXPECT_EQ(r.out, ReadText(Golden("radio.json")));
 }
 
-// The last model of the list, the new document's defaults with its band code.
+// The new document's defaults with the band code of the last model of the list, or of the
+// first without --model.
 TEST_F(Cli, NewWritesTheGoldenDocument) {
-  const ProcessResult r = Run({"new", "-o", "@/radio.dig", "--model", "2"});
+  ProcessResult r = Run({"new", "-o", "@/radio.dig", "--model", "2"});
   ASSERT_EQ(r.exitStatus, 0) << Describe(r);
   EXPECT_EQ(r.out + r.err, "");
   EXPECT_EQ(ReadBytes(m_dir.File("radio.dig")), ReadBytes(Golden("new.dig")));
+  r = Run({"new", "-o", "@/radio.dig"});
+  ASSERT_EQ(r.exitStatus, 0) << Describe(r);
+  EXPECT_EQ(ReadBytes(m_dir.File("radio.dig")), Patched(Golden("new.dig"), {{48 + 0x3D8, {0x00, 0x40, 0x00, 0x47}}}));
 }
 
 TEST_F(Cli, ExportPrintsOrWritesTheGoldenList) {
