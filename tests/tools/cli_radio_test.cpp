@@ -16,8 +16,8 @@ using namespace std::chrono_literals;
 using sim::FrameKind;
 
 std::size_t Count(const std::vector<sim::ReceivedFrame>& frames, FrameKind kind) {
-  return static_cast<std::size_t>(
-      std::count_if(frames.begin(), frames.end(), [kind](const auto& f) { return f.kind == kind; }));
+  return static_cast<std::size_t>(std::count_if(frames.begin(), frames.end(),
+                                                [kind](const auto& f) { return f.kind == kind; }));
 }
 
 TEST(ProgressLine, ALogGetsALineAQuarterATerminalOneLineRewritten) {
@@ -31,8 +31,9 @@ TEST(ProgressLine, ALogGetsALineAQuarterATerminalOneLineRewritten) {
     line.Complete("T-r");
   }
   EXPECT_EQ(log.str(), "T-r\nT-r 25%\nT-r 50%\nT-r 99%\nT-s  COM3\nT-r 100%\n");
-  EXPECT_EQ(tty.str(), "\rT-r\033[K\rT-r 24%\033[K\rT-r 25%\033[K\rT-r 49%\033[K\rT-r 50%\033[K"
-                       "\rT-r 99%\033[K\rT-s  COM3\033[K\rT-r 100%\033[K\n");
+  EXPECT_EQ(tty.str(),
+            "\rT-r\033[K\rT-r 24%\033[K\rT-r 25%\033[K\rT-r 49%\033[K\rT-r 50%\033[K"
+            "\rT-r 99%\033[K\rT-s  COM3\033[K\rT-r 100%\033[K\n");
 }
 
 // The radio of this process on COM2, the port configured; COM1 and COM255, the first and last
@@ -42,8 +43,9 @@ struct Rig {
     EXPECT_TRUE(radio.Start()) << radio.error();
     std::string text = ReadText(Golden("setting.ini"));
     text.replace(text.find("com=1\n"), 6, "com=2\n");
-    ini = dir.Write("setting.ini", text + "[ports]\ncom2=" + radio.DevicePath() + "\ncom1=" +
-                                       dir.File("port1") + "\ncom255=" + dir.File("port255") + "\n");
+    ini = dir.Write("setting.ini", text + "[ports]\ncom2=" + radio.DevicePath() +
+                                       "\ncom1=" + dir.File("port1") +
+                                       "\ncom255=" + dir.File("port255") + "\n");
     fs::copy(Golden("radio.dig"), dir.File("radio.dig"));
   }
   std::vector<std::string> Line(std::vector<std::string> args) const {
@@ -64,22 +66,26 @@ struct FailureCase {
   std::string err;  // the end of standard error; "$" stands for the radio's device
 };
 
+// clang-format off
 const FailureCase kFailures[] = {
     {[](sim::RadioOptions& o) { o.silent = true; }, {"read", "-o", "@/out.dig"}, 1,
      "rondel-cli: T-Error: T-no radio\nT-port tried COM2 ($)\n"},
-    {[](sim::RadioOptions& o) { o.identLength = 7; }, {"write", "@/radio.dig"}, 2, "rondel-cli: T-Error: T-wrong type\n"},
+    {[](sim::RadioOptions& o) { o.identLength = 7; }, {"write", "@/radio.dig"}, 2,
+     "rondel-cli: T-Error: T-wrong type\n"},
     {[](sim::RadioOptions& o) { o.passwordLength = 5; }, {"read", "-o", "@/out.dig"}, 5,
      "rondel-cli: T-Error: T-read failed\n"},
-    {[](sim::RadioOptions& o) { o.faults = {{0x080, 3, sim::FaultKind::Refuse}}; }, {"write", "@/radio.dig"}, 7,
-     "rondel-cli: T-Error: T-write failed\n"},
+    {[](sim::RadioOptions& o) { o.faults = {{0x080, 3, sim::FaultKind::Refuse}}; },
+     {"write", "@/radio.dig"}, 7, "rondel-cli: T-Error: T-write failed\n"},
     {[](sim::RadioOptions&) {}, {"read", "-o", "@/out.dig", "--password", "123456"}, 12,
      "rondel-cli: T-Error: T-password differs\n"},
-    {[](sim::RadioOptions&) {}, {"write", "@/radio.dig", "--port", "1"}, 1, "rondel-cli: COM1 (@/port1): T-no radio\n"},
+    {[](sim::RadioOptions&) {}, {"write", "@/radio.dig", "--port", "1"}, 1,
+     "rondel-cli: COM1 (@/port1): T-no radio\n"},
     {[](sim::RadioOptions&) {}, {"write", "@/radio.dig", "--port", "255"}, 1,
      "rondel-cli: COM255 (@/port255): T-no radio\n"},
     {[](sim::RadioOptions&) {}, {"read", "-o", "@/out.dig", "--device", "@/none"}, 1,
      "rondel-cli: @/none: T-no radio\n"},
 };
+// clang-format on
 
 TEST(CliRadio, AFailedTransferExitsWithItsStatusSaysWhyOnceAndWritesNothing) {
   for (const FailureCase& c : kFailures) {
@@ -89,16 +95,20 @@ TEST(CliRadio, AFailedTransferExitsWithItsStatusSaysWhyOnceAndWritesNothing) {
     const ProcessResult r = RunCli(rig.Line(c.args));
     SCOPED_TRACE(testing::PrintToString(c.args) + "\n" + Describe(r));
     std::string err = c.err;
-    if (const std::size_t at = err.find('$'); at != std::string::npos) err.replace(at, 1, rig.radio.DevicePath());
-    if (const std::size_t at = err.find('@'); at != std::string::npos) err.replace(at, 1, rig.dir.path());
+    if (const std::size_t at = err.find('$'); at != std::string::npos)
+      err.replace(at, 1, rig.radio.DevicePath());
+    if (const std::size_t at = err.find('@'); at != std::string::npos)
+      err.replace(at, 1, rig.dir.path());
     EXPECT_EQ(r.exitStatus, c.status);
     EXPECT_TRUE(r.err.ends_with(err));
-    EXPECT_EQ(r.err.find("T-Error"), r.err.rfind("T-Error")) << "said once, not also as the progress line";
+    EXPECT_EQ(r.err.find("T-Error"), r.err.rfind("T-Error"))
+        << "said once, not also as the progress line";
     EXPECT_FALSE(fs::exists(rig.dir.File("out.dig")));
     rig.radio.WaitQuiet(50ms, 1s);
     EXPECT_EQ(Count(rig.radio.Frames(), FrameKind::Leave), 0u);
     // Blocks before the refused one went in; a port that does not open reaches no radio.
-    EXPECT_EQ(Count(rig.radio.Frames(), FrameKind::WriteBlock), c.status == 7 ? 0x080u / 8 + 3 : 0u);
+    EXPECT_EQ(Count(rig.radio.Frames(), FrameKind::WriteBlock),
+              c.status == 7 ? 0x080u / 8 + 3 : 0u);
   }
 }
 
@@ -106,9 +116,11 @@ TEST(CliRadio, CtrlCCancelsTheTransferAndWritesNothing) {
   sim::RadioOptions paced;
   paced.pace = true;
   Rig rig(paced);
-  Child cli(BinDir() + "/rondel-cli", rig.Line({"read", "-o", "@/out.dig"}), rig.dir.File("err.txt"));
+  Child cli(BinDir() + "/rondel-cli", rig.Line({"read", "-o", "@/out.dig"}),
+            rig.dir.File("err.txt"));
   ASSERT_TRUE(cli.started());
-  ASSERT_TRUE(rig.radio.WaitForFrames([](const auto& f) { return Count(f, FrameKind::ReadBlock) >= 10; }, 10s));
+  ASSERT_TRUE(rig.radio.WaitForFrames(
+      [](const auto& f) { return Count(f, FrameKind::ReadBlock) >= 10; }, 10s));
   EXPECT_EQ(cli.Stop(SIGINT), 130);
   const std::size_t blocks = Count(rig.radio.Frames(), FrameKind::ReadBlock);
   rig.radio.WaitQuiet(300ms, 2s);
@@ -119,25 +131,28 @@ TEST(CliRadio, CtrlCCancelsTheTransferAndWritesNothing) {
 }
 
 // The read starts from new.dig and compares the password given; the block at 0x100 comes
-// garbled three times and keeps the starting bytes. The write sends new.dig, which the program saves on Ctrl+C.
+// garbled three times and keeps the starting bytes. The write sends new.dig, which the program
+// saves on Ctrl+C.
 TEST(RadioSimProgram, ServesAReadAndAWriteAndSavesWhatWasWritten) {
   TempDir dir;
-  const std::string link = dir.File("ttyRADIO"), saved = dir.File("saved.dig"), read = dir.File("read.dig");
+  const std::string link = dir.File("ttyRADIO"), saved = dir.File("saved.dig"),
+                    read = dir.File("read.dig");
   Child radio(BinDir() + "/rondel-radiosim",
-              {"--load", Golden("radio.dig"), "--save", saved, "--link", link, "--corrupt-read", "0x100:3",
-               "--password", "AB"},
+              {"--load", Golden("radio.dig"), "--save", saved, "--link", link, "--corrupt-read",
+               "0x100:3", "--password", "AB"},
               dir.File("radio.log"));
   ASSERT_TRUE(radio.started());
   for (int i = 0; i < 500 && !fs::is_symlink(link); ++i) std::this_thread::sleep_for(10ms);
-  const std::vector<std::string> options = {"--ini", Golden("setting.ini"), "--lang", Golden("test.lang"),
-                                            "--device", link};
+  const std::vector<std::string> options = {
+      "--ini", Golden("setting.ini"), "--lang", Golden("test.lang"), "--device", link};
   std::vector<std::string> args = options;
   args.insert(args.end(), {"read", "-o", read, "--from", Golden("new.dig"), "--password", "AB"});
   ProcessResult r = RunCli(args);
   ASSERT_EQ(r.exitStatus, 0) << Describe(r);
   EXPECT_TRUE(r.err.starts_with("T-reading\n")) << r.err;
   EXPECT_TRUE(r.err.ends_with("\nT-reading 100%\nrondel-cli: T-passed over 0x100\n")) << r.err;
-  const std::vector<std::uint8_t> radioFile = ReadBytes(Golden("radio.dig")), newFile = ReadBytes(Golden("new.dig"));
+  const std::vector<std::uint8_t> radioFile = ReadBytes(Golden("radio.dig")),
+                                  newFile = ReadBytes(Golden("new.dig"));
   std::vector<std::uint8_t> want = newFile;
   std::copy(radioFile.begin() + 48, radioFile.begin() + 48 + 0x3F0, want.begin() + 48);
   std::copy(newFile.begin() + 48 + 0x100, newFile.begin() + 48 + 0x108, want.begin() + 48 + 0x100);
@@ -152,7 +167,8 @@ TEST(RadioSimProgram, ServesAReadAndAWriteAndSavesWhatWasWritten) {
   ASSERT_EQ(r.exitStatus, 0) << Describe(r);
   EXPECT_TRUE(r.err.starts_with("T-writing\n") && r.err.ends_with("\nT-writing 100%\n")) << r.err;
   // The radio is another process: wait for the leave byte to show in its log.
-  for (int i = 0; i < 500 && ReadText(dir.File("radio.log")).find("leave 62\n") == std::string::npos; ++i)
+  for (int i = 0;
+       i < 500 && ReadText(dir.File("radio.log")).find("leave 62\n") == std::string::npos; ++i)
     std::this_thread::sleep_for(10ms);
   ASSERT_EQ(radio.Stop(SIGINT), 0);
   EXPECT_FALSE(fs::exists(link)) << "the link goes with the program";
@@ -161,7 +177,8 @@ TEST(RadioSimProgram, ServesAReadAndAWriteAndSavesWhatWasWritten) {
   EXPECT_EQ(ReadBytes(saved), want);
 
   EXPECT_EQ(RunProcess(BinDir() + "/rondel-radiosim", {"--bogus"}).exitStatus, 64);
-  EXPECT_EQ(RunProcess(BinDir() + "/rondel-radiosim", {"--load", dir.File("none.dig")}).exitStatus, 66);
+  EXPECT_EQ(RunProcess(BinDir() + "/rondel-radiosim", {"--load", dir.File("none.dig")}).exitStatus,
+            66);
 }
 
 }  // namespace

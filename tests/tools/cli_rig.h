@@ -45,12 +45,14 @@ class Child {
     ::posix_spawn_file_actions_destroy(&fa);
   }
   ~Child() {
-    if (m_pid > 0) ::kill(m_pid, SIGKILL), ::waitpid(m_pid, nullptr, 0);
+    if (m_pid <= 0) return;
+    ::kill(m_pid, SIGKILL);
+    ::waitpid(m_pid, nullptr, 0);
   }
   bool started() const { return m_pid > 0; }
   // Sends `sig` and waits: the exit status, or -1 when the child did not exit within 10 s.
   int Stop(int sig) {
-    ::kill(m_pid, sig);
+    if (m_pid <= 0 || ::kill(m_pid, sig) != 0) return -1;
     int status = 0;
     for (int i = 0; i < 2000; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
       if (::waitpid(m_pid, &status, WNOHANG) != m_pid) continue;

@@ -49,15 +49,17 @@ class Cli : public testing::Test {
 struct LineCase {
   std::vector<std::string> args;
   int status;
-  const char* err;  // all of standard error
+  const char* err;       // all of standard error
   const char* out = "";  // the start of standard output
 };
 
 // None of these writes anything: a failure leaves the folder as it was.
+// clang-format off
 const LineCase kLines[] = {
     {{"--help"}, 0, "", "T-usage\nT-options\nT-exit statuses\n"},
     {{"--version"}, 0, "", "rondel-cli "},
-    {{"info", "@/short.dig"}, 0, "rondel-cli: @/short.dig: T-only 4143 bytes\n", "Not Found  136-174MHz"},
+    {{"info", "@/short.dig"}, 0,
+     "rondel-cli: @/short.dig: T-only 4143 bytes\n", "Not Found  136-174MHz"},
     {{"info", "@/empty.dig"}, 0, "", "Not Found  400-470MHz"},
     {{}, 64, "rondel-cli: T-missing COMMAND\nT-tryhelp\n"},
     {{"frobnicate"}, 64, "rondel-cli: T-bad frobnicate\nT-tryhelp\n"},
@@ -72,20 +74,25 @@ const LineCase kLines[] = {
     {{"new", "-o", "@/x.dig", "--model", "-1"}, 64, "rondel-cli: T-bad --model -1\nT-tryhelp\n"},
     {{"new", "-o", "@/x.dig", "--model", "1x"}, 64, "rondel-cli: T-bad --model 1x\nT-tryhelp\n"},
     {{"new", "-o", "@/x.dig", "--model", "16"}, 64, "rondel-cli: T-bad --model 16\nT-tryhelp\n"},
-    {{"new", "-o", "@/x.dig", "--model", "15"}, 64, "rondel-cli: T-no model 15\nT-count 3\nT-tryhelp\n"},
-    {{"new", "-o", "@/x.dig", "--model", "3"}, 64, "rondel-cli: T-no model 3\nT-count 3\nT-tryhelp\n"},
+    {{"new", "-o", "@/x.dig", "--model", "15"}, 64,
+     "rondel-cli: T-no model 15\nT-count 3\nT-tryhelp\n"},
+    {{"new", "-o", "@/x.dig", "--model", "3"}, 64,
+     "rondel-cli: T-no model 3\nT-count 3\nT-tryhelp\n"},
     {{"read"}, 64, "rondel-cli: T-missing read -o OUT\nT-tryhelp\n"},
     {{"read", "-o", "@/x.dig", "x"}, 64, "rondel-cli: T-bad x\nT-tryhelp\n"},
     {{"read", "-o", "@/x.dig", "--port", "0"}, 64, "rondel-cli: T-bad --port 0\nT-tryhelp\n"},
     {{"read", "-o", "@/x.dig", "--port", "256"}, 64, "rondel-cli: T-bad --port 256\nT-tryhelp\n"},
-    {{"read", "-o", "@/x.dig", "--port", "2", "--device", "@/x"}, 64, "rondel-cli: T-bad --device\nT-tryhelp\n"},
+    {{"read", "-o", "@/x.dig", "--port", "2", "--device", "@/x"}, 64,
+     "rondel-cli: T-bad --device\nT-tryhelp\n"},
     {{"read", "-o", "@/x.dig", "--password", "1234567"}, 64,
      "rondel-cli: T-bad --password 1234567\nT-tryhelp\n"},
-    {{"read", "-o", "@/x.dig", "--password", "12-3"}, 64, "rondel-cli: T-bad --password 12-3\nT-tryhelp\n"},
+    {{"read", "-o", "@/x.dig", "--password", "12-3"}, 64,
+     "rondel-cli: T-bad --password 12-3\nT-tryhelp\n"},
     {{"write"}, 64, "rondel-cli: T-missing write FILE\nT-tryhelp\n"},
     {{"write", "@/radio.dig", "x"}, 64, "rondel-cli: T-bad x\nT-tryhelp\n"},
     {{"write", "@/radio.dig", "-o", "@/x.dig"}, 64, "rondel-cli: T-bad -o\nT-tryhelp\n"},
-    {{"write", "@/radio.dig", "--from", "@/radio.dig"}, 64, "rondel-cli: T-bad --from\nT-tryhelp\n"},
+    {{"write", "@/radio.dig", "--from", "@/radio.dig"}, 64,
+     "rondel-cli: T-bad --from\nT-tryhelp\n"},
     {{"write", "@/radio.dig", "--password", "1"}, 64, "rondel-cli: T-bad --password\nT-tryhelp\n"},
     {{"edit"}, 64, "rondel-cli: T-missing edit FILE\nT-tryhelp\n"},
     {{"edit", "@/radio.dig"}, 64, "rondel-cli: T-missing edit FILE NAME=VALUE\nT-tryhelp\n"},
@@ -95,14 +102,17 @@ const LineCase kLines[] = {
     {{"info", "@/bad.dig"}, 3, "rondel-cli: @/bad.dig: T-not a data file\n"},
     {{"write", "@/short.dig"}, 3, "rondel-cli: @/short.dig: T-incomplete 4143\n"},
     {{"write", "@/empty.dig"}, 3, "rondel-cli: @/empty.dig: T-incomplete 0\n"},
-    {{"info", "@/none.dig"}, 66, "rondel-cli: T-cannot open @/none.dig: No such file or directory\n"},
+    {{"info", "@/none.dig"}, 66,
+     "rondel-cli: T-cannot open @/none.dig: No such file or directory\n"},
     {{"info", "@/sub"}, 66, "rondel-cli: T-cannot open @/sub: T-not regular\n"},
     {{"--ini", "@/none.ini", "info", "@/radio.dig"}, 66, "rondel-cli: T-no settings @/none.ini\n"},
-    {{"--ini", "@/sub", "info", "@/radio.dig"}, 66, "rondel-cli: T-settings unusable @/sub: T-not regular\n"},
+    {{"--ini", "@/sub", "info", "@/radio.dig"}, 66,
+     "rondel-cli: T-settings unusable @/sub: T-not regular\n"},
     {{"--lang", "@/none.lang", "info", "@/radio.dig"}, 66,
      "rondel-cli: Cannot use the language file: @/none.lang: No such file or directory\n"},
     {{"import", "@/radio.dig", "@/none.csv"}, 66, "rondel-cli: T-cannot open @/none.csv\n"},
-    {{"new", "-o", "@/no/x.dig"}, 73, "rondel-cli: T-cannot write @/no/x.dig: No such file or directory\n"},
+    {{"new", "-o", "@/no/x.dig"}, 73,
+     "rondel-cli: T-cannot write @/no/x.dig: No such file or directory\n"},
     {{"read", "-o", "@/sub"}, 73, "rondel-cli: T-cannot write @/sub: Is a directory\n"},
     {{"edit", "@/radio.dig", "-o", "@/no/x.dig", "fmRadio=1"}, 73,
      "rondel-cli: T-cannot write @/no/x.dig: No such file or directory\n"},
@@ -110,6 +120,7 @@ const LineCase kLines[] = {
     {{"import", "@/radio.dig", "@/good.csv", "-o", "@/no/x.dig"}, 73,
      "rondel-cli: T-cannot write @/no/x.dig: No such file or directory\n"},
 };
+// clang-format on
 
 TEST_F(Cli, EveryLineHasItsExitStatusAndMessage) {
   const std::vector<std::string> before = Names();
@@ -152,7 +163,8 @@ TEST_F(Cli, NewWritesTheGoldenDocument) {
   EXPECT_EQ(ReadBytes(m_dir.File("radio.dig")), ReadBytes(Golden("new.dig")));
   r = Run({"new", "-o", "@/radio.dig"});
   ASSERT_EQ(r.exitStatus, 0) << Describe(r);
-  EXPECT_EQ(ReadBytes(m_dir.File("radio.dig")), Patched(Golden("new.dig"), {{48 + 0x3D8, {0x00, 0x40, 0x00, 0x47}}}));
+  EXPECT_EQ(ReadBytes(m_dir.File("radio.dig")),
+            Patched(Golden("new.dig"), {{48 + 0x3D8, {0x00, 0x40, 0x00, 0x47}}}));
 }
 
 TEST_F(Cli, ExportPrintsOrWritesTheGoldenList) {
@@ -166,14 +178,18 @@ TEST_F(Cli, ExportPrintsOrWritesTheGoldenList) {
 }
 
 TEST_F(Cli, ImportWritesTheOutputAndNamesWhatItAdjusted) {
-  const std::string list = m_dir.Write("plan.csv", "channel,rxFreq\r\n6,146.503\r\n7,190\r\n");
-  ProcessResult r = Run({"import", "@/radio.dig", list, "-o", "@/out.dig"}, BinDir() + "/english.lang");
+  m_dir.Write("plan.csv", "channel,rxFreq\r\n6,146.503\r\n7,190\r\n");
+  ProcessResult r =
+      Run({"import", "@/radio.dig", "@/plan.csv", "-o", "@/out.dig"}, BinDir() + "/english.lang");
   ASSERT_EQ(r.exitStatus, 0) << Describe(r);
-  EXPECT_EQ(r.err, "rondel-cli: " + list + ": Line 2, column rxFreq: off the channel raster, stored as \"146.50500\"\n"
-            "rondel-cli: " + list + ": Line 3, column rxFreq: outside the band, stored as the band edge \"174.00000\"\n");
+  EXPECT_EQ(r.err, At("rondel-cli: @/plan.csv: Line 2, column rxFreq: off the channel raster, "
+                      "stored as \"146.50500\"\n"
+                      "rondel-cli: @/plan.csv: Line 3, column rxFreq: outside the band, stored as "
+                      "the band edge \"174.00000\"\n"));
   EXPECT_EQ(ReadBytes(m_dir.File("out.dig")),
-            Patched(Golden("radio.dig"), {{48 + 0x60, {0x00, 0x05, 0x65, 0x14, 0x00, 0x05, 0x65, 0x14}},
-                                          {48 + 0x70, {0x00, 0x00, 0x40, 0x17, 0x00, 0x00, 0x40, 0x17}}}));
+            Patched(Golden("radio.dig"),
+                    {{48 + 0x60, {0x00, 0x05, 0x65, 0x14, 0x00, 0x05, 0x65, 0x14}},
+                     {48 + 0x70, {0x00, 0x00, 0x40, 0x17, 0x00, 0x00, 0x40, 0x17}}}));
   EXPECT_EQ(ReadBytes(m_dir.File("radio.dig")), ReadBytes(Golden("radio.dig")));
   r = Run({"import", "@/radio.dig", "@/bad.csv"}, BinDir() + "/english.lang");
   EXPECT_EQ(r.exitStatus, 65) << Describe(r);
@@ -183,22 +199,24 @@ TEST_F(Cli, ImportWritesTheOutputAndNamesWhatItAdjusted) {
 
 // One assignment of each kind of field, in place.
 TEST_F(Cli, EditStoresWhatTheFormWouldStore) {
-  const ProcessResult r = Run({"edit", "@/radio.dig", "ch6.rxFreq=146.5", "ch1.txTone=D023N", "ch2.narrow=0",
-                               "squelchLevel=3", "fmRadio=0", "priorityChannel=2", "pttEndCode=D",
-                               "readPassword=AB"});
+  const ProcessResult r =
+      Run({"edit", "@/radio.dig", "ch6.rxFreq=146.5", "ch1.txTone=D023N", "ch2.narrow=0",
+           "squelchLevel=3", "fmRadio=0", "priorityChannel=2", "pttEndCode=D", "readPassword=AB"});
   ASSERT_EQ(r.exitStatus, 0) << Describe(r);
   EXPECT_EQ(r.out + r.err, "");
-  EXPECT_EQ(ReadBytes(m_dir.File("radio.dig")),
-            Patched(Golden("radio.dig"), {{48 + 0x60, {0x00, 0x00, 0x65, 0x14, 0x00, 0x00, 0x65, 0x14}},
-                                          {48 + 0x1A, {0x23, 0x80}},
-                                          {48 + 0x2C, {0x10}},
-                                          {48 + 0x3C0, {0xF8, 0x03}},
-                                          {48 + 0x3C6, {0x01}},
-                                          {48 + 0x3E0, {0x0D}},
-                                          {48 + 0x3B0, {10, 11, 0xFF, 0xFF, 0xFF, 0xFF}}}));
+  EXPECT_EQ(
+      ReadBytes(m_dir.File("radio.dig")),
+      Patched(Golden("radio.dig"), {{48 + 0x60, {0x00, 0x00, 0x65, 0x14, 0x00, 0x00, 0x65, 0x14}},
+                                    {48 + 0x1A, {0x23, 0x80}},
+                                    {48 + 0x2C, {0x10}},
+                                    {48 + 0x3C0, {0xF8, 0x03}},
+                                    {48 + 0x3C6, {0x01}},
+                                    {48 + 0x3E0, {0x0D}},
+                                    {48 + 0x3B0, {10, 11, 0xFF, 0xFF, 0xFF, 0xFF}}}));
 }
 
 TEST_F(Cli, EditRefusesWhatTheFormWouldRefuseAndWritesNothing) {
+  // clang-format off
   const std::pair<const char*, const char*> refusals[] = {
       {"ch17.rxFreq=146", "row"},        {"ch0.rxFreq=146", "row"},
       {"ch6.txFreq=146", "read-only"},   {"ch1.rxFreq=146.0.1", "text"},
@@ -208,6 +226,7 @@ TEST_F(Cli, EditRefusesWhatTheFormWouldRefuseAndWritesNothing) {
       {"volume=1", "name"},              {"ch1.volume=1", "name"},
       {"chx.rxFreq=146", "name"},        {"ch1rxFreq=146", "name"},
   };
+  // clang-format on
   for (const auto& [assignment, why] : refusals) {
     const ProcessResult r = Run({"edit", "@/radio.dig", "squelchLevel=1", assignment});
     EXPECT_EQ(r.exitStatus, 65) << Describe(r);
