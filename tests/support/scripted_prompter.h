@@ -20,52 +20,40 @@ class ScriptedPrompter : public Prompter {
 
   // The next answers, in order.
   void Answer(PromptAnswer a) { m_answers.push_back(a); }
-  void ChooseOpen(std::optional<std::string> path) { m_openChoices.push_back(std::move(path)); }
-  void ChooseSave(std::optional<std::string> path) { m_saveChoices.push_back(std::move(path)); }
+  void ChooseOpen(std::optional<std::string> path) { m_open.push_back(std::move(path)); }
+  void ChooseSave(std::optional<std::string> path) { m_save.push_back(std::move(path)); }
+  bool Exhausted() const { return m_answers.empty() && m_open.empty() && m_save.empty(); }
 
   PromptAnswer Ask(const PromptRequest& request) override {
     prompts.push_back(request);
-    if (m_answers.empty()) {
-      // A message that needs no decision is simply acknowledged.
-      if (request.buttons == PromptButtons::Ok) return PromptAnswer::Ok;
-      ADD_FAILURE() << "unexpected question: " << request.text;
-      return PromptAnswer::Cancel;
-    }
-    const PromptAnswer a = m_answers.front();
-    m_answers.pop_front();
-    return a;
+    // A message that needs no decision is simply acknowledged.
+    if (m_answers.empty() && request.buttons == PromptButtons::Ok) return PromptAnswer::Ok;
+    return Next(m_answers, PromptAnswer::Cancel, "question: " + request.text);
   }
   std::optional<std::string> ChooseFileToOpen(const FileDialogRequest& request) override {
     openDialogs.push_back(request);
-    return Next(m_openChoices, "open");
+    return Next(m_open, {}, "open dialog");
   }
   std::optional<std::string> ChooseFileToSave(const FileDialogRequest& request) override {
     saveDialogs.push_back(request);
-    return Next(m_saveChoices, "save");
-  }
-
-  bool Exhausted() const {
-    return m_answers.empty() && m_openChoices.empty() && m_saveChoices.empty();
+    return Next(m_save, {}, "save dialog");
   }
 
   std::vector<PromptRequest> prompts;
-  std::vector<FileDialogRequest> openDialogs;
-  std::vector<FileDialogRequest> saveDialogs;
+  std::vector<FileDialogRequest> openDialogs, saveDialogs;
 
  private:
-  static std::optional<std::string> Next(std::deque<std::optional<std::string>>& q, const char* what) {
-    if (q.empty()) {
-      ADD_FAILURE() << "unexpected " << what << " dialog";
-      return std::nullopt;
-    }
-    auto v = q.front();
-    q.pop_front();
-    return v;
+  template <typename T>
+  static T Next(std::deque<T>& script, T unscripted, const std::string& what) {
+    if (script.empty()) ADD_FAILURE() << "unexpected " << what;
+    if (script.empty()) return unscripted;
+    T next = std::move(script.front());
+    script.pop_front();
+    return next;
   }
 
   std::deque<PromptAnswer> m_answers;
-  std::deque<std::optional<std::string>> m_openChoices;
-  std::deque<std::optional<std::string>> m_saveChoices;
+  std::deque<std::optional<std::string>> m_open, m_save;
 };
 
 }  // namespace rondel::test

@@ -10,8 +10,7 @@ namespace rondel::test {
 
 class TableModels : public ModelDataSource {
  public:
-  TableModels() = default;
-  explicit TableModels(std::vector<std::string> entries) : m_entries(std::move(entries)) {}
+  explicit TableModels(std::vector<std::string> entries = {}) : m_entries(std::move(entries)) {}
   std::string ModelData(int k, std::size_t bufSize) const override {
     if (k < 0 || static_cast<std::size_t>(k) >= m_entries.size() || bufSize == 0) return {};
     return m_entries[static_cast<std::size_t>(k)].substr(0, bufSize - 1);
