@@ -11,11 +11,6 @@ class CRondelDoc;
 class CSettings;
 }  // namespace rondel
 
-namespace rondel {
-class CRondelDoc;
-class CSettings;
-}  // namespace rondel
-
 namespace rondel::cli {
 
 // Exit statuses shared by every command. A failed radio transfer exits with the number of its
@@ -48,14 +43,4 @@ int ReportStoreFailure(std::ostream& err, const std::string& path, int error);
 // status.
 int StartingDocument(CRondelDoc& doc, const std::optional<std::string>& file,
                      const CSettings& settings, bool whole, std::ostream& err);
-
-// What the commands share. The argument at fault and the usage text (returns kExitUsage); a
-// file that cannot be opened or written, named after the language file's text `key`.
-int Usage(std::ostream& err, const std::string& culprit);
-void FileError(std::ostream& err, const char* key, const std::string& path);
-// The document a command starts from: `file` opened as the desktop program opens it, or a new
-// document of model 0 when `file` is empty. Returns an exit status.
-int StartingDocument(CRondelDoc& doc, const std::string& file, const CSettings& settings,
-                     std::ostream& err);
-
 }  // namespace rondel::cli
