@@ -2,14 +2,29 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
 
 namespace rondel::test {
+
+long long MsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  const auto end = Clock::now() + limit;
+  while (!done()) {
+    if (Clock::now() >= end) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
 
 bool TableSettings::WriteCom(int port) const {
   std::lock_guard lock(m_mutex);
@@ -46,32 +61,34 @@ PtyPair::PtyPair() {
 }
 
 PtyPair::~PtyPair() {
-  if (m_master >= 0) ::close(m_master);
+  HangUp();
   if (m_hold >= 0) ::close(m_hold);
 }
 
-void PtyPair::Send(const std::vector<std::uint8_t>& bytes) const {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
+void PtyPair::Send(const Bytes& bytes) const {
+  for (std::size_t done = 0; done < bytes.size();) {
     const ssize_t n = ::write(m_master, bytes.data() + done, bytes.size() - done);
     if (n > 0) done += static_cast<std::size_t>(n);
     else if (errno != EINTR && errno != EAGAIN) return;
   }
 }
 
-std::vector<std::uint8_t> PtyPair::Received(std::chrono::milliseconds wait) const {
-  std::vector<std::uint8_t> out;
-  pollfd p{m_master, POLLIN, 0};
-  if (::poll(&p, 1, static_cast<int>(wait.count())) <= 0) return out;
-  // What has been written in one go arrives together; a short pause gathers the rest.
-  std::this_thread::sleep_for(5ms);
+Bytes PtyPair::Received(std::chrono::milliseconds idle, std::size_t count) const {
+  Bytes out;
   std::uint8_t buf[4096];
-  for (;;) {
-    const ssize_t n = ::read(m_master, buf, sizeof buf);
+  for (pollfd p{m_master, POLLIN, 0}; out.size() < count; p.revents = 0) {
+    if (::poll(&p, 1, static_cast<int>(idle.count())) <= 0) break;
+    const ssize_t n = ::read(m_master, buf, std::min(sizeof buf, count - out.size()));
     if (n <= 0) break;
     out.insert(out.end(), buf, buf + n);
   }
   return out;
+}
+
+int PtyPair::Waiting() const {
+  int n = -1;
+  ::ioctl(m_hold, FIONREAD, &n);
+  return n;
 }
 
 void PtyPair::HangUp() {
@@ -79,55 +96,80 @@ void PtyPair::HangUp() {
   m_master = -1;
 }
 
-RadioRig::RadioRig(sim::RadioOptions options) : radio(std::move(options)) {
+Knobs::operator sim::RadioOptions() const {
+  sim::RadioOptions o;
+  o.pace = pace;
+  o.silent = silent;
+  o.wrongHelloAnswer = wrongHelloAnswer;
+  o.identLength = identLength;
+  o.passwordLength = passwordLength;
+  o.faults = faults;
+  o.noByteAfterAck = noByteAfterAck;
+  o.hangUpAfterBlock = hangUpAfterBlock;
+  o.noise = noise;
+  return o;
+}
+
+RadioRig::RadioRig(const Knobs& knobs) : radio(knobs) {
   if (!radio.Start()) ADD_FAILURE() << "the virtual radio did not start: " << radio.error();
   settings.ports[1] = radio.DevicePath();
-  settings.com = 1;
   link.SetPortResolver([this](int n) { return settings.PortDevice(n); });
+}
+
+std::vector<Bytes> RadioRig::Settled() {
+  static constexpr std::uint8_t kMarker = 0xEE;  // no frame of the protocol begins with it
+  auto markers = [](const Frames& frames) {
+    std::size_t n = 0;
+    for (const auto& f : frames)
+      if (f.kind == sim::FrameKind::Unknown) n += static_cast<std::size_t>(std::ranges::count(f.bytes, kMarker));
+    return n;
+  };
+  const bool wasOpen = link.IsOpen();
+  if (wasOpen || link.OpenDevice(radio.DevicePath(), 9600)) {
+    link.WriteByte(kMarker, 0);
+    if (!wasOpen) link.Close();
+    const std::size_t sent = ++m_markers;
+    EXPECT_TRUE(radio.WaitForFrames([&](const Frames& f) { return markers(f) == sent; }, 10s));
+  } else {  // the line is gone
+    EXPECT_TRUE(radio.WaitForFrames([&](const Frames&) { return radio.HungUp(); }, 10s));
+  }
+  std::vector<Bytes> frames;
+  for (sim::ReceivedFrame f : radio.Frames()) {
+    if (f.kind == sim::FrameKind::Unknown) std::erase(f.bytes, kMarker);
+    if (!f.bytes.empty()) frames.push_back(std::move(f.bytes));
+  }
+  return frames;
 }
 
 SessionRun RunSession(CTransferSession& session, std::chrono::milliseconds limit) {
   SessionRun run;
-  const auto start = Clock::now();
-  while (Clock::now() - start < limit) {
-    const TransferReaction r = session.Poll();
-    run.ticks.push_back(r);
-    if (r.final) {
-      run.last = r;
-      run.finished = true;
-      break;
-    }
-    std::this_thread::sleep_for(5ms);
+  for (const auto start = Clock::now(); Clock::now() - start < limit && !run.finished;) {
+    run.last = session.Poll();
+    run.ticks.push_back(run.last);
+    run.finished = run.last.final;
+    if (!run.finished) std::this_thread::sleep_for(5ms);
   }
-  run.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
   return run;
 }
 
-std::vector<sim::ReceivedFrame> FramesOf(const std::vector<sim::ReceivedFrame>& frames,
-                                         std::initializer_list<sim::FrameKind> kinds) {
-  std::vector<sim::ReceivedFrame> out;
-  for (const auto& f : frames) {
-    for (const auto k : kinds) {
-      if (f.kind == k) {
-        out.push_back(f);
-        break;
-      }
-    }
-  }
-  return out;
+Bytes ReadFrame(std::size_t a) {
+  return {0x52, static_cast<std::uint8_t>(a >> 8), static_cast<std::uint8_t>(a & 0xFF), 0x08};
 }
 
-std::vector<sim::FrameKind> Kinds(const std::vector<sim::ReceivedFrame>& frames) {
-  std::vector<sim::FrameKind> kinds;
-  for (const auto& f : frames) kinds.push_back(f.kind);
-  return kinds;
+Bytes Cat(Bytes head, const std::uint8_t* data, std::size_t count) {
+  head.insert(head.end(), data, data + count);
+  return head;
 }
 
-std::string Describe(const std::vector<sim::ReceivedFrame>& frames, std::size_t max) {
+std::size_t Count(const Frames& frames, sim::FrameKind kind) {
+  return static_cast<std::size_t>(std::ranges::count(frames, kind, &sim::ReceivedFrame::kind));
+}
+
+std::string Describe(const std::vector<Bytes>& frames) {
   std::string text;
-  for (std::size_t i = 0; i < frames.size() && i < max; ++i) text += sim::DescribeFrame(frames[i]) + "\n";
-  if (frames.size() > max) text += "... " + std::to_string(frames.size() - max) + " more\n";
-  return text;
+  for (std::size_t i = 0; i < frames.size() && i < 40; ++i)
+    text += sim::DescribeFrame({sim::FrameKind::Unknown, frames[i]}).substr(8) + "\n";
+  return text + std::to_string(frames.size()) + " frames\n";
 }
 
 sim::Memory PatternMemory(std::uint8_t seed) {

@@ -1,8 +1,9 @@
-// What the link tests share: settings held in memory with a COM-port table, a raw
-// pseudo-terminal pair for the serial-port tests, and a virtual radio wired to a link.
+// What the link tests share: settings held in a table, a raw pseudo-terminal whose far end the
+// test works by hand, and a virtual radio wired to a link, with ways to wait on what it saw.
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -17,9 +18,14 @@ namespace rondel::test {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using Bytes = std::vector<std::uint8_t>;
+using Frames = std::vector<sim::ReceivedFrame>;
 
-// Settings as a table. Ports without an entry name a path that cannot exist, so no test ever
-// touches a real cable on the machine it runs on.
+long long MsSince(Clock::time_point start);
+// Polls `done` every millisecond until it holds or `limit` passes.
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s);
+
+// Ports without an entry name a path that cannot exist, so no test touches a real cable.
 class TableSettings final : public LinkSettings {
  public:
   std::string word = "PELTPGM";
@@ -36,18 +42,15 @@ class TableSettings final : public LinkSettings {
   bool PasswordEnabled() const override { return password; }
   std::string TestPassword() const override { return testPassword; }
   std::string PortDevice(int n) const override;
-
   std::vector<int> ComWrites() const;
 
  private:
   mutable std::mutex m_mutex;
   mutable std::vector<int> m_comWrites;
 };
-
 std::string MissingPort(int n);
 
-// A pseudo-terminal whose far end the test works by hand; our own hold on the terminal keeps
-// it alive while the link under test opens and closes it.
+// Our own hold on the terminal keeps it alive while the link under test opens and closes it.
 class PtyPair {
  public:
   PtyPair();
@@ -56,12 +59,11 @@ class PtyPair {
   PtyPair& operator=(const PtyPair&) = delete;
   bool ok() const { return m_master >= 0 && m_hold >= 0; }
   const std::string& path() const { return m_path; }
-  int master() const { return m_master; }
-  int hold() const { return m_hold; }  // an fd of the terminal side
-  void Send(const std::vector<std::uint8_t>& bytes) const;
-  // What the link has written so far (waits up to `wait` for the first byte).
-  std::vector<std::uint8_t> Received(std::chrono::milliseconds wait = 50ms) const;
-  // Closes the far end: the line hangs up.
+  int hold() const { return m_hold; }
+  void Send(const Bytes& bytes) const;
+  // Up to `count` bytes the link has written, until none has come for `idle`.
+  Bytes Received(std::chrono::milliseconds idle = 1s, std::size_t count = 1) const;
+  int Waiting() const;  // bytes in the terminal's input queue, not yet read by the link
   void HangUp();
 
  private:
@@ -70,30 +72,51 @@ class PtyPair {
   std::string m_path;
 };
 
+// The virtual radio's knobs, each with its default, so a case names only those it turns.
+struct Knobs {
+  bool pace = false;
+  bool silent = false;
+  bool wrongHelloAnswer = false;
+  int identLength = 8;
+  int passwordLength = 6;
+  std::vector<sim::BlockFault> faults = {};
+  bool noByteAfterAck = false;
+  int hangUpAfterBlock = 0;
+  std::vector<std::uint8_t> noise = {};
+  operator sim::RadioOptions() const;
+};
+
 // A radio, settings whose COM1 is that radio, and a link that maps ports through them.
 struct RadioRig {
-  explicit RadioRig(sim::RadioOptions options = {});
+  explicit RadioRig(const Knobs& knobs = {});
+  // Every frame the tool has sent, once the radio has taken all of them in (a marker byte is
+  // sent behind them and waited for), or up to the hang-up of a radio that hung up. For use
+  // once the tool has stopped sending.
+  std::vector<Bytes> Settled();
   sim::VirtualRadio radio;
   TableSettings settings;
   CSerialLink link;
+
+ private:
+  std::size_t m_markers = 0;
 };
 
-// The tick of the dialog, every 5 ms so short statuses are seen, until a final reaction.
+// The dialog's tick, every 5 ms, until a final reaction.
 struct SessionRun {
   TransferReaction last;
   std::vector<TransferReaction> ticks;
-  std::chrono::milliseconds elapsed{0};
   bool finished = false;
 };
-SessionRun RunSession(CTransferSession& session, std::chrono::milliseconds limit = 15s);
+SessionRun RunSession(CTransferSession& session, std::chrono::milliseconds limit = 20s);
 
-// Frames of the given kinds only, in order.
-std::vector<sim::ReceivedFrame> FramesOf(const std::vector<sim::ReceivedFrame>& frames,
-                                         std::initializer_list<sim::FrameKind> kinds);
-std::vector<sim::FrameKind> Kinds(const std::vector<sim::ReceivedFrame>& frames);
-std::string Describe(const std::vector<sim::ReceivedFrame>& frames, std::size_t max = 40);
+inline const Bytes kHello = {0x02, 0x50, 0x45, 0x4C, 0x54, 0x50, 0x47, 0x4D};
+// Hello, identification request, its ACK, password query, its ACK.
+inline const std::vector<Bytes> kHandshake = {kHello, {0x02}, {0x06}, {0x05}, {0x06}};
+Bytes ReadFrame(std::size_t a);
+Bytes Cat(Bytes head, const std::uint8_t* data, std::size_t count);
+std::size_t Count(const Frames& frames, sim::FrameKind kind);
+std::string Describe(const std::vector<Bytes>& frames);
 
-// Reproducible byte patterns.
 sim::Memory PatternMemory(std::uint8_t seed);
 CTransferSession::Image PatternImage(std::uint8_t seed);
 
