@@ -18,28 +18,9 @@ long long MsSince(Clock::time_point start) {
 }
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-  const auto end = Clock::now() + limit;
-  while (!done()) {
+  for (const auto end = Clock::now() + limit; !done(); std::this_thread::sleep_for(1ms))
     if (Clock::now() >= end) return false;
-    std::this_thread::sleep_for(1ms);
-  }
   return true;
-}
-
-bool TableSettings::WriteCom(int port) const {
-  std::lock_guard lock(m_mutex);
-  m_comWrites.push_back(port);
-  return true;
-}
-
-std::string TableSettings::PortDevice(int n) const {
-  const auto it = ports.find(n);
-  return it != ports.end() ? it->second : MissingPort(n);
-}
-
-std::vector<int> TableSettings::ComWrites() const {
-  std::lock_guard lock(m_mutex);
-  return m_comWrites;
 }
 
 std::string MissingPort(int n) { return "/nonexistent/rondel-test-port" + std::to_string(n); }
@@ -97,17 +78,8 @@ void PtyPair::HangUp() {
 }
 
 Knobs::operator sim::RadioOptions() const {
-  sim::RadioOptions o;
-  o.pace = pace;
-  o.silent = silent;
-  o.wrongHelloAnswer = wrongHelloAnswer;
-  o.identLength = identLength;
-  o.passwordLength = passwordLength;
-  o.faults = faults;
-  o.noByteAfterAck = noByteAfterAck;
-  o.hangUpAfterBlock = hangUpAfterBlock;
-  o.noise = noise;
-  return o;
+  return {"PELTPGM", pace, silent, wrongHelloAnswer, identLength, passwordLength, faults, noByteAfterAck,
+          hangUpAfterBlock, noise};
 }
 
 RadioRig::RadioRig(const Knobs& knobs) : radio(knobs) {
@@ -118,7 +90,7 @@ RadioRig::RadioRig(const Knobs& knobs) : radio(knobs) {
 
 std::vector<Bytes> RadioRig::Settled() {
   static constexpr std::uint8_t kMarker = 0xEE;  // no frame of the protocol begins with it
-  auto markers = [](const Frames& frames) {
+  auto seen = [](const Frames& frames) {
     std::size_t n = 0;
     for (const auto& f : frames)
       if (f.kind == sim::FrameKind::Unknown) n += static_cast<std::size_t>(std::ranges::count(f.bytes, kMarker));
@@ -128,8 +100,8 @@ std::vector<Bytes> RadioRig::Settled() {
   if (wasOpen || link.OpenDevice(radio.DevicePath(), 9600)) {
     link.WriteByte(kMarker, 0);
     if (!wasOpen) link.Close();
-    const std::size_t sent = ++m_markers;
-    EXPECT_TRUE(radio.WaitForFrames([&](const Frames& f) { return markers(f) == sent; }, 10s));
+    const std::size_t sent = ++markers;
+    EXPECT_TRUE(radio.WaitForFrames([&](const Frames& f) { return seen(f) == sent; }, 10s));
   } else {  // the line is gone
     EXPECT_TRUE(radio.WaitForFrames([&](const Frames&) { return radio.HungUp(); }, 10s));
   }
@@ -141,14 +113,13 @@ std::vector<Bytes> RadioRig::Settled() {
   return frames;
 }
 
-SessionRun RunSession(CTransferSession& session, std::chrono::milliseconds limit) {
+SessionRun RunSession(CTransferSession& session) {
   SessionRun run;
-  for (const auto start = Clock::now(); Clock::now() - start < limit && !run.finished;) {
-    run.last = session.Poll();
-    run.ticks.push_back(run.last);
-    run.finished = run.last.final;
-    if (!run.finished) std::this_thread::sleep_for(5ms);
+  for (const auto start = Clock::now(); Clock::now() - start < 20s; std::this_thread::sleep_for(5ms)) {
+    run.ticks.push_back(run.last = session.Poll());
+    if (run.last.final) break;
   }
+  EXPECT_TRUE(run.last.final);
   return run;
 }
 
@@ -165,23 +136,8 @@ std::size_t Count(const Frames& frames, sim::FrameKind kind) {
   return static_cast<std::size_t>(std::ranges::count(frames, kind, &sim::ReceivedFrame::kind));
 }
 
-std::string Describe(const std::vector<Bytes>& frames) {
-  std::string text;
-  for (std::size_t i = 0; i < frames.size() && i < 40; ++i)
-    text += sim::DescribeFrame({sim::FrameKind::Unknown, frames[i]}).substr(8) + "\n";
-  return text + std::to_string(frames.size()) + " frames\n";
-}
-
-sim::Memory PatternMemory(std::uint8_t seed) {
-  sim::Memory m;
-  for (std::size_t i = 0; i < m.size(); ++i) m[i] = static_cast<std::uint8_t>(seed + i * 7 + (i >> 8));
-  return m;
-}
-
-CTransferSession::Image PatternImage(std::uint8_t seed) {
-  CTransferSession::Image m;
-  for (std::size_t i = 0; i < m.size(); ++i) m[i] = static_cast<std::uint8_t>(seed ^ (i * 13 + (i >> 5)));
-  return m;
+std::vector<Bytes> Last(const std::vector<Bytes>& frames, std::size_t n) {
+  return {frames.end() - static_cast<long>(std::min(n, frames.size())), frames.end()};
 }
 
 }  // namespace rondel::test

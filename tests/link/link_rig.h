@@ -5,7 +5,6 @@
 #include <chrono>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -25,30 +24,27 @@ long long MsSince(Clock::time_point start);
 // Polls `done` every millisecond until it holds or `limit` passes.
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s);
 
-// Ports without an entry name a path that cannot exist, so no test touches a real cable.
-class TableSettings final : public LinkSettings {
- public:
-  std::string word = "PELTPGM";
-  bool search = false;
+std::string MissingPort(int n);
+
+// Ports without an entry name a path that cannot exist, so no test touches a real cable. The
+// ports saved are read only once the worker that saves them has been joined.
+struct TableSettings final : LinkSettings {
+  std::string word = "PELTPGM", testPassword;
+  bool search = false, password = true;
   int com = 1;
-  bool password = true;
-  std::string testPassword;
   std::map<int, std::string> ports;
+  mutable std::vector<int> saved;
 
   std::string Communication() const override { return word; }
   bool SearchEnabled() const override { return search; }
   int Com() const override { return com; }
-  bool WriteCom(int port) const override;
+  bool WriteCom(int port) const override { return saved.push_back(port), true; }
   bool PasswordEnabled() const override { return password; }
   std::string TestPassword() const override { return testPassword; }
-  std::string PortDevice(int n) const override;
-  std::vector<int> ComWrites() const;
-
- private:
-  mutable std::mutex m_mutex;
-  mutable std::vector<int> m_comWrites;
+  std::string PortDevice(int n) const override {
+    return ports.contains(n) ? ports.at(n) : MissingPort(n);
+  }
 };
-std::string MissingPort(int n);
 
 // Our own hold on the terminal keeps it alive while the link under test opens and closes it.
 class PtyPair {
@@ -56,7 +52,6 @@ class PtyPair {
   PtyPair();
   ~PtyPair();
   PtyPair(const PtyPair&) = delete;
-  PtyPair& operator=(const PtyPair&) = delete;
   bool ok() const { return m_master >= 0 && m_hold >= 0; }
   const std::string& path() const { return m_path; }
   int hold() const { return m_hold; }
@@ -74,15 +69,12 @@ class PtyPair {
 
 // The virtual radio's knobs, each with its default, so a case names only those it turns.
 struct Knobs {
-  bool pace = false;
-  bool silent = false;
-  bool wrongHelloAnswer = false;
-  int identLength = 8;
-  int passwordLength = 6;
+  bool pace = false, silent = false, wrongHelloAnswer = false;
+  int identLength = 8, passwordLength = 6;
   std::vector<sim::BlockFault> faults = {};
   bool noByteAfterAck = false;
   int hangUpAfterBlock = 0;
-  std::vector<std::uint8_t> noise = {};
+  Bytes noise = {};
   operator sim::RadioOptions() const;
 };
 
@@ -96,18 +88,15 @@ struct RadioRig {
   sim::VirtualRadio radio;
   TableSettings settings;
   CSerialLink link;
-
- private:
-  std::size_t m_markers = 0;
+  std::size_t markers = 0;
 };
 
 // The dialog's tick, every 5 ms, until a final reaction.
 struct SessionRun {
   TransferReaction last;
   std::vector<TransferReaction> ticks;
-  bool finished = false;
 };
-SessionRun RunSession(CTransferSession& session, std::chrono::milliseconds limit = 20s);
+SessionRun RunSession(CTransferSession& session);
 
 inline const Bytes kHello = {0x02, 0x50, 0x45, 0x4C, 0x54, 0x50, 0x47, 0x4D};
 // Hello, identification request, its ACK, password query, its ACK.
@@ -115,9 +104,13 @@ inline const std::vector<Bytes> kHandshake = {kHello, {0x02}, {0x06}, {0x05}, {0
 Bytes ReadFrame(std::size_t a);
 Bytes Cat(Bytes head, const std::uint8_t* data, std::size_t count);
 std::size_t Count(const Frames& frames, sim::FrameKind kind);
-std::string Describe(const std::vector<Bytes>& frames);
+std::vector<Bytes> Last(const std::vector<Bytes>& frames, std::size_t n);
 
-sim::Memory PatternMemory(std::uint8_t seed);
-CTransferSession::Image PatternImage(std::uint8_t seed);
+template <class Array = CTransferSession::Image>
+Array Pattern(std::uint8_t seed) {
+  Array a;
+  for (std::size_t i = 0; i < a.size(); ++i) a[i] = static_cast<std::uint8_t>(seed ^ (i * 13 + (i >> 5)));
+  return a;
+}
 
 }  // namespace rondel::test

@@ -15,8 +15,8 @@ using T = TestModeResult;
 
 struct Entry {
   RadioRig rig;
-  sim::Memory memory = PatternMemory(0x21);
-  RadioImage image = PatternImage(0x9A);
+  sim::Memory memory = Pattern<sim::Memory>(0x21);
+  RadioImage image = Pattern(0x9A);
   const RadioImage before = image;
   explicit Entry(const Knobs& knobs = {}) : rig(knobs) { rig.radio.SetMemory(memory); }
   bool Holds(std::size_t blocks) const {  // the radio's first blocks, and nothing else of it
@@ -58,7 +58,7 @@ TEST(EnterTestMode, ReadsAll128BlocksOrStopsAtTheFirstBadOne) {
     EXPECT_TRUE(e.Holds(c.stored));
     EXPECT_EQ(e.rig.link.IsOpen(), c.result == T::Done) << "open for the test mode";
     const auto frames = e.rig.Settled();
-    ASSERT_EQ(frames.size(), c.frames) << Describe(frames);
+    ASSERT_EQ(frames.size(), c.frames);
     EXPECT_EQ(std::vector<Bytes>(frames.end() - static_cast<long>(c.tail.size()), frames.end()), c.tail);
     for (std::size_t n = 0; 5 + 2 * n < frames.size() && c.frames > 10; ++n)
       ASSERT_EQ(frames[5 + 2 * n], ReadFrame(8 * n)) << n;
@@ -109,7 +109,7 @@ TEST(WriteAllBlocks, WritesTheWholeMemoryOrStopsAtTheFirstRefusal) {
                         {{.faults = {{0x000, 1, FaultKind::Refuse}}}, T::WriteFailed, 0, 1, true},
                         {{.faults = {{0x3F8, 1, FaultKind::Refuse}}}, T::WriteFailed, 127, 128, true},
                         {{.identLength = 7}, T::WrongType, 0, 0, false}};
-  RadioImage image = PatternImage(0x37);
+  RadioImage image = Pattern(0x37);
   const Bytes first = {0x57, 0x00, 0x00, 0x08, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18};
   const Bytes last = {0x57, 0x03, 0xF8, 0x08, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF8};
   std::copy(first.begin() + 4, first.end(), image.begin());
