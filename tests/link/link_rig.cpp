@@ -26,29 +26,29 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
 std::string MissingPort(int n) { return "/nonexistent/rondel-test-port" + std::to_string(n); }
 
 PtyPair::PtyPair() {
-  m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
   char name[128];
-  if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0 ||
-      ::ptsname_r(m_master, name, sizeof name) != 0)
+  if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
+      ::ptsname_r(master, name, sizeof name) != 0)
     return;
-  m_path = name;
-  m_hold = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+  path = name;
+  hold = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
   termios t{};
-  if (m_hold >= 0 && ::tcgetattr(m_hold, &t) == 0) {
+  if (hold >= 0 && ::tcgetattr(hold, &t) == 0) {
     ::cfmakeraw(&t);
-    ::tcsetattr(m_hold, TCSANOW, &t);
+    ::tcsetattr(hold, TCSANOW, &t);
   }
-  ::fcntl(m_master, F_SETFL, O_NONBLOCK);
+  ::fcntl(master, F_SETFL, O_NONBLOCK);
 }
 
 PtyPair::~PtyPair() {
   HangUp();
-  if (m_hold >= 0) ::close(m_hold);
+  if (hold >= 0) ::close(hold);
 }
 
 void PtyPair::Send(const Bytes& bytes) const {
   for (std::size_t done = 0; done < bytes.size();) {
-    const ssize_t n = ::write(m_master, bytes.data() + done, bytes.size() - done);
+    const ssize_t n = ::write(master, bytes.data() + done, bytes.size() - done);
     if (n > 0) done += static_cast<std::size_t>(n);
     else if (errno != EINTR && errno != EAGAIN) return;
   }
@@ -57,9 +57,9 @@ void PtyPair::Send(const Bytes& bytes) const {
 Bytes PtyPair::Received(std::chrono::milliseconds idle, std::size_t count) const {
   Bytes out;
   std::uint8_t buf[4096];
-  for (pollfd p{m_master, POLLIN, 0}; out.size() < count; p.revents = 0) {
+  for (pollfd p{master, POLLIN, 0}; out.size() < count; p.revents = 0) {
     if (::poll(&p, 1, static_cast<int>(idle.count())) <= 0) break;
-    const ssize_t n = ::read(m_master, buf, std::min(sizeof buf, count - out.size()));
+    const ssize_t n = ::read(master, buf, std::min(sizeof buf, count - out.size()));
     if (n <= 0) break;
     out.insert(out.end(), buf, buf + n);
   }
@@ -68,13 +68,13 @@ Bytes PtyPair::Received(std::chrono::milliseconds idle, std::size_t count) const
 
 int PtyPair::Waiting() const {
   int n = -1;
-  ::ioctl(m_hold, FIONREAD, &n);
+  ::ioctl(hold, FIONREAD, &n);
   return n;
 }
 
 void PtyPair::HangUp() {
-  if (m_master >= 0) ::close(m_master);
-  m_master = -1;
+  if (master >= 0) ::close(master);
+  master = -1;
 }
 
 Knobs::operator sim::RadioOptions() const {

@@ -46,25 +46,19 @@ struct TableSettings final : LinkSettings {
   }
 };
 
-// Our own hold on the terminal keeps it alive while the link under test opens and closes it.
-class PtyPair {
- public:
+// A pseudo-terminal whose far end the test works by hand; our own hold on the terminal keeps it
+// alive while the link under test opens and closes it.
+struct PtyPair {
   PtyPair();
   ~PtyPair();
   PtyPair(const PtyPair&) = delete;
-  bool ok() const { return m_master >= 0 && m_hold >= 0; }
-  const std::string& path() const { return m_path; }
-  int hold() const { return m_hold; }
   void Send(const Bytes& bytes) const;
   // Up to `count` bytes the link has written, until none has come for `idle`.
   Bytes Received(std::chrono::milliseconds idle = 1s, std::size_t count = 1) const;
   int Waiting() const;  // bytes in the terminal's input queue, not yet read by the link
   void HangUp();
-
- private:
-  int m_master = -1;
-  int m_hold = -1;
-  std::string m_path;
+  int master = -1, hold = -1;
+  std::string path;
 };
 
 // The virtual radio's knobs, each with its default, so a case names only those it turns.

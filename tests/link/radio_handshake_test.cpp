@@ -6,8 +6,6 @@
 
 #include "link/link_rig.h"
 #include "link/radio_handshake.h"
-#include "shell/settings.h"
-#include "support/temp_dir.h"
 
 namespace rondel::test {
 namespace {
@@ -35,7 +33,6 @@ TEST(ConnectRadio, AnswersAndFaultsOfTheRadio) {
     std::vector<F> failures;  // the password query's included
     std::vector<Bytes> frames;
     long long minMs = 0;
-    const char* word = "PELTPGM";
   };
   const Case cases[] = {
       {"answers", {}, R::Connected, {}, kHandshake},
@@ -46,8 +43,6 @@ TEST(ConnectRadio, AnswersAndFaultsOfTheRadio) {
       {"stale input", {.silent = true, .noise = {0x06, 0x06, 0x00, 0x57}}, R::NoConnection,
        {F::NoConnection}, tenHellos},
       {"garbage at power-up", {.noise = Bytes(300, 0x06)}, R::Connected, {}, kHandshake},
-      {"another radio's word", {}, R::NoConnection, {F::NoConnection},
-       std::vector<Bytes>(10, {0x02, 'O', 'T', 'H', 'E', 'R', 'W', 'D'}), 0, "OTHERWD"},
       {"no identification", {.identLength = 0}, R::NoConnection, {F::NoConnection}, {kHello, {0x02}}},
       {"identification 7 bytes", {.identLength = 7}, R::WrongType, {F::WrongType}, {kHello, {0x02}}},
       {"password 5 bytes", {.passwordLength = 5}, R::Connected, {F::ReadFailure},
@@ -59,7 +54,6 @@ TEST(ConnectRadio, AnswersAndFaultsOfTheRadio) {
     SCOPED_TRACE(c.name);
     RadioRig rig(c.radio);
     rig.radio.SetPassword(secret);
-    rig.settings.word = c.word;
     Reporter reporter;
     const auto start = Clock::now();
     EXPECT_EQ(ConnectRadio(rig.link, rig.settings, reporter), c.result);
@@ -72,8 +66,7 @@ TEST(ConnectRadio, AnswersAndFaultsOfTheRadio) {
     EXPECT_GE(MsSince(start), c.minMs);
     EXPECT_EQ(reporter.failures, c.failures);
     EXPECT_TRUE(reporter.ports.empty() && rig.settings.saved.empty()) << "no search with searchcom off";
-    const auto frames = rig.Settled();
-    EXPECT_EQ(frames, c.frames);
+    EXPECT_EQ(rig.Settled(), c.frames);
   }
 }
 
@@ -113,25 +106,6 @@ TEST(ConnectRadio, SearchesThePorts) {
     EXPECT_EQ(settings.saved, c.saved);
     EXPECT_EQ(link.Device(), c.result == R::Connected ? radios[0]->DevicePath() : "");
   }
-}
-
-TEST(ConnectRadio, SearchesThePortsTheSettingsFileNames) {
-  sim::VirtualRadio radio;
-  ASSERT_TRUE(radio.Start());
-  TempDir dir;
-  std::string ini = "[setup]\r\ncom=3\r\nsearchcom=1\r\ncommunication=PELTPGM\r\n[Ports]\r\ncom2=\r\n";
-  for (int n = 3; n <= 255; ++n)
-    ini += "COM" + std::to_string(n) + "=" + (n == 6 ? radio.DevicePath() : MissingPort(n)) + "\r\n";
-  const std::string path = dir.Write("setting.ini", ini);
-  const CSettings settings(path);
-  const std::pair<int, std::string> devices[] = {
-      {1, "/dev/ttyUSB0"}, {2, ""}, {255, MissingPort(255)}, {256, ""}};  // "com2=" names none
-  for (const auto& [n, device] : devices) EXPECT_EQ(settings.PortDevice(n), device);
-  CSerialLink link([&](int n) { return settings.PortDevice(n); });
-  Reporter reporter;
-  EXPECT_EQ(ConnectRadio(link, settings, reporter), R::Connected);
-  EXPECT_EQ(reporter.ports, std::vector<int>{6});
-  EXPECT_NE(ReadText(path).find("\r\ncom=6\r\n"), std::string::npos) << ReadText(path);
 }
 
 // Asked after the pause that follows the opening, before each attempt and before each port.
