@@ -6,16 +6,9 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/ioctl.h>
-#include <termios.h>
 #include <thread>
-#include <unistd.h>
 
 namespace rondel::test {
-
-long long MsSince(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
   for (const auto end = Clock::now() + limit; !done(); std::this_thread::sleep_for(1ms))
@@ -23,21 +16,12 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
   return true;
 }
 
-std::string MissingPort(int n) { return "/nonexistent/rondel-test-port" + std::to_string(n); }
-
-PtyPair::PtyPair() {
-  master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+PtyPair::PtyPair() : master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) {
   char name[128];
-  if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
-      ::ptsname_r(master, name, sizeof name) != 0)
+  if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 || ::ptsname_r(master, name, sizeof name) != 0)
     return;
   path = name;
-  hold = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-  termios t{};
-  if (hold >= 0 && ::tcgetattr(hold, &t) == 0) {
-    ::cfmakeraw(&t);
-    ::tcsetattr(hold, TCSANOW, &t);
-  }
+  hold = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);  // left cooked: the link must make it raw
   ::fcntl(master, F_SETFL, O_NONBLOCK);
 }
 
@@ -64,17 +48,6 @@ Bytes PtyPair::Received(std::chrono::milliseconds idle, std::size_t count) const
     out.insert(out.end(), buf, buf + n);
   }
   return out;
-}
-
-int PtyPair::Waiting() const {
-  int n = -1;
-  ::ioctl(hold, FIONREAD, &n);
-  return n;
-}
-
-void PtyPair::HangUp() {
-  if (master >= 0) ::close(master);
-  master = -1;
 }
 
 Knobs::operator sim::RadioOptions() const {
@@ -121,23 +94,6 @@ SessionRun RunSession(CTransferSession& session) {
   }
   EXPECT_TRUE(run.last.final);
   return run;
-}
-
-Bytes ReadFrame(std::size_t a) {
-  return {0x52, static_cast<std::uint8_t>(a >> 8), static_cast<std::uint8_t>(a & 0xFF), 0x08};
-}
-
-Bytes Cat(Bytes head, const std::uint8_t* data, std::size_t count) {
-  head.insert(head.end(), data, data + count);
-  return head;
-}
-
-std::size_t Count(const Frames& frames, sim::FrameKind kind) {
-  return static_cast<std::size_t>(std::ranges::count(frames, kind, &sim::ReceivedFrame::kind));
-}
-
-std::vector<Bytes> Last(const std::vector<Bytes>& frames, std::size_t n) {
-  return {frames.end() - static_cast<long>(std::min(n, frames.size())), frames.end()};
 }
 
 }  // namespace rondel::test

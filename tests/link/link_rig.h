@@ -2,10 +2,13 @@
 // test works by hand, and a virtual radio wired to a link, with ways to wait on what it saw.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <map>
 #include <string>
+#include <sys/ioctl.h>
+#include <unistd.h>
 #include <vector>
 
 #include "link/link_settings.h"
@@ -20,11 +23,13 @@ using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
 using Frames = std::vector<sim::ReceivedFrame>;
 
-long long MsSince(Clock::time_point start);
+inline long long MsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
 // Polls `done` every millisecond until it holds or `limit` passes.
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s);
 
-std::string MissingPort(int n);
+inline std::string MissingPort(int n) { return "/nonexistent/rondel-test-port" + std::to_string(n); }
 
 // Ports without an entry name a path that cannot exist, so no test touches a real cable. The
 // ports saved are read only once the worker that saves them has been joined.
@@ -55,10 +60,12 @@ struct PtyPair {
   void Send(const Bytes& bytes) const;
   // Up to `count` bytes the link has written, until none has come for `idle`.
   Bytes Received(std::chrono::milliseconds idle = 1s, std::size_t count = 1) const;
-  int Waiting() const;  // bytes in the terminal's input queue, not yet read by the link
-  void HangUp();
+  // Bytes in the terminal's input queue, not yet read by the link.
+  int Waiting() const { return ::ioctl(hold, FIONREAD, &m_waiting) == 0 ? m_waiting : -1; }
+  void HangUp() { (master >= 0 ? ::close(master) : 0), master = -1; }
   int master = -1, hold = -1;
   std::string path;
+  mutable int m_waiting = 0;
 };
 
 // The virtual radio's knobs, each with its default, so a case names only those it turns.
@@ -95,10 +102,14 @@ SessionRun RunSession(CTransferSession& session);
 inline const Bytes kHello = {0x02, 0x50, 0x45, 0x4C, 0x54, 0x50, 0x47, 0x4D};
 // Hello, identification request, its ACK, password query, its ACK.
 inline const std::vector<Bytes> kHandshake = {kHello, {0x02}, {0x06}, {0x05}, {0x06}};
-Bytes ReadFrame(std::size_t a);
-Bytes Cat(Bytes head, const std::uint8_t* data, std::size_t count);
-std::size_t Count(const Frames& frames, sim::FrameKind kind);
-std::vector<Bytes> Last(const std::vector<Bytes>& frames, std::size_t n);
+inline Bytes ReadFrame(std::size_t a) { return {0x52, std::uint8_t(a >> 8), std::uint8_t(a), 0x08}; }
+inline Bytes Cat(Bytes head, const std::uint8_t* data, std::size_t n) { return head.insert(head.end(), data, data + n), head; }
+inline std::size_t Count(const Frames& frames, sim::FrameKind kind) {
+  return static_cast<std::size_t>(std::ranges::count(frames, kind, &sim::ReceivedFrame::kind));
+}
+inline std::vector<Bytes> Last(const std::vector<Bytes>& frames, std::size_t n) {
+  return {frames.end() - static_cast<long>(std::min(n, frames.size())), frames.end()};
+}
 
 template <class Array = CTransferSession::Image>
 Array Pattern(std::uint8_t seed) {

@@ -16,11 +16,8 @@ using F = HandshakeFailure;
 struct Reporter final : HandshakeReporter {
   std::vector<int> ports;
   std::vector<F> failures;
-  int cancelAfter = -1;  // Cancelled() turns true once it has been asked this often
-  mutable int asked = 0;
   void SearchOpenedPort(int port) override { ports.push_back(port); }
   void Failed(F failure) override { failures.push_back(failure); }
-  bool Cancelled() const override { return cancelAfter >= 0 && ++asked > cancelAfter; }
 };
 
 TEST(ConnectRadio, AnswersAndFaultsOfTheRadio) {
@@ -105,20 +102,6 @@ TEST(ConnectRadio, SearchesThePorts) {
     EXPECT_EQ(reporter.ports, c.opened);
     EXPECT_EQ(settings.saved, c.saved);
     EXPECT_EQ(link.Device(), c.result == R::Connected ? radios[0]->DevicePath() : "");
-  }
-}
-
-// Asked after the pause that follows the opening, before each attempt and before each port.
-TEST(ConnectRadio, ACancelStopsTheAttemptsAndTheSearch) {
-  const std::pair<int, std::size_t> cases[] = {{0, 0}, {3, 2}, {11, 10}};
-  for (const auto& [after, hellos] : cases) {
-    RadioRig rig(Knobs{.silent = true});
-    rig.settings.search = true;
-    Reporter reporter;
-    reporter.cancelAfter = after;
-    EXPECT_EQ(ConnectRadio(rig.link, rig.settings, reporter), R::Cancelled);
-    EXPECT_TRUE(reporter.ports.empty() && reporter.failures.empty()) << "a cancel is no failure";
-    EXPECT_EQ(rig.Settled(), std::vector<Bytes>(hellos, kHello)) << after;
   }
 }
 

