@@ -70,38 +70,32 @@ TEST(ConnectRadio, AnswersAndFaultsOfTheRadio) {
 // The open or configured port first, then COM1 to COM255 (the configured one again in its turn);
 // ports that do not exist are passed over; the port the search found is saved to "com".
 TEST(ConnectRadio, SearchesThePorts) {
-  struct Case {
-    int com;
-    std::vector<int> radios;  // the first answers, the others are silent
-    int leftOpen;             // index into radios whose port is left open (and not mapped)
-    bool search;
-    R result;
-    std::vector<int> opened, saved;
-  };
-  const Case cases[] = {
+  using V = std::vector<int>;
+  const std::tuple<int, V, int, bool, R, V, V> cases[] = {
+      // com, ports of the radios (the first answers, the others are silent), the one left open
+      // (-1: none), search, result, the ports the search opened, the port saved
       {2, {1}, -1, false, R::NoConnection, {}, {}},   {2, {1}, -1, true, R::Connected, {1}, {1}},
       {2, {255}, -1, true, R::Connected, {255}, {255}}, {2, {}, -1, true, R::NoConnection, {}, {}},
       {3, {5, 3}, -1, true, R::Connected, {3, 5}, {5}}, {4, {4, 9}, 1, true, R::Connected, {4}, {4}},
-      {2, {9}, 0, true, R::Connected, {}, {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "com " << c.com << ", radio on " << ::testing::PrintToString(c.radios));
+      {2, {9}, 0, true, R::Connected, {}, {}}};
+  for (const auto& [com, ports, leftOpen, search, result, opened, saved] : cases) {
+    SCOPED_TRACE(::testing::Message() << "com " << com << ", radios on " << ::testing::PrintToString(ports));
     std::vector<std::unique_ptr<sim::VirtualRadio>> radios;
     TableSettings settings;
-    settings.com = c.com;
-    settings.search = c.search;
+    settings.com = com;
+    settings.search = search;
     CSerialLink link([&](int n) { return settings.PortDevice(n); });
-    for (std::size_t i = 0; i < c.radios.size(); ++i) {
+    for (std::size_t i = 0; i < ports.size(); ++i) {
       radios.push_back(std::make_unique<sim::VirtualRadio>(Knobs{.silent = i > 0}));
       ASSERT_TRUE(radios.back()->Start());
-      if (static_cast<int>(i) != c.leftOpen) settings.ports[c.radios[i]] = radios[i]->DevicePath();
+      if (static_cast<int>(i) != leftOpen) settings.ports[ports[i]] = radios[i]->DevicePath();
       else ASSERT_TRUE(link.OpenDevice(radios[i]->DevicePath(), 9600));
     }
     Reporter reporter;
-    EXPECT_EQ(ConnectRadio(link, settings, reporter), c.result);
-    EXPECT_EQ(reporter.ports, c.opened);
-    EXPECT_EQ(settings.saved, c.saved);
-    EXPECT_EQ(link.Device(), c.result == R::Connected ? radios[0]->DevicePath() : "");
+    EXPECT_EQ(ConnectRadio(link, settings, reporter), result);
+    EXPECT_EQ(reporter.ports, opened);
+    EXPECT_EQ(settings.saved, saved);
+    EXPECT_EQ(link.Device(), result == R::Connected ? radios[0]->DevicePath() : "");
   }
 }
 

@@ -1,9 +1,7 @@
 // The serial port on a pseudo-terminal: which ports open, the line settings, reads at and around
-// their time-outs, the pause before a frame, closed, never opened and hung-up lines, and a Close
-// from another thread (the thread sanitizer's case).
+// their time-outs, the pause before a frame, and closed, never opened and hung-up lines.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -146,25 +144,6 @@ TEST(SerialLink, NeverOpenedClosedAndHungUpLines) {
   EXPECT_TRUE(l.link.IsOpen());
   l.link.Close();
   EXPECT_FALSE(l.link.IsOpen());
-}
-
-// Cancel closes the port under a worker: its waits end, the bytes it had are reported, a frame
-// whose pause was cut short is not sent, and nothing races or uses a released descriptor.
-TEST(SerialLink, ACloseFromAnotherThreadEndsEveryWait) {
-  Line l;
-  l.pty.Send({7, 8});
-  ASSERT_TRUE(WaitFor([&] { return l.pty.Waiting() == 2; }));
-  std::atomic<int> got{-1}, wrote{-1};
-  std::uint8_t in[12], out = 0x62;
-  std::thread reader([&] { got = l.link.Read(in, 12, 20000); });
-  std::thread writer([&] { wrote = l.link.Write(&out, 1, 20000); });
-  ASSERT_TRUE(WaitFor([&] { return l.pty.Waiting() == 0; })) << "the reader has taken the two";
-  std::this_thread::sleep_for(20ms);  // a head start for the writer, which fails alike without it
-  l.link.Close();
-  reader.join();
-  writer.join();
-  EXPECT_EQ(got * 10 + wrote, 20);
-  EXPECT_TRUE(l.pty.Received(50ms).empty());
 }
 
 }  // namespace

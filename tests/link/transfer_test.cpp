@@ -1,6 +1,5 @@
-// The read and write transfer end to end against the virtual radio: one full read and one full
-// write with retried blocks at both ends, then as tables the faults users meet (failed blocks,
-// password checks, silent or foreign radios, hang-ups), the port search, and cancel.
+// The transfer end to end against the virtual radio: one full read and one full write, retried
+// blocks at both ends, then the faults users meet and cancel at several moments, as tables.
 #include <gtest/gtest.h>
 
 #include <algorithm>
