@@ -106,8 +106,7 @@ TEST(TestModeRules, MessagesAndPassword) {
   }
   TableSettings settings;
   settings.testPassword = "Calib#7";
-  for (const auto& [entered, opens] : {std::pair("Calib#7", true), {"calib#7", false}, {"Calib#", false}})
-    EXPECT_EQ(IsTestPassword(entered, settings), opens) << entered;
+  EXPECT_TRUE(IsTestPassword("Calib#7", settings) && !IsTestPassword("calib#7", settings) && !IsTestPassword("Calib#", settings));
 }
 
 TEST(Ports, DevicesAndTheLineNamingThePortTried) {
