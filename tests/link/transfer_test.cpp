@@ -92,7 +92,7 @@ TEST(Transfer, FailsAndTellsWhy) {
   };
   const Case cases[] = {
       {"silent radio", {.silent = true}, 0, D::Read, 1, 10, 0, {kHello}},
-      {"short identification", {.identLength = 7}, 0, D::Write, 2, 2, 0, {kHello, {0x02}}},
+      {"identification 1 byte", {.identLength = 1}, 0, D::Write, 2, 2, 0, {kHello, {0x02}}},
       {"password reply 5 bytes", {.passwordLength = 5}, 0, D::Read, 5, 4, 0, {{0x05}}},
       {"password's first byte differs", {}, 0x3B0, D::Read, 12, 5, 0, kHandshake},
       {"password's last byte differs", {}, 0x3B5, D::Read, 12, 5, 0, kHandshake},
