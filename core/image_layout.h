@@ -89,6 +89,7 @@ inline constexpr std::size_t kCalibrationLast = 0x3F6;
 
 // Ranges the radio exchanges move.
 inline constexpr std::size_t kTransferEnd = 0x3F0;  // read/write transfer: 0x000 .. 0x3EF
-inline constexpr std::size_t kRadioMemoryEnd = 0x400;  // test mode's full range: 0x000 .. 0x3FF
+// The radio's whole memory, 0x000 .. 0x3FF: the test mode's range and all the virtual radio holds.
+inline constexpr std::size_t kRadioMemorySize = 0x400;
 
 }  // namespace rondel::layout

@@ -31,7 +31,6 @@ inline constexpr std::size_t kBlockSize = 8;
 inline constexpr std::size_t kRequestSize = 4;
 inline constexpr std::size_t kDataFrameSize = 12;
 inline constexpr int kSendsPerBlock = 3;
-inline constexpr std::size_t kRadioMemorySize = 0x400;
 
 // Waits, in milliseconds.
 inline constexpr int kFrameDelayMs = 1;       // before every frame the tool sends

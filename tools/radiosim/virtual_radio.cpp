@@ -137,7 +137,7 @@ class VirtualRadio::Engine {
     std::lock_guard lock(m_mutex);
     return m_memory;
   }
-  void SetMemory(std::span<const std::uint8_t, kMemorySize> memory) {
+  void SetMemory(std::span<const std::uint8_t, layout::kRadioMemorySize> memory) {
     std::lock_guard lock(m_mutex);
     std::copy(memory.begin(), memory.end(), m_memory.begin());
   }
@@ -437,7 +437,7 @@ class VirtualRadio::Engine {
         }
         const std::size_t address = (std::size_t{m_buf[1]} << 8) | m_buf[2];
         const bool valid = m_buf[3] == P::kBlockSize && address % P::kBlockSize == 0 &&
-                           address + P::kBlockSize <= kMemorySize &&
+                           address + P::kBlockSize <= layout::kRadioMemorySize &&
                            (m_buf[0] != P::kLiveCommand || address == layout::kPowerCalibration);
         if (!valid) break;
         if (read) {
@@ -522,7 +522,7 @@ class VirtualRadio::Engine {
       if (f->kind == FaultKind::Short) length = kShortReply;
       if (f->kind == FaultKind::Corrupt) reply[0] = static_cast<std::uint8_t>(P::kDataHeader + 1);
       if (f->kind == FaultKind::WrongAddress) {
-        const std::size_t other = (address + P::kBlockSize) % kMemorySize;
+        const std::size_t other = (address + P::kBlockSize) % layout::kRadioMemorySize;
         reply[1] = static_cast<std::uint8_t>(other >> 8);
         reply[2] = static_cast<std::uint8_t>(other & 0xFF);
       }
@@ -593,7 +593,7 @@ void VirtualRadio::Stop() { m_engine->Stop(); }
 const std::string& VirtualRadio::DevicePath() const { return m_engine->device(); }
 const std::string& VirtualRadio::error() const { return m_engine->error(); }
 Memory VirtualRadio::GetMemory() const { return m_engine->GetMemory(); }
-void VirtualRadio::SetMemory(std::span<const std::uint8_t, kMemorySize> memory) {
+void VirtualRadio::SetMemory(std::span<const std::uint8_t, layout::kRadioMemorySize> memory) {
   m_engine->SetMemory(memory);
 }
 void VirtualRadio::SetPassword(const std::array<std::uint8_t, 6>& bytes) {

@@ -14,10 +14,11 @@
 #include <termios.h>
 #include <vector>
 
+#include "core/image_layout.h"
+
 namespace rondel::sim {
 
-inline constexpr std::size_t kMemorySize = 0x400;
-using Memory = std::array<std::uint8_t, kMemorySize>;
+using Memory = std::array<std::uint8_t, layout::kRadioMemorySize>;
 
 // What the radio does wrong with one block for the first `times` requests of it.
 enum class FaultKind {
@@ -71,7 +72,7 @@ class VirtualRadio {
   const std::string& error() const;
 
   Memory GetMemory() const;
-  void SetMemory(std::span<const std::uint8_t, kMemorySize> memory);
+  void SetMemory(std::span<const std::uint8_t, layout::kRadioMemorySize> memory);
   // The radio's read password, as the password query returns it (memory 0x3B0..0x3B5).
   void SetPassword(const std::array<std::uint8_t, 6>& bytes);
 
