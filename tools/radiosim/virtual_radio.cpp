@@ -29,8 +29,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// Ten bits a byte at 9600 baud.
-constexpr auto kByteTime = std::chrono::nanoseconds(1000000000LL * 10 / 9600);
+// Ten bits a byte at the protocol's 9600 baud.
+constexpr auto kByteTime = std::chrono::nanoseconds(1000000000LL * 10 / P::kBaud);
 // A lone 0x02 in programming mode asks for the identification; the same byte followed at once
 // by the handshake word is a new hello. The tool sends either in one write, so a short quiet
 // after the 0x02 tells them apart.
@@ -141,7 +141,7 @@ class VirtualRadio::Engine {
     std::lock_guard lock(m_mutex);
     std::copy(memory.begin(), memory.end(), m_memory.begin());
   }
-  void SetPassword(const std::array<std::uint8_t, 6>& bytes) {
+  void SetPassword(const PasswordBytes& bytes) {
     std::lock_guard lock(m_mutex);
     std::copy(bytes.begin(), bytes.end(), m_memory.begin() + layout::kReadPassword);
   }
@@ -445,7 +445,7 @@ class VirtualRadio::Engine {
           AnswerRead(address);
         } else {
           std::array<std::uint8_t, P::kBlockSize> data;
-          std::copy_n(m_buf.begin() + 4, P::kBlockSize, data.begin());
+          std::copy_n(m_buf.begin() + P::kFrameHeaderSize, P::kBlockSize, data.begin());
           const bool live = m_buf[0] == P::kLiveCommand;
           Log(live ? FrameKind::LiveCalibration : FrameKind::WriteBlock, need);
           if (live) {
@@ -492,7 +492,7 @@ class VirtualRadio::Engine {
   }
 
   void AnswerPassword() {
-    std::array<std::uint8_t, P::kPasswordSize> reply;
+    PasswordBytes reply;
     {
       std::lock_guard lock(m_mutex);
       std::copy_n(m_memory.begin() + layout::kReadPassword, reply.size(), reply.begin());
@@ -596,7 +596,7 @@ Memory VirtualRadio::GetMemory() const { return m_engine->GetMemory(); }
 void VirtualRadio::SetMemory(std::span<const std::uint8_t, layout::kRadioMemorySize> memory) {
   m_engine->SetMemory(memory);
 }
-void VirtualRadio::SetPassword(const std::array<std::uint8_t, 6>& bytes) {
+void VirtualRadio::SetPassword(const PasswordBytes& bytes) {
   m_engine->SetPassword(bytes);
 }
 std::vector<ReceivedFrame> VirtualRadio::Frames() const { return m_engine->Frames(); }

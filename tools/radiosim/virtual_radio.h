@@ -14,6 +14,7 @@
 #include <termios.h>
 #include <vector>
 
+#include "core/digit_codec.h"
 #include "core/image_layout.h"
 
 namespace rondel::sim {
@@ -74,7 +75,7 @@ class VirtualRadio {
   Memory GetMemory() const;
   void SetMemory(std::span<const std::uint8_t, layout::kRadioMemorySize> memory);
   // The radio's read password, as the password query returns it (memory 0x3B0..0x3B5).
-  void SetPassword(const std::array<std::uint8_t, 6>& bytes);
+  void SetPassword(const PasswordBytes& bytes);
 
   std::vector<ReceivedFrame> Frames() const;
   void ClearFrames();
