@@ -21,9 +21,6 @@ namespace rondel {
 class CFormViewBase;
 class CMainFrame;
 
-// The one text the program carries itself: no language file is known when it is shown.
-inline constexpr const char* kNoSettingsMessage = "Can not find the file setting.ini!";
-
 class CRondelApp {
  public:
   // Makes the form view of the main frame (the single-document template's view class).
