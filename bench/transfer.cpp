@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "link/link_settings.h"
+#include "link/radio_protocol.h"
 #include "link/serial_link.h"
 #include "link/transfer.h"
 #include "tools/radiosim/virtual_radio.h"
@@ -45,7 +46,7 @@ struct Exchange {
   long framesSent = 0;
   long fixedWaitMs = 0;
   double MinimumSeconds() const {
-    return static_cast<double>(toRadio + fromRadio) * 10.0 / 9600.0 +
+    return static_cast<double>(toRadio + fromRadio) * 10.0 / rondel::protocol::kBaud +
            static_cast<double>(framesSent + fixedWaitMs) / 1000.0;
   }
 };
@@ -149,7 +150,7 @@ bool Run(const char* name, TransferDirection direction, const Exchange& minimum,
   session.Start(direction, image);
   rondel::TransferReaction r;
   do {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(rondel::kTransferTickMs));
     r = session.Poll();
   } while (!r.final);
   const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
@@ -182,7 +183,7 @@ int main() {
   const BenchSettings settings(radio.device);
   rondel::CSerialLink link([&settings](int n) { return settings.PortDevice(n); });
   std::printf("virtual radio on %s, paced at 9600 baud (%.3f ms a byte)\n\n", radio.device.c_str(),
-              10000.0 / 9600.0);
+              10000.0 / rondel::protocol::kBaud);
   const bool read = Run("full read", TransferDirection::Read, ReadExchange(), radio, link, settings);
   std::printf("\n");
   const bool write = Run("full write", TransferDirection::Write, WriteExchange(), radio, link, settings);

@@ -12,7 +12,6 @@
 
 namespace rondel {
 
-inline constexpr const char* kDataFileFilter = "Radio Program Data Files(*.dig)";
 inline constexpr const char* kDataFileExtension = ".dig";
 
 enum class LoadResult {

@@ -42,7 +42,7 @@ std::array<std::uint8_t, N> EncodeDigits(std::string_view text, ValueOf value) {
 
 }  // namespace
 
-std::string DecodePttCode(std::span<const std::uint8_t, 15> bytes) {
+std::string DecodePttCode(std::span<const std::uint8_t, layout::kPttCodeSize> bytes) {
   std::string text;
   for (const std::uint8_t v : bytes) {
     if (v >= kPttDigitLimit) break;
@@ -55,7 +55,7 @@ PttCodeBytes EncodePttCode(std::string_view text) {
   return EncodeDigits<std::tuple_size_v<PttCodeBytes>>(text, PttValue);
 }
 
-std::string DecodePassword(std::span<const std::uint8_t, 6> bytes) {
+std::string DecodePassword(std::span<const std::uint8_t, layout::kReadPasswordSize> bytes) {
   std::string text;
   for (const std::uint8_t v : bytes) {
     if (v >= kPasswordLimit) break;

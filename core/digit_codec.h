@@ -8,18 +8,20 @@
 #include <string>
 #include <string_view>
 
+#include "core/image_layout.h"
+
 namespace rondel {
 
-using PttCodeBytes = std::array<std::uint8_t, 15>;
-using PasswordBytes = std::array<std::uint8_t, 6>;
+using PttCodeBytes = std::array<std::uint8_t, layout::kPttCodeSize>;
+using PasswordBytes = std::array<std::uint8_t, layout::kReadPasswordSize>;
 
 // Values 0-9 give "0"-"9", 10-13 "A"-"D"; the first value of 14 or more ends the text.
-std::string DecodePttCode(std::span<const std::uint8_t, 15> bytes);
+std::string DecodePttCode(std::span<const std::uint8_t, layout::kPttCodeSize> bytes);
 // "0"-"9", "A"-"D", "a"-"d"; the first other character fills the rest with 0xFF.
 PttCodeBytes EncodePttCode(std::string_view text);
 
 // Values 0-9 give "0"-"9", 10-35 "A"-"Z", 36-61 "a"-"z"; 62 or more ends the text.
-std::string DecodePassword(std::span<const std::uint8_t, 6> bytes);
+std::string DecodePassword(std::span<const std::uint8_t, layout::kReadPasswordSize> bytes);
 PasswordBytes EncodePassword(std::string_view text);
 
 }  // namespace rondel

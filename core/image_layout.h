@@ -29,8 +29,6 @@ inline constexpr std::size_t kTxTone = 10;  // 2 bytes, low byte first
 inline constexpr std::size_t kChanFlags = 12;
 inline constexpr std::size_t kFreqSize = 4;
 inline constexpr std::size_t kToneSize = 2;
-// A frequency is set when its most significant byte is a BCD digit pair.
-inline constexpr std::uint8_t kFreqHighestSetByte = 0x99;
 
 constexpr std::size_t ChannelOffset(int n) { return kChannelBase * static_cast<std::size_t>(n); }
 
@@ -78,7 +76,6 @@ inline constexpr BitField kPttIdMode{kOptionByte, 4, 2};
 inline constexpr BitField kScanMode{kOptionByte, 6, 1};
 
 // Model block.
-inline constexpr std::size_t kModelIdent = 0x3D0;
 inline constexpr std::string_view kModelIdentText = "NBT406";
 // The identification skips 0x3D2: its six characters go to these offsets in this order.
 inline constexpr std::size_t kModelIdentOffsets[6] = {0x3D0, 0x3D1, 0x3D3, 0x3D4, 0x3D5, 0x3D6};
@@ -89,10 +86,10 @@ inline constexpr std::size_t kBandCodeSize = 4;
 inline constexpr std::size_t kPowerCalibration = 0x3F0;
 inline constexpr std::size_t kCalibrationValueCount = 6;
 inline constexpr std::size_t kCalibrationLast = 0x3F6;
-inline constexpr std::size_t kCalibrationBlockSize = 8;
 
 // Ranges the radio exchanges move.
 inline constexpr std::size_t kTransferEnd = 0x3F0;  // read/write transfer: 0x000 .. 0x3EF
-inline constexpr std::size_t kRadioMemoryEnd = 0x400;  // test mode's full range: 0x000 .. 0x3FF
+// The radio's whole memory, 0x000 .. 0x3FF: the test mode's range and all the virtual radio holds.
+inline constexpr std::size_t kRadioMemorySize = 0x400;
 
 }  // namespace rondel::layout

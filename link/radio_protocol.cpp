@@ -29,7 +29,7 @@ std::array<std::uint8_t, kDataFrameSize> DataFrame(std::size_t address,
                                                    std::span<const std::uint8_t, kBlockSize> data) {
   std::array<std::uint8_t, kDataFrameSize> frame{kDataHeader, High(address), Low(address),
                                                  static_cast<std::uint8_t>(kBlockSize)};
-  std::copy(data.begin(), data.end(), frame.begin() + 4);
+  std::copy(data.begin(), data.end(), frame.begin() + kFrameHeaderSize);
   return frame;
 }
 
@@ -38,7 +38,7 @@ std::array<std::uint8_t, kDataFrameSize> LiveCalibrationFrame(
   std::array<std::uint8_t, kDataFrameSize> frame{kLiveCommand, High(layout::kPowerCalibration),
                                                  Low(layout::kPowerCalibration),
                                                  static_cast<std::uint8_t>(kBlockSize)};
-  std::copy(calibration.begin(), calibration.end(), frame.begin() + 4);
+  std::copy(calibration.begin(), calibration.end(), frame.begin() + kFrameHeaderSize);
   return frame;
 }
 

@@ -19,7 +19,6 @@ inline constexpr std::uint8_t kPasswordQuery = 0x05;
 inline constexpr std::size_t kHelloSize = 8;
 inline constexpr std::size_t kWordBytes = kHelloSize - 1;  // of the handshake word
 inline constexpr std::size_t kIdentSize = 8;
-inline constexpr std::size_t kPasswordSize = 6;
 inline constexpr int kHelloAttempts = 10;
 
 // Blocks.
@@ -28,10 +27,11 @@ inline constexpr std::uint8_t kDataHeader = 0x57;   // "W": a read reply and a w
 inline constexpr std::uint8_t kLiveCommand = 0x67;  // "g": live calibration frame
 inline constexpr std::uint8_t kLeave = 0x62;        // "b": leave programming mode
 inline constexpr std::size_t kBlockSize = 8;
-inline constexpr std::size_t kRequestSize = 4;
-inline constexpr std::size_t kDataFrameSize = 12;
+// Command, address high and low byte, block size; a read request is this header alone.
+inline constexpr std::size_t kFrameHeaderSize = 4;
+inline constexpr std::size_t kRequestSize = kFrameHeaderSize;
+inline constexpr std::size_t kDataFrameSize = kFrameHeaderSize + kBlockSize;
 inline constexpr int kSendsPerBlock = 3;
-inline constexpr std::size_t kRadioMemorySize = 0x400;
 
 // Waits, in milliseconds.
 inline constexpr int kFrameDelayMs = 1;       // before every frame the tool sends

@@ -14,7 +14,7 @@
 namespace rondel {
 
 // The test mode covers the radio's whole memory, 0x000 to 0x3FF, calibration included.
-inline constexpr std::size_t kTestModeBlocks = layout::kRadioMemoryEnd / protocol::kBlockSize;
+inline constexpr std::size_t kTestModeBlocks = layout::kRadioMemorySize / protocol::kBlockSize;
 
 enum class TestModeResult {
   Done,

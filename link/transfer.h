@@ -16,6 +16,7 @@
 
 #include "core/image_layout.h"
 #include "link/link_settings.h"
+#include "link/radio_protocol.h"
 #include "link/serial_link.h"
 
 namespace rondel {
@@ -37,8 +38,10 @@ enum class TransferStatus : int {
 
 enum class TransferDirection { Write = 0, Read = 1 };
 
-inline constexpr std::size_t kTransferBlocks = layout::kTransferEnd / 8;  // 126
+inline constexpr std::size_t kTransferBlocks = layout::kTransferEnd / protocol::kBlockSize;  // 126
 inline constexpr int kProgressBarRange = 1024;
+// How often whoever watches a transfer ticks: the progress dialog's timer, rondel-cli's loop.
+inline constexpr int kTransferTickMs = 20;
 
 // The only channel between the watcher and the worker. The worker writes status, progress and
 // foundPort, the watcher writes cancel; the rest is set before the worker starts. Every field

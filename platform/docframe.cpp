@@ -32,7 +32,7 @@ void CDocument::SetPathName(const std::string& path) {
 
 void CDocument::ClearPathName() {
   m_pathName.clear();
-  m_title = m_defaultTitle;
+  m_title = kDefaultTitle;
 }
 
 CRecentFileList::CRecentFileList(RecentFileStore& store, std::size_t capacity)

@@ -46,8 +46,7 @@ class CDocument {
   const std::string& GetTitle() const { return m_title; }
   void SetPathName(const std::string& path);  // also sets the title to the file's name
   void ClearPathName();                       // title becomes the default one
-  void SetTitleToDefault() { m_title = m_defaultTitle; }
-  void SetDefaultTitle(const std::string& title) { m_defaultTitle = title; }
+  void SetTitleToDefault() { m_title = kDefaultTitle; }
 
   // The update hook: every view refreshes itself from the document.
   std::function<void()> onUpdateAllViews;
@@ -58,7 +57,7 @@ class CDocument {
  private:
   std::string m_pathName;
   std::string m_title;
-  std::string m_defaultTitle = "Item";
+  static constexpr const char* kDefaultTitle = "Item";
 };
 
 // Where the recent-file list is kept between runs; the desktop program keeps it per user.

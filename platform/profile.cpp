@@ -166,7 +166,9 @@ class IniText {
 
   std::string m_text;
   std::size_t m_bodyStart = 0;
-  std::string m_eol;
+  // One of the two line-ending literals: a view, not a copy, since GCC 12 at -O3 mistakes the
+  // short string's copy for an overlapping one (-Wrestrict).
+  std::string_view m_eol;
   std::vector<Line> m_lines;
 };
 

@@ -4,6 +4,8 @@
 #   scripts/run.sh [FILE.dig]     the desktop program; arguments are passed to it
 #   scripts/run.sh --demo [FILE]  the desktop program against a virtual radio, from build/demo/
 #   scripts/run.sh --cli ARGS...  rondel-cli, the headless companion
+# Only what is started is built (the program and its files; the virtual radio for --demo;
+# rondel-cli for --cli), never the tests or the benchmarks.
 # RONDEL_BUILD_DIR names another build folder (default build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,10 +26,11 @@ if [ "$mode" = cli ]; then
   exec "$build"/bin/rondel-cli "$@"
 fi
 
-cmake --build "$build" -j "$(nproc)" --target rondel rondel-radiosim
 if [ "$mode" = gui ]; then
+  cmake --build "$build" -j "$(nproc)" --target rondel
   exec "$build"/bin/rondel "$@"
 fi
+cmake --build "$build" -j "$(nproc)" --target rondel rondel-radiosim
 
 # The demo: a folder of its own with a copy of the program (it finds its files beside its
 # real path, so a link would not do), its own settings file whose COM1 is the virtual radio

@@ -22,4 +22,4 @@ cat > "$home/screen.json" <<'JSON'
 JSON
 HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" LC_ALL=C.UTF-8 \
   QT_QPA_PLATFORM="offscreen:configfile=$home/screen.json" \
-  "$build"/tests/rondel-screenshots "$build"/bin docs/screenshots
+  "$build"/bin/rondel-screenshots "$build"/bin docs/screenshots

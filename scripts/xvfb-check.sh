@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 build=${RONDEL_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRONDEL_WERROR=ON >/dev/null
 cmake --build "$build" -j "$(nproc)" --target rondel_gui_tests
 
 filter=${1:-'TestModeTest.*:TransferDialog.*:Commands.*:DialogTemplates.*'}

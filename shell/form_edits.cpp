@@ -223,13 +223,13 @@ bool FrequencyEditAccepts(std::string_view text) {
 }
 
 bool PttCodeEditAccepts(std::string_view text) {
-  return AllAccepted(text, kPttCodeMaxChars, [](char c) {
+  return AllAccepted(text, layout::kPttCodeSize, [](char c) {
     return IsDigit(c) || (c >= 'A' && c <= 'D') || (c >= 'a' && c <= 'd');
   });
 }
 
 bool PasswordEditAccepts(std::string_view text) {
-  return AllAccepted(text, kPasswordMaxChars, [](char c) {
+  return AllAccepted(text, layout::kReadPasswordSize, [](char c) {
     return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
   });
 }

@@ -102,11 +102,10 @@ EditOutcome ApplyFormEdit(CRondelDoc& doc, const CSettings& settings, const Form
 bool AskFrequencyRangeChange();
 
 // What the editors let a user type: the frequency editor at most 9 characters of digits and
-// one "."; the PTT codes at most 15 of 0-9, A-D, a-d; the read password at most 6 of 0-9,
-// A-Z, a-z. Empty text is always accepted.
+// one "."; the PTT codes 0-9, A-D, a-d and the read password 0-9, A-Z, a-z, one character
+// for each byte of their fields (layout::kPttCodeSize, layout::kReadPasswordSize). Empty text
+// is always accepted.
 inline constexpr std::size_t kFreqEditMaxChars = 9;
-inline constexpr std::size_t kPttCodeMaxChars = 15;
-inline constexpr std::size_t kPasswordMaxChars = 6;
 bool FrequencyEditAccepts(std::string_view text);
 bool PttCodeEditAccepts(std::string_view text);
 bool PasswordEditAccepts(std::string_view text);

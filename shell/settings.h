@@ -11,6 +11,9 @@
 namespace rondel {
 
 inline constexpr const char* kSettingsFileName = "setting.ini";
+// The one text the programs carry themselves: without the settings file no language file is
+// known to word it.
+inline constexpr const char* kNoSettingsMessage = "Can not find the file setting.ini!";
 
 class CSettings : public ModelDataSource, public LinkSettings {
  public:

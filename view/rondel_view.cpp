@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QValidator>
 
+#include "core/image_layout.h"
 #include "platform/dialogs/dialog_template.h"
 #include "resources/control_ids.h"
 #include "shell/form_edits.h"
@@ -42,9 +43,9 @@ struct TextField {
   std::size_t maxChars;
 };
 constexpr TextField kTextFields[] = {
-    {IDC_PTT_START, PttCodeEditAccepts, kPttCodeMaxChars},
-    {IDC_PTT_END, PttCodeEditAccepts, kPttCodeMaxChars},
-    {IDC_PASSWORD, PasswordEditAccepts, kPasswordMaxChars},
+    {IDC_PTT_START, PttCodeEditAccepts, layout::kPttCodeSize},
+    {IDC_PTT_END, PttCodeEditAccepts, layout::kPttCodeSize},
+    {IDC_PASSWORD, PasswordEditAccepts, layout::kReadPasswordSize},
 };
 
 // Labels and the controls they name, besides those of the settings lists.

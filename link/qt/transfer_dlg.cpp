@@ -45,7 +45,7 @@ void CTransferDlg::OnOK() {
   const bool reading = m_direction == TransferDirection::Read;
   ShowStatus(m_host.Text(reading ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE"));
   if (auto* ok = Item<QPushButton>(IDOK)) ok->setEnabled(false);
-  m_timer.start(kTransferTimerMs, this);
+  m_timer.start(kTransferTickMs, this);
 }
 
 void CTransferDlg::OnCancel() {

@@ -36,7 +36,6 @@ class TransferDlgHost {
 
 // The result with which the dialog ends after the transfer ended by itself.
 inline constexpr int kTransferDialogEnded = 5;
-inline constexpr int kTransferTimerMs = 20;
 
 class CTransferDlg : public CDialog {
   Q_OBJECT

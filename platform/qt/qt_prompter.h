@@ -26,7 +26,6 @@ class CQtPrompter : public Prompter {
 
   void SetParent(QWidget* parent) { m_parent = parent; }
   QWidget* Parent() const { return m_parent; }
-  void SetTextLookup(TextLookup texts) { m_texts = std::move(texts); }
 
   // Escape and the close box answer Cancel where there is a Cancel button, else Ok.
   PromptAnswer Ask(const PromptRequest& request) override;

@@ -3,16 +3,12 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 
+#include "link/radio_protocol.h"
 #include "shell/qt/main_frame.h"
 #include "shell/qt/rondel_app.h"
 #include "shell/qt/translate_dialog.h"
 
 namespace rondel {
-namespace {
-
-constexpr int kBaud = 9600;
-
-}  // namespace
 
 CPortDlg::CPortDlg(CRondelApp& app, QWidget* parent) : CDialog(IDD_PORT, parent), m_app(app) {
   if (auto* search = Item<QAbstractButton>(IDC_SEARCH_PORT))
@@ -29,7 +25,7 @@ bool CPortDlg::OnInitDialog() {
     if (button == nullptr) continue;
     if (n == configured) button->setChecked(true);
     button->setToolTip(QString::fromStdString(m_app.m_serialPort.PortDevice(n)));
-    if (m_app.m_serialPort.Open(n, kBaud)) {
+    if (m_app.m_serialPort.Open(n, protocol::kBaud)) {
       m_app.m_serialPort.Close();
       button->setChecked(n == configured);
     } else {

@@ -20,23 +20,13 @@
 #include "shell/qt/port_dlg.h"
 
 namespace rondel {
-namespace {
-
-CRondelApp* g_app = nullptr;
-
-}  // namespace
-
-CRondelApp* RondelApp() { return g_app; }
 
 CRondelApp::CRondelApp(ViewFactory viewFactory, std::string exeDir)
-    : m_viewFactory(std::move(viewFactory)), m_exeDir(std::move(exeDir)) {
-  g_app = this;
-}
+    : m_viewFactory(std::move(viewFactory)), m_exeDir(std::move(exeDir)) {}
 
 CRondelApp::~CRondelApp() {
   if (m_core) m_core->document().onUpdateAllViews = nullptr;
   m_frame.reset();
-  if (g_app == this) g_app = nullptr;
 }
 
 bool CRondelApp::InitInstance(const std::vector<std::string>& args, bool showFrame) {

@@ -21,9 +21,6 @@ namespace rondel {
 class CFormViewBase;
 class CMainFrame;
 
-// The one text the program carries itself: no language file is known when it is shown.
-inline constexpr const char* kNoSettingsMessage = "Can not find the file setting.ini!";
-
 class CRondelApp {
  public:
   // Makes the form view of the main frame (the single-document template's view class).
@@ -62,7 +59,6 @@ class CRondelApp {
   // Constructed first and so destroyed last: whatever still uses the port goes before it.
   CSerialLink m_serialPort;
 
-  const std::string& ExeDir() const { return m_exeDir; }
   CMainFrame* MainFrame() const { return m_frame.get(); }
   // Valid once InitInstance has found the settings file.
   CRondelAppCore& Core() { return *m_core; }
@@ -87,8 +83,5 @@ class CRondelApp {
   std::unique_ptr<CMainFrame> m_frame;
   bool m_initialUpdatePending = false;
 };
-
-// The application object of the process; nullptr when there is none.
-CRondelApp* RondelApp();
 
 }  // namespace rondel

@@ -15,6 +15,7 @@
 #include "core/data_file.h"
 #include "core/digit_codec.h"
 #include "link/port_message.h"
+#include "link/radio_protocol.h"
 #include "link/serial_link.h"
 #include "link/transfer.h"
 #include "platform/exe_path.h"
@@ -31,9 +32,6 @@
 
 namespace rondel::cli {
 namespace {
-
-// The one text of the program that no language file words: none is known without it.
-constexpr const char* kNoSettingsMessage = "Can not find the file setting.ini!";
 
 struct Options {
   std::optional<std::string> ini;
@@ -267,7 +265,7 @@ std::string Hex(std::size_t address) {
   return text;
 }
 
-// The same tick as the desktop program's transfer dialog, every 20 ms.
+// Ticks as the desktop program's transfer dialog does.
 int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err) {
   const bool reading = opt.command == "read";
   if (reading) {
@@ -308,7 +306,8 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
     tried.com = port;
     tried.device = settings.PortDevice(port);
   }
-  if ((opt.port && !link.Open(port, 9600)) || (opt.device && !link.OpenDevice(*opt.device, 9600))) {
+  if ((opt.port && !link.Open(port, protocol::kBaud)) ||
+      (opt.device && !link.OpenDevice(*opt.device, protocol::kBaud))) {
     err << "rondel-cli: " << DescribePort(tried) << ": " << GetLangString("IDS_ERROR_PORTCONN") << "\n";
     return kExitNoConnection;
   }
@@ -336,7 +335,7 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
     } else {
       progress.Show(ReactionText(r, GetLangString), r.portPane);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(kTransferTickMs));
   }
 
   if (r.show == TransferShow::Text || r.show == TransferShow::Message) {

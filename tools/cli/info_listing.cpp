@@ -1,8 +1,9 @@
 #include "tools/cli/info_listing.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <string>
 
+#include "core/frequency_codec.h"
 #include "shell/form_texts.h"
 #include "shell/language.h"
 
@@ -71,9 +72,8 @@ std::string DocumentListing(const CRondelDoc& doc, const CSettings& settings) {
     const int k = doc.FindModel(settings);
     const auto names = settings.ModelNames();
     std::string name = static_cast<std::size_t>(k) < names.size() ? names[static_cast<std::size_t>(k)] : "";
-    char band[64];
-    std::snprintf(band, sizeof band, "%03d.%05d - %03d.%05d MHz", doc.bandLow / 100000,
-                  doc.bandLow % 100000, doc.bandHigh / 100000, doc.bandHigh % 100000);
+    const std::string band = BandEdgeText(-1, doc.bandLow, doc.bandHigh) + " - " +
+                             BandEdgeText(1, doc.bandLow, doc.bandHigh) + " MHz";
     lines.push_back({GetLangString("IDS_CLI_MODEL"), (name.empty() ? "" : name + "  ") + band});
   }
 

@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "core/image_layout.h"
+#include "link/radio_protocol.h"
+
 namespace rondel::sim {
 namespace {
 
@@ -21,7 +24,9 @@ bool ParseFault(const std::string& text, FaultKind kind, BlockFault& fault) {
   const std::size_t colon = text.find(':');
   long address = 0;
   long times = 1;
-  if (!ParseNumber(text.substr(0, colon), 0, kMemorySize - 8, address) || address % 8 != 0)
+  constexpr long kBlock = static_cast<long>(protocol::kBlockSize);
+  constexpr long kLastBlock = static_cast<long>(layout::kRadioMemorySize) - kBlock;
+  if (!ParseNumber(text.substr(0, colon), 0, kLastBlock, address) || address % kBlock != 0)
     return false;
   if (colon != std::string::npos && !ParseNumber(text.substr(colon + 1), 1, 1000000, times))
     return false;

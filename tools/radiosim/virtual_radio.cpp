@@ -29,8 +29,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// Ten bits a byte at 9600 baud.
-constexpr auto kByteTime = std::chrono::nanoseconds(1000000000LL * 10 / 9600);
+// Ten bits a byte at the protocol's 9600 baud.
+constexpr auto kByteTime = std::chrono::nanoseconds(1000000000LL * 10 / P::kBaud);
 // A lone 0x02 in programming mode asks for the identification; the same byte followed at once
 // by the handshake word is a new hello. The tool sends either in one write, so a short quiet
 // after the 0x02 tells them apart.
@@ -137,11 +137,11 @@ class VirtualRadio::Engine {
     std::lock_guard lock(m_mutex);
     return m_memory;
   }
-  void SetMemory(std::span<const std::uint8_t, kMemorySize> memory) {
+  void SetMemory(std::span<const std::uint8_t, layout::kRadioMemorySize> memory) {
     std::lock_guard lock(m_mutex);
     std::copy(memory.begin(), memory.end(), m_memory.begin());
   }
-  void SetPassword(const std::array<std::uint8_t, 6>& bytes) {
+  void SetPassword(const PasswordBytes& bytes) {
     std::lock_guard lock(m_mutex);
     std::copy(bytes.begin(), bytes.end(), m_memory.begin() + layout::kReadPassword);
   }
@@ -437,7 +437,7 @@ class VirtualRadio::Engine {
         }
         const std::size_t address = (std::size_t{m_buf[1]} << 8) | m_buf[2];
         const bool valid = m_buf[3] == P::kBlockSize && address % P::kBlockSize == 0 &&
-                           address + P::kBlockSize <= kMemorySize &&
+                           address + P::kBlockSize <= layout::kRadioMemorySize &&
                            (m_buf[0] != P::kLiveCommand || address == layout::kPowerCalibration);
         if (!valid) break;
         if (read) {
@@ -445,7 +445,7 @@ class VirtualRadio::Engine {
           AnswerRead(address);
         } else {
           std::array<std::uint8_t, P::kBlockSize> data;
-          std::copy_n(m_buf.begin() + 4, P::kBlockSize, data.begin());
+          std::copy_n(m_buf.begin() + P::kFrameHeaderSize, P::kBlockSize, data.begin());
           const bool live = m_buf[0] == P::kLiveCommand;
           Log(live ? FrameKind::LiveCalibration : FrameKind::WriteBlock, need);
           if (live) {
@@ -492,7 +492,7 @@ class VirtualRadio::Engine {
   }
 
   void AnswerPassword() {
-    std::array<std::uint8_t, P::kPasswordSize> reply;
+    PasswordBytes reply;
     {
       std::lock_guard lock(m_mutex);
       std::copy_n(m_memory.begin() + layout::kReadPassword, reply.size(), reply.begin());
@@ -522,7 +522,7 @@ class VirtualRadio::Engine {
       if (f->kind == FaultKind::Short) length = kShortReply;
       if (f->kind == FaultKind::Corrupt) reply[0] = static_cast<std::uint8_t>(P::kDataHeader + 1);
       if (f->kind == FaultKind::WrongAddress) {
-        const std::size_t other = (address + P::kBlockSize) % kMemorySize;
+        const std::size_t other = (address + P::kBlockSize) % layout::kRadioMemorySize;
         reply[1] = static_cast<std::uint8_t>(other >> 8);
         reply[2] = static_cast<std::uint8_t>(other & 0xFF);
       }
@@ -593,10 +593,10 @@ void VirtualRadio::Stop() { m_engine->Stop(); }
 const std::string& VirtualRadio::DevicePath() const { return m_engine->device(); }
 const std::string& VirtualRadio::error() const { return m_engine->error(); }
 Memory VirtualRadio::GetMemory() const { return m_engine->GetMemory(); }
-void VirtualRadio::SetMemory(std::span<const std::uint8_t, kMemorySize> memory) {
+void VirtualRadio::SetMemory(std::span<const std::uint8_t, layout::kRadioMemorySize> memory) {
   m_engine->SetMemory(memory);
 }
-void VirtualRadio::SetPassword(const std::array<std::uint8_t, 6>& bytes) {
+void VirtualRadio::SetPassword(const PasswordBytes& bytes) {
   m_engine->SetPassword(bytes);
 }
 std::vector<ReceivedFrame> VirtualRadio::Frames() const { return m_engine->Frames(); }

@@ -14,10 +14,12 @@
 #include <termios.h>
 #include <vector>
 
+#include "core/digit_codec.h"
+#include "core/image_layout.h"
+
 namespace rondel::sim {
 
-inline constexpr std::size_t kMemorySize = 0x400;
-using Memory = std::array<std::uint8_t, kMemorySize>;
+using Memory = std::array<std::uint8_t, layout::kRadioMemorySize>;
 
 // What the radio does wrong with one block for the first `times` requests of it.
 enum class FaultKind {
@@ -71,9 +73,9 @@ class VirtualRadio {
   const std::string& error() const;
 
   Memory GetMemory() const;
-  void SetMemory(std::span<const std::uint8_t, kMemorySize> memory);
+  void SetMemory(std::span<const std::uint8_t, layout::kRadioMemorySize> memory);
   // The radio's read password, as the password query returns it (memory 0x3B0..0x3B5).
-  void SetPassword(const std::array<std::uint8_t, 6>& bytes);
+  void SetPassword(const PasswordBytes& bytes);
 
   std::vector<ReceivedFrame> Frames() const;
   void ClearFrames();
