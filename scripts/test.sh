@@ -36,8 +36,8 @@ if command -v clang++ >/dev/null; then
     name=$(basename "$fuzzer")
     corpus="build-fuzz/corpus/$name"
     mkdir -p "$corpus"
-    # Per target, in tests/fuzz: <target>.dict, <target>.options (libFuzzer flags, e.g. the
-    # largest input) and seeds/<target>/, a corpus of real inputs the run starts from.
+    # Per target, in tests/fuzz: <target>.dict, <target>.options (libFuzzer flags on its first
+    # line, e.g. the largest input) and seeds/<target>/, real inputs the run starts from.
     target="tests/fuzz/${name%_fuzz}"
     options=(-artifact_prefix=build-fuzz/)
     [ -f "$target.dict" ] && options+=(-dict="$target.dict")
