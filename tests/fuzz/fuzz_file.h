@@ -1,5 +1,5 @@
-// What the fuzz targets share: a check that stops the run, and the input as a file of its own,
-// on a memory file system where there is one (the code under test may flush every write).
+// What the fuzz targets share: a check that stops the run, and the input as a file of its own
+// while it runs, on a memory file system where there is one (the code may flush every write).
 #pragma once
 
 #include <unistd.h>
@@ -10,7 +10,6 @@
 
 inline void Require(bool ok) { ok || (__builtin_trap(), 0); }
 
-// The file exists while the input runs.
 struct FuzzFile {
   explicit FuzzFile(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
   ~FuzzFile() { std::filesystem::remove(path); }
