@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/profile.h"
@@ -33,9 +34,15 @@ std::map<std::pair<std::string, std::string>, std::string> Snapshot(const std::s
   return all;
 }
 
-bool SameNoCase(const std::string& a, const std::string& b) {
+// Names as the functions match them: blanks at both ends dropped, ASCII case folded.
+bool SameName(std::string_view a, std::string_view b) {
+  const auto trim = [](std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+  };
   const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-  return std::ranges::equal(a, b, [&](char x, char y) { return fold(x) == fold(y); });
+  return std::ranges::equal(trim(a), trim(b), [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 }  // namespace
@@ -68,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(GetString(path, section, key, "<missing>", kWhole) == value);
     auto after = Snapshot(path);
     for (const auto& [where, old] : before)
-      if (!SameNoCase(where.first, section) || !SameNoCase(where.second, key))
+      if (!SameName(where.first, section) || !SameName(where.second, key))
         Require(after[where] == old);
   } else {
     Require(ReadAll(path) == file);
