@@ -36,10 +36,16 @@ if command -v clang++ >/dev/null; then
     name=$(basename "$fuzzer")
     corpus="build-fuzz/corpus/$name"
     mkdir -p "$corpus"
-    dict=()
-    [ -f "tests/fuzz/${name%_fuzz}.dict" ] && dict=(-dict="tests/fuzz/${name%_fuzz}.dict")
+    # Per target, in tests/fuzz: <target>.dict, <target>.options (libFuzzer flags on its first
+    # line, e.g. the largest input) and seeds/<target>/, real inputs the run starts from.
+    target="tests/fuzz/${name%_fuzz}"
+    options=(-artifact_prefix=build-fuzz/)
+    [ -f "$target.dict" ] && options+=(-dict="$target.dict")
+    [ -f "$target.options" ] && read -ra extra < "$target.options" && options+=("${extra[@]}")
+    seeds=()
+    [ -d "tests/fuzz/seeds/${name%_fuzz}" ] && seeds=("tests/fuzz/seeds/${name%_fuzz}")
     echo "-- $name"
-    if ! "$fuzzer" "${dict[@]}" -max_total_time="$fuzz_seconds" "$corpus" > "build-fuzz/$name.log" 2>&1; then
+    if ! "$fuzzer" "${options[@]}" -max_total_time="$fuzz_seconds" "$corpus" "${seeds[@]}" > "build-fuzz/$name.log" 2>&1; then
       tail -n 40 "build-fuzz/$name.log"
       echo "fuzz target $name failed"
       exit 1

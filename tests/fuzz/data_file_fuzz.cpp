@@ -1,16 +1,16 @@
 // Any bytes as a data file: the loader must neither crash nor touch memory it does not own,
 // and whatever it accepts must decode and store again as the same bytes.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 
 #include "core/data_file.h"
+#include "tests/fuzz/fuzz_file.h"
 
 namespace {
 
-class FixedModels : public rondel::ModelDataSource {
- public:
+struct FixedModels : rondel::ModelDataSource {
   std::string ModelData(int k, std::size_t bufSize) const override {
     static const char* entries[] = {"00400047", "60134017", "0", "zz"};
     if (k < 0 || k >= 4 || bufSize == 0) return {};
@@ -31,10 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (const auto s : rondel::kAllSettings) sink += static_cast<std::size_t>(doc.GetSetting(s));
   sink += doc.GetPttCodeText(rondel::PttCode::Start).size() + doc.GetReadPasswordText().size();
-  if (result == rondel::LoadResult::Loaded && size >= rondel::layout::kFileSize) {
-    const auto again = rondel::SerializeDocument(doc);
-    for (std::size_t i = 0; i < again.size(); ++i)
-      if (again[i] != data[i]) std::abort();
-  }
+  const std::span<const std::uint8_t> whole(data, std::min(size, rondel::layout::kFileSize));
+  Require(result != rondel::LoadResult::Loaded || size < rondel::layout::kFileSize ||
+          std::ranges::equal(rondel::SerializeDocument(doc), whole));
   return sink == static_cast<std::size_t>(-1);
 }

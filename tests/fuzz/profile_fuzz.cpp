@@ -2,42 +2,24 @@
 // and, in what is left, the file. Reads must stay within their buffer; a successful write must
 // read back and leave the file's other entries as they were.
 #include <fuzzer/FuzzedDataProvider.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/profile.h"
+#include "tests/fuzz/fuzz_file.h"
 
 namespace {
 
 using namespace rondel::profile;
 
 constexpr std::size_t kWhole = 1 << 20;
-
-void Require(bool ok) {
-  if (!ok) __builtin_trap();
-}
-
-// One file per process on a memory file system where there is one, as every write is flushed.
-const std::string& FuzzPath() {
-  static const std::string path = [] {
-    std::string base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path().string();
-    std::string tmpl = base + "/rondel-profile-fuzz-XXXXXX";
-    Require(::mkdtemp(tmpl.data()) != nullptr);
-    static const std::string dir = tmpl;
-    std::atexit([] { std::filesystem::remove_all(dir); });
-    return tmpl + "/fuzz.ini";
-  }();
-  return path;
-}
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -52,13 +34,15 @@ std::map<std::pair<std::string, std::string>, std::string> Snapshot(const std::s
   return all;
 }
 
-bool SameNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
+// Names as the functions match them: blanks at both ends dropped, ASCII case folded.
+bool SameName(std::string_view a, std::string_view b) {
+  const auto trim = [](std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+  };
+  const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+  return std::ranges::equal(trim(a), trim(b), [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 }  // namespace
@@ -71,11 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t bufSize = in.ConsumeIntegralInRange<std::size_t>(0, 64);
   const std::string file = in.ConsumeRemainingBytesAsString();
 
-  const std::string& path = FuzzPath();
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(file.data(), static_cast<std::streamsize>(file.size()));
-  }
+  const FuzzFile ini(file);
+  const std::string& path = ini.path;
 
   const std::string whole = GetString(path, section, key, "", kWhole);
   const std::string cut = GetString(path, section, key, "", bufSize);
@@ -94,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(GetString(path, section, key, "<missing>", kWhole) == value);
     auto after = Snapshot(path);
     for (const auto& [where, old] : before)
-      if (!(SameNoCase(where.first, section) && SameNoCase(where.second, key))) Require(after[where] == old);
+      if (!SameName(where.first, section) || !SameName(where.second, key))
+        Require(after[where] == old);
   } else {
     Require(ReadAll(path) == file);
   }

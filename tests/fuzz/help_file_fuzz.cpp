@@ -1,0 +1,47 @@
+// Any bytes as a help file: input that starts like a compiled help file ("ITSF") is opened as
+// one, anything else is read as the sitemap of its contents. The archive lists only its topics
+// and every link of a sitemap resolves to an object path as lookups spell it, or to nothing.
+#include <chm_lib.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/qt/chm_archive.h"
+#include "platform/qt/help_contents.h"
+#include "tests/fuzz/fuzz_file.h"
+
+using namespace rondel;
+
+// chmlib's LZX decompression is defenceless against a damaged file: it divides by a block length
+// of 0, uses a window it could not make, and copies past its buffers. Until the reader stays
+// clear of it, the fuzzer reads only the directory and the uncompressed objects (#SYSTEM).
+static bool SystemCompressed(const std::string& path) {
+  chmFile* file = chm_open(path.c_str());
+  chmUnitInfo ui{};
+  const bool compressed =
+      file && chm_resolve_object(file, "/#SYSTEM", &ui) == 0 && ui.space == CHM_COMPRESSED;
+  if (file) chm_close(file);
+  return compressed;
+}
+
+static void Walk(const std::vector<HelpTopic>& topics, const std::string& page) {
+  for (const HelpTopic& topic : topics) {
+    const std::string target = ResolveChmLink(page, topic.local);
+    Require(target.empty() || (target[0] == '/' && NormaliseChmPath(target) == target));
+    Walk(topic.children, page);
+  }
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  if (!bytes.starts_with("ITSF")) return Walk(ParseSitemap(bytes), "/pages/index.htm"), 0;
+  const FuzzFile file(bytes);
+  CChmArchive chm;
+  if (SystemCompressed(file.path) || !chm.Open(file.path)) return Require(!chm.IsOpen()), 0;
+  for (const std::string& name : chm.List())
+    Require(name.size() > 1 && name[0] == '/' && name[1] != '#' && name[1] != '$');
+  const std::string topic = chm.DefaultTopic();
+  Require(topic.empty() || chm.Contains(topic) || IsHtmlPath(topic));
+  (void)chm.Title(), (void)chm.ContentsFile(), (void)chm.IndexFile();
+  return 0;
+}
