@@ -20,7 +20,8 @@ int RequestBlock(CSerialLink& link, std::size_t address, BlockReply& reply) {
 
 void StoreBlock(RadioImage& image, std::size_t address, const BlockReply& reply) {
   if (address + P::kBlockSize > image.size()) return;
-  std::copy(reply.begin() + P::kFrameHeaderSize, reply.end(), image.begin() + static_cast<long>(address));
+  std::copy(reply.begin() + P::kFrameHeaderSize, reply.end(),
+            image.begin() + static_cast<long>(address));
 }
 
 std::array<std::uint8_t, P::kDataFrameSize> WriteBlockFrame(const RadioImage& image,

@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 jobs=${RONDEL_JOBS:-$(nproc)}
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRONDEL_BENCH=OFF -DRONDEL_GUI=OFF -DRONDEL_WERROR=ON \
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRONDEL_BENCH=OFF -DRONDEL_GUI=OFF \
+  -DRONDEL_WERROR=ON \
   -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" >/dev/null
 cmake --build build-tsan -j "$jobs" --target rondel_link_tests rondel_tools_tests

@@ -17,7 +17,8 @@ echo "== tests"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== build with address and undefined-behaviour sanitizers"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRONDEL_SANITIZE=ON -DRONDEL_BENCH=OFF -DRONDEL_WERROR=ON >/dev/null
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRONDEL_SANITIZE=ON -DRONDEL_BENCH=OFF \
+  -DRONDEL_WERROR=ON >/dev/null
 cmake --build build-asan -j "$jobs"
 echo "== tests under sanitizers"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -28,8 +29,8 @@ bash scripts/test-tsan.sh
 
 if command -v clang++ >/dev/null; then
   echo "== fuzz targets (clang, ${fuzz_seconds}s each)"
-  CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRONDEL_FUZZ=ON -DRONDEL_WERROR=ON \
-    -DRONDEL_TESTS=ON -DRONDEL_BENCH=OFF -DRONDEL_GUI=OFF >/dev/null
+  CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRONDEL_FUZZ=ON \
+    -DRONDEL_WERROR=ON -DRONDEL_TESTS=ON -DRONDEL_BENCH=OFF -DRONDEL_GUI=OFF >/dev/null
   cmake --build build-fuzz -j "$jobs" --target rondel_fuzzers
   for fuzzer in build-fuzz/fuzz/*_fuzz; do
     [ -x "$fuzzer" ] || continue

@@ -38,7 +38,9 @@ bool ImportChannelList(CRondelDocument& document, const CSettings& settings) {
   document.UpdateAllViews();
   if (!result.warnings.empty()) {
     std::string message = GetLangString("IDS_CSV_ADJUSTED");
-    for (const CsvIssue& w : result.warnings) message += "\n" + CsvIssueText(w, settings);
+    // Appended piece by piece: "text" + a temporary string draws GCC 12's false -Wrestrict at -O3.
+    for (const CsvIssue& w : result.warnings)
+      message.append("\n").append(CsvIssueText(w, settings));
     ShowPrompt(message, GetLangString("IDS_PROMPT"), PromptIcon::Warning, PromptButtons::Ok);
   }
   return true;

@@ -99,8 +99,9 @@ void CRondelView::ConnectSettingsControls() {
   for (const auto& [id, setting] :
        {std::pair{IDC_FM_RADIO, Setting::FmRadio}, std::pair{IDC_BATTERY_SAVER, Setting::BatterySaver}}) {
     if (auto* box = Item<QCheckBox>(id))
+      // Copied, not captured: clang before 16 cannot capture a structured binding.
       connect(box, &QCheckBox::clicked, this,
-              [this, setting](bool checked) { OnCheckBoxClicked(setting, checked); });
+              [this, s = setting](bool checked) { OnCheckBoxClicked(s, checked); });
   }
   for (const TextField& field : kTextFields) {
     if (auto* edit = Item<QLineEdit>(field.id)) {
