@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "core/image_layout.h"
 #include "link/radio_handshake.h"
 #include "link/test_mode.h"
 #include "tests/fuzz/fuzz_file.h"
@@ -104,7 +105,7 @@ static void Handshake(CSerialLink& link) {
   // A port the search found is saved, the configured one is not.
   Require(link.IsOpen() && g.saved == (g.opened.empty() ? g.opened : std::vector{g.opened.back()}));
   const auto password = QueryPassword(link, settings);
-  const auto& reply = g.reads[P::kPasswordSize];
+  const auto& reply = g.reads[layout::kReadPasswordSize];
   Require(reply.size() == 1 && g.failures == (password ? F{} : F{ReadFailure}));
   Require(!password || std::ranges::equal(*password, reply[0]));
 }
