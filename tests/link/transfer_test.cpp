@@ -67,6 +67,7 @@ TEST(TransferWrite, WritesTheImageRetryingRefusedBlocksThenLeavesASecondLater) {
   EXPECT_EQ(run.last.status, 9);
   EXPECT_FALSE(rig.link.IsOpen());
   EXPECT_EQ(run.ticks[run.ticks.size() - 2].percent, 100) << "while the radio is given its second";
+  EXPECT_STREQ(run.ticks[run.ticks.size() - 2].key, "IDS_PROMPT_WRITE");
   std::vector<Bytes> want = {kHello, {0x02}, {0x06}, first, first, first};
   for (std::size_t a = 0x008; a < 0x3E8; a += 8)
     want.push_back(Cat({0x57, std::uint8_t(a >> 8), std::uint8_t(a), 0x08}, image.data() + a, 8));
