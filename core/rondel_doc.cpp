@@ -17,24 +17,23 @@ namespace {
 struct SettingInfo {
   Setting setting;
   std::string_view name;
-  bool isBitField;
   L::BitField field;  // for whole bytes: {offset, 0, 8}
   int readLimit;      // -1: as stored
 };
 
 constexpr SettingInfo kSettingInfo[] = {
-    {Setting::FmRadio, "fmRadio", true, L::kFmRadio, -1},
-    {Setting::BatterySaver, "batterySaver", true, L::kBatterySaver, -1},
-    {Setting::VoicePrompt, "voicePrompt", true, L::kVoicePrompt, 2},
-    {Setting::PttIdMode, "pttIdMode", true, L::kPttIdMode, -1},
-    {Setting::ScanMode, "scanMode", true, L::kScanMode, -1},
-    {Setting::SquelchLevel, "squelchLevel", false, {L::kSquelchLevel, 0, 8}, 9},
-    {Setting::SideKey1, "sideKey1", false, {L::kSideKey1, 0, 8}, 6},
-    {Setting::TxTimeout, "txTimeout", false, {L::kTxTimeout, 0, 8}, 10},
-    {Setting::VoxLevel, "voxLevel", false, {L::kVoxLevel, 0, 8}, 9},
-    {Setting::SideKey2, "sideKey2", false, {L::kSideKey2, 0, 8}, 6},
-    {Setting::PriorityChannel, "priorityChannel", false, {L::kPriorityChannel, 0, 8}, -1},
-    {Setting::VoxDelay, "voxDelay", false, {L::kVoxDelay, 0, 8}, 6},
+    {Setting::FmRadio, "fmRadio", L::kFmRadio, -1},
+    {Setting::BatterySaver, "batterySaver", L::kBatterySaver, -1},
+    {Setting::VoicePrompt, "voicePrompt", L::kVoicePrompt, 2},
+    {Setting::PttIdMode, "pttIdMode", L::kPttIdMode, -1},
+    {Setting::ScanMode, "scanMode", L::kScanMode, -1},
+    {Setting::SquelchLevel, "squelchLevel", {L::kSquelchLevel, 0, 8}, 9},
+    {Setting::SideKey1, "sideKey1", {L::kSideKey1, 0, 8}, 6},
+    {Setting::TxTimeout, "txTimeout", {L::kTxTimeout, 0, 8}, 10},
+    {Setting::VoxLevel, "voxLevel", {L::kVoxLevel, 0, 8}, 9},
+    {Setting::SideKey2, "sideKey2", {L::kSideKey2, 0, 8}, 6},
+    {Setting::PriorityChannel, "priorityChannel", {L::kPriorityChannel, 0, 8}, -1},
+    {Setting::VoxDelay, "voxDelay", {L::kVoxDelay, 0, 8}, 6},
 };
 
 const SettingInfo& InfoOf(Setting s) {

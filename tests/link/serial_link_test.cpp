@@ -143,5 +143,43 @@ TEST(SerialLink, NeverOpenedClosedAndHungUpLines) {
   EXPECT_FALSE(l.link.IsOpen());
 }
 
+// More than the line holds goes out as the far end makes room; a far end that takes nothing
+// ends the write at its bound with what went; a line hung up ends it at once, pause or none.
+TEST(SerialLink, LongWritesWaitForRoomWithinABound) {
+  Bytes big(256 * 1024);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 7 + (i >> 12));
+  const int size = static_cast<int>(big.size());
+  enum class Far { ReadsLate, NeverReads, HungUp };
+  for (const Far far : {Far::ReadsLate, Far::NeverReads, Far::HungUp}) {
+    Line l;
+    Bytes got;
+    std::thread reader([&] {
+      if (far == Far::ReadsLate) std::this_thread::sleep_for(100ms), got = l.pty.Received(2s, big.size());
+    });
+    if (far == Far::HungUp) l.pty.HangUp();
+    const int sent = l.link.Write(big.data(), size, 0);
+    reader.join();
+    const bool held = far == Far::ReadsLate    ? sent == size && got == big
+                      : far == Far::NeverReads ? sent > 0 && sent < size && l.link.Write(big.data(), 1, 0) == 0
+                                               : sent == 0;
+    EXPECT_TRUE(held) << static_cast<int>(far) << ": " << sent << " of " << size;
+  }
+}
+
+// Started with standard input closed, a program's port may well be descriptor 0.
+TEST(SerialLink, APortOnDescriptorZeroIsAPortLikeAnyOther) {
+  PtyPair pty;
+  const int input = ::fcntl(0, F_DUPFD_CLOEXEC, 3);
+  ::close(0);
+  CSerialLink link;
+  const bool opened = link.OpenDevice(pty.path, 9600);
+  const bool open = link.IsOpen();
+  const int wrote = link.WriteByte(0x52, 0);
+  link.Close();
+  if (input >= 0) ::dup2(input, 0), ::close(input);
+  EXPECT_TRUE(opened && open && wrote == 1);
+  EXPECT_EQ(pty.Received(1s), Bytes{0x52});
+}
+
 }  // namespace
 }  // namespace rondel::test
