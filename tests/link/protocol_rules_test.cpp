@@ -56,7 +56,7 @@ TEST(Frames, AReplyIsGoodWhenWholeAndNamingItsBlock) {
 std::string Summary(const TransferReaction& r) {
   const char* shows[] = {"nothing", "progress", "search", "text", "message"};
   const char* nexts[] = {"continue", "end", "idle"};
-  std::string text = ReactionText(r, [](std::string_view key) { return "<" + std::string(key) + ">"; });
+  std::string text = ReactionText(r, [](std::string_view key) { return std::string("<").append(key).append(">"); });
   text += std::string(text.empty() ? "" : " ") + shows[static_cast<int>(r.show)] + ", " + nexts[static_cast<int>(r.next)];
   if (r.final != (r.next != TransferNext::Continue) || r.closePort != r.final) text += ", inconsistent";
   if (r.barPosition != 0) text += ", bar " + std::to_string(r.barPosition);

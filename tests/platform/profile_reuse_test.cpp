@@ -85,7 +85,7 @@ TEST(ProfileReuse, ManyFilesInTurnEachGiveTheirOwnValues) {
   TempDir dir;
   std::vector<std::string> paths;
   for (int i = 0; i < 20; ++i)
-    paths.push_back(dir.Write("f" + std::to_string(i) + ".ini", "[s]\nk=" + std::to_string(i)));
+    paths.push_back(dir.Write(std::to_string(i).append(".ini"), std::string("[s]\nk=").append(std::to_string(i))));
   for (int round = 0; round < 40; ++round) EXPECT_EQ(GetInt(paths[round % 20], "s", "k", -1), round % 20);
 }
 

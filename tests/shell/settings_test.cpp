@@ -54,7 +54,7 @@ TEST(Settings, EachKeyIsReadWithItsDefaultRuleAndBuffer) {
   int i = 0;
   for (const auto& [read, lines] : cases)
     for (const auto& [file, expected] : lines)
-      EXPECT_EQ(read(CSettings(dir.Write("s" + std::to_string(i++) + ".ini", "[setup]\n" + file + "\n"))), expected) << file;
+      EXPECT_EQ(read(CSettings(dir.Write(std::to_string(i++).append(".ini"), "[setup]\n" + file + "\n"))), expected) << file;
 }
 
 TEST(Settings, WritesGoToTheFileAtOnceAndAHandEditIsSeenAtTheNextRead) {

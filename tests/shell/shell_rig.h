@@ -57,7 +57,7 @@ class ShellRig : public testing::Test {
   }
   ~ShellRig() override { SetAppPaths(m_saved[0], m_saved[1], m_saved[2]); }
   // Each text its own file, so no parse of an earlier one of the same size is reused.
-  void UseLanguage(const std::string& text) { g_strLangPath = dir.Write("l" + std::to_string(++m_files) + ".lang", text); }
+  void UseLanguage(const std::string& text) { g_strLangPath = dir.Write(std::to_string(++m_files).append(".lang"), text); }
   TempDir dir;
   std::string ini = dir.Write("setting.ini", kRigSettings);
   CSettings settings{ini};

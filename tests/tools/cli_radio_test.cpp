@@ -155,6 +155,7 @@ TEST(RadioSimProgram, ServesAReadAndAWriteAndSavesWhatWasWritten) {
   EXPECT_TRUE(r.err.ends_with("\nT-reading 100%\nrondel-cli: T-passed over 0x100\n")) << r.err;
   const std::vector<std::uint8_t> radioFile = ReadBytes(Golden("radio.dig")),
                                   newFile = ReadBytes(Golden("new.dig"));
+  ASSERT_TRUE(radioFile.size() == 4144 && newFile.size() == 4144);
   std::vector<std::uint8_t> want = newFile;
   std::copy(radioFile.begin() + 48, radioFile.begin() + 48 + 0x3F0, want.begin() + 48);
   std::copy(newFile.begin() + 48 + 0x100, newFile.begin() + 48 + 0x108, want.begin() + 48 + 0x100);
