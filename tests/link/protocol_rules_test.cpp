@@ -123,7 +123,7 @@ TEST(Ports, DevicesAndTheLineNamingThePortTried) {
   for (const auto& [open, com, search, lang, text] : cases) {
     settings.com = com;
     settings.search = search;
-    EXPECT_EQ(PortTriedText(PortToBeTried(open, "/dev/ttyS4", settings), [&](std::string_view key) {
+    EXPECT_EQ(PortTriedText(PortToBeTried(open, "/dev/ttyS4", settings), [search = search, &lang = lang](std::string_view key) {
       return std::string(key == (search ? "IDS_ERROR_PORTSEARCHED" : "IDS_ERROR_PORTTRIED") ? lang : "?");
     }), text);
   }

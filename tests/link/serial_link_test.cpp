@@ -86,7 +86,7 @@ TEST(SerialLink, ReadsWhatArrivesWithinTheTimeOut) {
       {12, 12, 2000, 12, -1}, {11, 12, 150, 11, -1}, {13, 12, 2000, 12, 0x62}, {0, 4, 100, 0, -1}, {5, 0, 2000, 0, 0xF0}};
   for (const auto& [waiting, count, timeout, got, left] : cases) {
     l.pty.Send(Bytes(sent.begin(), sent.begin() + static_cast<long>(waiting)));
-    ASSERT_TRUE(WaitFor([&] { return l.pty.Waiting() == static_cast<int>(waiting); }));
+    ASSERT_TRUE(WaitFor([&, n = static_cast<int>(waiting)] { return l.pty.Waiting() == n; }));
     std::uint8_t buf[12] = {};
     const auto start = Clock::now();
     EXPECT_EQ(l.link.Read(buf, count, timeout), got) << waiting;

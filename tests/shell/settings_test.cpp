@@ -95,7 +95,7 @@ TEST(SettingsLocation, BesideTheProgramWhenItsFolderIsWritableElseTheUsersCopy) 
     if (shipped) program.Write("setting.ini", "shipped");
     if (userCopy) fs::create_directories(home.File("config/rondel")), home.Write("config/rondel/setting.ini", "own");
     if (++i == 9) home.Write("config", "a file where the folder should be");  // no copy can be made
-    const SettingsLocation found = LocateSettingsFile(program.path(), [&](const std::string&) { return writable; });
+    const SettingsLocation found = LocateSettingsFile(program.path(), [w = writable](const std::string&) { return w; });
     EXPECT_EQ(found.path, chosen == 's' ? ship : chosen == 'u' ? user : "");
     EXPECT_EQ(std::make_pair(found.userCopy, found.madeUserCopy), std::make_pair(chosen == 'u', made));
     EXPECT_EQ(fs::is_regular_file(user) ? ReadText(user) : "", made ? "shipped" : userCopy ? "own" : "");
