@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <set>
 #include <utility>
 
 namespace rondel {
@@ -153,9 +154,11 @@ std::optional<std::uint64_t> SoundCompressedLength(chmFile* file) {
 // than its six words (the rest then comes from the stack), stops the program before any object
 // can be looked at. So before chmlib sees the file, every directory entry it could take for that
 // object is looked at here: wherever its name stands, in any case, ended by its length or a NUL.
+// Listing the objects follows the directory's chain of leaf chunks to its end; a chain that
+// comes back on itself would keep chmlib going round it for ever, so it is followed here first.
 constexpr std::uint64_t kMaxScannedFile = 256u << 20;  // far beyond any help file
 
-bool ChmOpenSurvives(const std::string& path, std::uint64_t fileLength) {
+bool ChmlibSurvives(const std::string& path, std::uint64_t fileLength) {
   if (fileLength > kMaxScannedFile) return false;
   std::ifstream in(path, std::ios::binary);
   const std::string file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -173,8 +176,17 @@ bool ChmOpenSurvives(const std::string& path, std::uint64_t fileLength) {
     }
     return ~std::uint64_t{0};
   };
-  // Where the data starts: recorded in the header, or right after the directory.
-  const std::uint64_t dataStarts[] = {le(0x58, 8), le(0x48, 8) + le(0x50, 8)};
+  // The chain of leaf chunks, from the first as the directory header names it to "none" (-1).
+  const std::uint64_t directory = le(0x48, 8), chunkSize = le(directory + 0x10, 4);
+  const std::uint64_t chunks = directory + le(directory + 8, 4);
+  std::set<std::int32_t> visited;
+  for (auto chunk = static_cast<std::int32_t>(le(directory + 0x20, 4)); chunk != -1;) {
+    if (!visited.insert(chunk).second) return false;
+    const std::uint64_t at = chunks + static_cast<std::uint64_t>(static_cast<std::int64_t>(chunk)) * chunkSize;
+    chunk = static_cast<std::int32_t>(le(at + 0x10, 4));
+  }
+  // Where the data starts: recorded in a version 3 header, else right after the directory.
+  const std::uint64_t dataStart = le(4, 4) == 3 ? le(0x58, 8) : le(0x48, 8) + le(0x50, 8);
   const std::string name = kControlData;
   auto same = [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); };
   for (auto it = file.begin();
@@ -188,18 +200,15 @@ bool ChmOpenSurvives(const std::string& path, std::uint64_t fileLength) {
     for (std::uint64_t start = first; start < at; ++start) {
       std::uint64_t pos = start;
       const std::uint64_t nameLength = encint(pos);
-      if (nameLength < name.size() || nameLength > CHM_MAX_PATHLEN ||
-          (nameLength > name.size() && byte(at + name.size()) != 0))
+      if (nameLength < name.size() || (nameLength > name.size() && byte(at + name.size()) != 0))
         continue;  // another name
       pos = at + nameLength;
       const std::uint64_t section = encint(pos), offset = encint(pos), length = encint(pos);
       if (section != 0 || length < 24 || length > 0x100) return false;
-      for (const std::uint64_t base : dataStarts) {
-        const std::uint64_t object = base + offset;
-        if (object < base || object > file.size() || file.size() - object < 24) return false;
-        const std::uint64_t unit = le(object + 8, 4) == 2 ? kLzxFrame : 1;
-        if (((le(object + 16, 4) * unit) & 0xFFFFFFFFu) <= 1) return false;
-      }
+      const std::uint64_t object = dataStart + offset;
+      if (object < dataStart || object > file.size() || file.size() - object < 24) return false;
+      const std::uint64_t unit = le(object + 8, 4) == 2 ? kLzxFrame : 1;
+      if (((le(object + 16, 4) * unit) & 0xFFFFFFFFu) <= 1) return false;
     }
   }
   return true;
@@ -239,7 +248,7 @@ bool CChmArchive::Open(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return false;
   const std::uint64_t length = std::filesystem::file_size(path, ec);
-  if (ec || length < DeclaredLength(path) || !ChmOpenSurvives(path, length)) return false;
+  if (ec || length < DeclaredLength(path) || !ChmlibSurvives(path, length)) return false;
   m_file = chm_open(path.c_str());
   if (!m_file) return false;
   m_path = path;

@@ -122,7 +122,7 @@ TEST(ChmArchive, MissingForeignAndCutOffFilesDoNotOpen) {
 // Damaged numbers of the compressed section: the fuzzer's finds and hand-made ones in our own
 // file. None falls over or hands out what it holds compressed; where the directory is intact the
 // file opens and what it holds uncompressed (the title) still reads. Numbers that chmlib trips
-// over while opening keep the file closed.
+// over while opening or listing keep the file closed.
 TEST(ChmArchive, DamagedCompressedSectionNeverYieldsCompressedContent) {
   test::TempDir dir;
   const std::string good = test::ReadText(Dir("RONDEL_BIN_DIR") + "/english.chm");
@@ -141,6 +141,7 @@ TEST(ChmArchive, DamagedCompressedSectionNeverYieldsCompressedContent) {
       {"block length 0", patched(table + 24, 4, 0), kYes},
       {"window 0", patched(lzxc + 12, 4, 0), kNo},
       {"control data of 16 bytes", patched(entry, 1, 16), kNo},
+      {"leaf chunk chained to itself", patched(good.find("PMGL") + 16, 4, 0), kNo},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
