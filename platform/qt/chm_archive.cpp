@@ -179,6 +179,9 @@ bool ChmlibSurvives(const std::string& path, std::uint64_t fileLength) {
   // The chain of leaf chunks, from the first as the directory header names it to "none" (-1).
   const std::uint64_t directory = le(0x48, 8), chunkSize = le(directory + 0x10, 4);
   const std::uint64_t chunks = directory + le(directory + 8, 4);
+  // chmlib takes a buffer of one chunk for every lookup: a chunk larger than the whole
+  // directory is damage, and one of 4 GiB would be asked for again at every lookup.
+  if (chunkSize == 0 || chunkSize > le(0x50, 8)) return false;
   std::set<std::int32_t> visited;
   for (auto chunk = static_cast<std::int32_t>(le(directory + 0x20, 4)); chunk != -1;) {
     if (!visited.insert(chunk).second) return false;
