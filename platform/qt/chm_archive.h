@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,7 +33,8 @@ class CChmArchive {
   // compiler's own objects (names starting with "#", "$" or "::") are left out.
   std::vector<std::string> List() const;
   bool Contains(const std::string& objectPath) const;
-  // The whole object, or nothing when it is not in the archive or cannot be read.
+  // The whole object, or nothing when it is not in the archive or cannot be read. Compressed
+  // objects of a file whose compressed section is damaged cannot be read; they are still listed.
   std::optional<std::string> Read(const std::string& objectPath) const;
 
   // From the archive's #SYSTEM object; empty when it names none. DefaultTopic falls back to the
@@ -50,12 +52,16 @@ class CChmArchive {
     std::string contentsFile, indexFile, defaultTopic, title;
   };
   std::optional<std::string> ReadExact(const std::string& path) const;
+  bool CompressedReadable(std::uint64_t start, std::uint64_t length) const;
   void ReadSystem();
   std::string FirstWithSuffix(const char* const* suffixes) const;
 
   chmFile* m_file = nullptr;
   std::string m_path;
   SystemInfo m_system;
+  // How many bytes the compressed section unpacks to, when its bookkeeping holds together;
+  // otherwise nothing, and no compressed object is read. Settled once, when the file opens.
+  std::optional<std::uint64_t> m_compressedLength;
 };
 
 // "/" + path with "./" and "name/../" steps folded, and no query or fragment: the form in
