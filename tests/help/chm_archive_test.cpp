@@ -49,8 +49,10 @@ TEST(HelpContents, EntitiesDecodeToUtf8AndUnknownOnesStay) {
 // The tree as one line: name[local]{children}.
 std::string Shape(const std::vector<HelpTopic>& topics) {
   std::string s;
-  for (const HelpTopic& t : topics)
-    s += (s.empty() ? "" : ",") + t.name + "[" + t.local + "]" + (t.children.empty() ? "" : "{" + Shape(t.children) + "}");
+  for (const HelpTopic& t : topics) {
+    s.append(s.empty() ? "" : ",").append(t.name).append("[").append(t.local).append("]");
+    if (!t.children.empty()) s.append("{").append(Shape(t.children)).append("}");
+  }
   return s;
 }
 
@@ -77,7 +79,7 @@ TEST(ShippedHelpFiles, HoldEveryPageByteForByteAndTheirContents) {
     ASSERT_TRUE(archive.Open(Dir("RONDEL_BIN_DIR") + "/" + name + ".chm"));
     EXPECT_EQ(archive.Title(), title);
     EXPECT_EQ(archive.DefaultTopic(), "/index.html");
-    EXPECT_EQ(archive.ContentsFile(), "/" + std::string(name) + ".hhc");
+    EXPECT_EQ(archive.ContentsFile(), std::string("/").append(name).append(".hhc"));
     const auto topics = ParseSitemap(archive.Read(archive.ContentsFile()).value_or(""));
     ASSERT_GE(topics.size(), 10u);
     EXPECT_EQ(topics.front().local, "index.html");
@@ -85,7 +87,7 @@ TEST(ShippedHelpFiles, HoldEveryPageByteForByteAndTheirContents) {
     const std::string source = Dir("RONDEL_SOURCE_DIR") + "/resources/help/" + pages;
     for (const auto& entry : std::filesystem::directory_iterator(source)) {
       if (entry.path().extension() != ".html") continue;
-      const std::string page = "/" + entry.path().filename().string();
+      const std::string page = std::string("/").append(entry.path().filename().string());
       ++count;
       EXPECT_EQ(archive.Read(page), test::ReadText(entry.path().string())) << page;
     }
