@@ -1,7 +1,9 @@
 // The settings keys (default, rule, buffer; the written keys; no caching) and where the file is:
 // beside a writable program folder, else the user's own copy; a profile file regular and small.
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -112,6 +114,13 @@ TEST(SettingsLocation, TheUsersFileFollowsTheXdgRules) {
            {"cfg", "/home/u/.config/rondel/setting.ini"}}) {
     const Env set("XDG_CONFIG_HOME", xdg);
     EXPECT_EQ(UserSettingsPath(), expected);
+  }
+  // Started without a usable HOME: the home folder of the account.
+  const passwd* account = ::getpwuid(::getuid());
+  ASSERT_TRUE(account && account->pw_dir && account->pw_dir[0] == '/');
+  for (const char* unusable : {static_cast<const char*>(nullptr), "", "u"}) {
+    const Env set("HOME", unusable), none("XDG_CONFIG_HOME", nullptr);
+    EXPECT_EQ(UserSettingsPath(), std::string(account->pw_dir).append("/.config/rondel/setting.ini"));
   }
   TempDir dir;
   EXPECT_EQ(std::make_pair(FolderWritable(dir.path()), FolderWritable(dir.File("none"))), std::make_pair(true, false));
