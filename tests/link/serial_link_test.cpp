@@ -68,6 +68,12 @@ TEST(SerialLink, SetsAn8N1LineWithoutFlowControlAtTheBaudAsked) {
   EXPECT_EQ(t.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL | CREAD), tcflag_t{CS8 | CLOCAL | CREAD});
   EXPECT_EQ(t.c_iflag & (IXON | IXOFF | IXANY), 0u);
   EXPECT_EQ(t.c_cc[VMIN] + t.c_cc[VTIME], 0);
+  const std::pair<int, speed_t> rates[] = {{1200, B1200},   {2400, B2400},   {4800, B4800},   {9600, B9600},
+                                           {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}};
+  for (const auto& [baud, want] : rates) {
+    l.link.SetBaudRate(baud);
+    EXPECT_EQ(speed(), want) << baud;
+  }
   l.link.SetBaudRate(4800);
   l.link.SetBaudRate(12345);  // a rate the line does not know leaves it as it is
   EXPECT_EQ(speed(), speed_t{B4800});
