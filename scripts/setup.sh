@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-dev
-  libchm-dev fp-utils librsvg2-bin
+  libmspack-dev fp-utils librsvg2-bin
   fonts-liberation poppler-utils
   xauth xvfb libxtst6
   fonts-noto-cjk

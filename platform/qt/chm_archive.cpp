@@ -1,16 +1,18 @@
 #include "platform/qt/chm_archive.h"
 
-#include <chm_lib.h>
+#include <mspack.h>
 
 #include <algorithm>
-#include <array>
 #include <cctype>
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
-#include <set>
+#include <new>
+#include <string_view>
+#include <sys/stat.h>
+#include <unordered_map>
 #include <utility>
 
 namespace rondel {
@@ -27,6 +29,12 @@ std::uint16_t Le16(const std::string& s, std::size_t at) {
                                     (static_cast<unsigned char>(s[at + 1]) << 8));
 }
 
+std::uint64_t Le(std::string_view s, std::size_t at, int n) {
+  std::uint64_t v = 0;
+  for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s[at + static_cast<std::size_t>(i)]);
+  return v;
+}
+
 // A #SYSTEM text: NUL-terminated inside its record, sometimes without the NUL.
 std::string RecordText(const std::string& data) {
   const std::size_t nul = data.find('\0');
@@ -41,245 +49,367 @@ bool IsInternalName(const std::string& path) {
   return path[1] == '#' || path[1] == '$' || path.rfind("/_#_", 0) == 0;
 }
 
+char FoldCase(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+std::string Folded(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), FoldCase);
+  return s;
+}
+
 bool EndsWithNoCase(const std::string& s, const char* suffix) {
   const std::size_t n = std::char_traits<char>::length(suffix);
   if (s.size() < n) return false;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (std::tolower(static_cast<unsigned char>(s[s.size() - n + i])) !=
-        std::tolower(static_cast<unsigned char>(suffix[i])))
-      return false;
-  }
+  for (std::size_t i = 0; i < n; ++i)
+    if (FoldCase(s[s.size() - n + i]) != FoldCase(suffix[i])) return false;
   return true;
 }
 
-std::uint64_t LeBytes(const unsigned char* p, int n) {
-  std::uint64_t v = 0;
-  for (int i = n - 1; i >= 0; --i) v = (v << 8) | p[i];
-  return v;
-}
-
-// The file length the archive's own header section 0 records, or 0 when it cannot be told.
-// chmlib reads a cut-off archive without complaint and hands out zeros for the missing part,
-// so a short file has to be caught here.
-std::uint64_t DeclaredLength(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::array<unsigned char, 0x48> itsf{};
-  if (!in.read(reinterpret_cast<char*>(itsf.data()), itsf.size())) return 0;
-  if (itsf[0] != 'I' || itsf[1] != 'T' || itsf[2] != 'S' || itsf[3] != 'F') return 0;
-  const std::uint64_t section0 = LeBytes(&itsf[0x38], 8);  // offset of header section 0
-  std::array<unsigned char, 16> hs0{};
-  if (!in.seekg(static_cast<std::streamoff>(section0)) || !in.read(reinterpret_cast<char*>(hs0.data()), hs0.size()))
-    return 0;
-  if (LeBytes(&hs0[0], 4) != 0x01FE) return 0;
-  return LeBytes(&hs0[8], 8);
-}
-
-std::uint64_t Le(const std::string& s, std::size_t at, int n) {
-  return LeBytes(reinterpret_cast<const unsigned char*>(s.data()) + at, n);
-}
-
-// An object of the uncompressed section: a plain read of the file, safe whatever it holds.
-std::optional<std::string> ReadStored(chmFile* file, const char* path) {
-  chmUnitInfo ui{};
-  if (chm_resolve_object(file, path, &ui) != CHM_RESOLVE_SUCCESS || ui.space != CHM_UNCOMPRESSED) return std::nullopt;
-  if (ui.length == 0 || ui.length > CChmArchive::kMaxObjectSize) return std::nullopt;
-  std::string data(static_cast<std::size_t>(ui.length), '\0');
-  const LONGINT64 got = chm_retrieve_object(
-      file, &ui, reinterpret_cast<unsigned char*>(data.data()), 0, static_cast<LONGINT64>(ui.length));
-  if (got != static_cast<LONGINT64>(ui.length)) return std::nullopt;
-  return data;
-}
-
-// chmlib unpacks the compressed section with whatever numbers the file gives it: it divides by
-// them, sizes its buffers by them and sets up its LZX window from them, all without a check.
-// So every number it will use is checked here first, from the section's own uncompressed
-// bookkeeping; the answer is the section's unpacked length, or nothing when any number is off.
-constexpr char kControlData[] = "::DataSpace/Storage/MSCompressed/ControlData";
-constexpr char kResetTable[] =
-    "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable";
-constexpr char kContent[] = "::DataSpace/Storage/MSCompressed/Content";
-// LZX unpacks in frames of 32 KiB; the compressed section is cut into blocks of one frame each.
-constexpr std::uint64_t kLzxFrame = 0x8000;
-constexpr std::uint64_t kMax32 = std::numeric_limits<std::uint32_t>::max();
-
-std::optional<std::uint64_t> SoundCompressedLength(chmFile* file) {
-  // The LZX parameters. chmlib counts them in 32 bits, so each must come out the same there.
-  const std::optional<std::string> control = ReadStored(file, kControlData);
-  if (!control || control->size() < 24 || control->compare(4, 4, "LZXC") != 0) return std::nullopt;
-  const std::uint64_t version = Le(*control, 8, 4);
-  if (version != 1 && version != 2) return std::nullopt;  // any other is taken as version 1
-  const std::uint64_t unit = version == 2 ? kLzxFrame : 1;  // version 1 counts bytes
-  const std::uint64_t resetInterval = Le(*control, 12, 4) * unit;
-  const std::uint64_t window = Le(*control, 16, 4) * unit;
-  const std::uint64_t windowsPerReset = Le(*control, 20, 4);
-  // A window LZX cannot have leaves chmlib without a decoder, which it then uses anyway.
-  if (window < (1u << 15) || window > (1u << 21) || (window & (window - 1)) != 0) return std::nullopt;
-  if (resetInterval == 0 || resetInterval > kMax32 || resetInterval % (window / 2) != 0) return std::nullopt;
-  // The blocks between two decoder resets; chmlib divides by this count.
-  const std::uint64_t resetBlocks = resetInterval / (window / 2) * windowsPerReset;
-  if (resetBlocks == 0 || resetBlocks > kMax32) return std::nullopt;
-
-  // Where each block starts in the compressed data, and the lengths on both sides.
-  const std::optional<std::string> table = ReadStored(file, kResetTable);
-  if (!table || table->size() < 40) return std::nullopt;
-  const std::uint64_t entries = Le(*table, 4, 4);
-  const std::uint64_t entrySize = Le(*table, 8, 4);
-  const std::uint64_t tableOffset = Le(*table, 12, 4);
-  const std::uint64_t unpacked = Le(*table, 16, 8);
-  const std::uint64_t packed = Le(*table, 24, 8);
-  const std::uint64_t blockLength = Le(*table, 32, 8);
-  // chmlib divides by the block length and unpacks a whole frame into a buffer of that size.
-  if (entrySize != 8 || blockLength != kLzxFrame) return std::nullopt;
-  if (tableOffset < 40 || tableOffset > table->size() || entries > (table->size() - tableOffset) / 8)
-    return std::nullopt;
-  const std::uint64_t blocks = unpacked / kLzxFrame + (unpacked % kLzxFrame != 0);
-  if (entries < blocks) return std::nullopt;  // every block needs its start
-  for (std::uint64_t i = 0, previous = 0; i < entries; ++i) {
-    const std::uint64_t start = Le(*table, static_cast<std::size_t>(tableOffset + i * 8), 8);
-    if (i == 0 ? start != 0 : start <= previous) return std::nullopt;
-    if (start > packed || (i < blocks && start == packed)) return std::nullopt;  // a block holds data
-    previous = start;
-  }
-
-  // The compressed data must hold what the table says it does.
-  chmUnitInfo content{};
-  if (chm_resolve_object(file, kContent, &content) != CHM_RESOLVE_SUCCESS || content.space != CHM_UNCOMPRESSED ||
-      content.length < packed)
-    return std::nullopt;
-  return unpacked;
-}
-
-// chm_open itself reads the LZX control data and divides by half its window, whatever the
-// object holds: a window of 0 or 1 byte as chmlib counts it (in 32 bits), or an object shorter
-// than its six words (the rest then comes from the stack), stops the program before any object
-// can be looked at. So before chmlib sees the file, every directory entry it could take for that
-// object is looked at here: wherever its name stands, in any case, ended by its length or a NUL.
-// Listing the objects follows the directory's chain of leaf chunks to its end; a chain that
-// comes back on itself would keep chmlib going round it for ever, so it is followed here first.
-constexpr std::uint64_t kMaxScannedFile = 256u << 20;  // far beyond any help file
-
-bool ChmlibSurvives(const std::string& path, std::uint64_t fileLength) {
-  if (fileLength > kMaxScannedFile) return false;
-  std::ifstream in(path, std::ios::binary);
-  const std::string file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  auto byte = [&](std::uint64_t at) { return at < file.size() ? static_cast<unsigned char>(file[at]) : 0u; };
-  auto le = [&](std::uint64_t at, int n) {  // zeros past the end, as chmlib reads them
-    std::uint64_t v = 0;
-    for (int i = n - 1; i >= 0; --i) v = (v << 8) | byte(at + static_cast<std::uint64_t>(i));
-    return v;
-  };
-  auto encint = [&](std::uint64_t& at) {
-    std::uint64_t v = 0;
-    for (int i = 0; i < 10; ++i, ++at) {
-      v = (v << 7) | (byte(at) & 0x7Fu);
-      if ((byte(at) & 0x80u) == 0) return ++at, v;
-    }
-    return ~std::uint64_t{0};
-  };
-  // The chain of leaf chunks, from the first as the directory header names it to "none" (-1).
-  const std::uint64_t directory = le(0x48, 8), chunkSize = le(directory + 0x10, 4);
-  const std::uint64_t chunks = directory + le(directory + 8, 4);
-  // chmlib takes a buffer of one chunk for every lookup: a chunk larger than the whole
-  // directory is damage, and one of 4 GiB would be asked for again at every lookup.
-  if (chunkSize == 0 || chunkSize > le(0x50, 8)) return false;
-  std::set<std::int32_t> visited;
-  for (auto chunk = static_cast<std::int32_t>(le(directory + 0x20, 4)); chunk != -1;) {
-    if (!visited.insert(chunk).second) return false;
-    const std::uint64_t at = chunks + static_cast<std::uint64_t>(static_cast<std::int64_t>(chunk)) * chunkSize;
-    chunk = static_cast<std::int32_t>(le(at + 0x10, 4));
-  }
-  // Where the data starts: recorded in a version 3 header, else right after the directory.
-  const std::uint64_t dataStart = le(4, 4) == 3 ? le(0x58, 8) : le(0x48, 8) + le(0x50, 8);
-  const std::string name = kControlData;
-  auto same = [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); };
-  for (auto it = file.begin();
-       (it = std::search(it, file.end(), name.begin(), name.end(), same)) != file.end(); ++it) {
-    const std::uint64_t at = static_cast<std::uint64_t>(it - file.begin());
-    // The name's length ends just before it; where that number starts is read every way it can.
-    if (at == 0 || byte(at - 1) >= 0x80) continue;
-    std::uint64_t first = at - 1;
-    while (first > 0 && byte(first - 1) >= 0x80 && at - first < 10) --first;
-    if (first > 0 && byte(first - 1) >= 0x80) return false;
-    for (std::uint64_t start = first; start < at; ++start) {
-      std::uint64_t pos = start;
-      const std::uint64_t nameLength = encint(pos);
-      if (nameLength < name.size() || (nameLength > name.size() && byte(at + name.size()) != 0))
-        continue;  // another name
-      pos = at + nameLength;
-      const std::uint64_t section = encint(pos), offset = encint(pos), length = encint(pos);
-      if (section != 0 || length < 24 || length > 0x100) return false;
-      const std::uint64_t object = dataStart + offset;
-      if (object < dataStart || object > file.size() || file.size() - object < 24) return false;
-      const std::uint64_t unit = le(object + 8, 4) == 2 ? kLzxFrame : 1;
-      if (((le(object + 16, 4) * unit) & 0xFFFFFFFFu) <= 1) return false;
-    }
-  }
-  return true;
-}
-
-int CollectObject(chmFile*, chmUnitInfo* ui, void* context) {
-  auto* names = static_cast<std::vector<std::string>*>(context);
-  std::string path(ui->path);
-  if ((ui->flags & CHM_ENUMERATE_FILES) && !IsInternalName(path)) names->push_back(std::move(path));
-  return CHM_ENUMERATOR_CONTINUE;
+// The file length the archive's own header section 0 records, or 0 when it cannot be told. A
+// file cut short would otherwise open and fail only when the missing part is reached.
+std::uint64_t DeclaredLength(std::string_view file) {
+  if (file.size() < 0x48 || file.substr(0, 4) != "ITSF") return 0;
+  const std::uint64_t section0 = Le(file, 0x38, 8);
+  if (section0 > file.size() || file.size() - section0 < 16) return 0;
+  if (Le(file, section0, 4) != 0x01FE) return 0;
+  return Le(file, section0 + 8, 8);
 }
 
 }  // namespace
 
-CChmArchive::CChmArchive() = default;
-CChmArchive::~CChmArchive() { Close(); }
+// ---- the decompressor's view of the world ----
+//
+// libmspack reaches files and memory only through an mspack_system of its caller's. Ours serves
+// the help file from memory, collects an object being unpacked into a string, and holds every
+// step to the limits: memory handed out, bytes written, and a deadline checked at every read
+// and write, so that no number in the file can make a step run long or grow large.
 
+namespace {
+
+struct BoundedSystem;
+
+struct MemoryFile {
+  BoundedSystem* system;
+  bool writer;
+  std::uint64_t position = 0;
+};
+
+// What an allocation carries in front of the caller's bytes, so that free() (which gets no
+// system pointer) can give its size back to the right account.
+struct alignas(std::max_align_t) AllocationHeader {
+  BoundedSystem* system;
+  std::size_t size;
+};
+
+struct BoundedSystem {
+  mspack_system base{};  // first, so libmspack's pointer to it is a pointer to us
+  const ChmLimits* limits = nullptr;
+  std::string_view file;     // the whole help file
+  std::string* sink = nullptr;  // where extract() writes
+  std::uint64_t sinkLimit = 0;
+  std::size_t allocated = 0;
+  std::chrono::steady_clock::time_point deadline{};
+  bool outOfTime = false, outOfMemory = false, outOfRoom = false;
+
+  void Start(std::string* out = nullptr, std::uint64_t outLimit = 0) {
+    deadline = std::chrono::steady_clock::now() + limits->maxTime;
+    outOfTime = outOfMemory = outOfRoom = false;
+    sink = out;
+    sinkLimit = outLimit;
+  }
+  bool InTime() {
+    if (!outOfTime && std::chrono::steady_clock::now() >= deadline) outOfTime = true;
+    return !outOfTime;
+  }
+  // Which limit stopped the last step, if one did.
+  ChmError Stopped() const {
+    if (outOfTime) return ChmError::kTimeLimit;
+    if (outOfMemory) return ChmError::kMemoryLimit;
+    if (outOfRoom) return ChmError::kTooLarge;
+    return ChmError::kNone;
+  }
+};
+
+// libmspack hands its own copies of our mspack_system to the decompressors it sets up, so the
+// system of a call is the one whose step is running on this thread, not the pointer passed.
+thread_local BoundedSystem* t_running = nullptr;
+
+class RunningStep {
+ public:
+  explicit RunningStep(BoundedSystem& system) : m_previous(std::exchange(t_running, &system)) {}
+  ~RunningStep() { t_running = m_previous; }
+  RunningStep(const RunningStep&) = delete;
+  RunningStep& operator=(const RunningStep&) = delete;
+
+ private:
+  BoundedSystem* m_previous;
+};
+
+BoundedSystem* Of(mspack_system*) { return t_running; }
+
+mspack_file* SysOpen(mspack_system* self, const char*, int mode) {
+  BoundedSystem* sys = Of(self);
+  if (!sys) return nullptr;
+  if (mode != MSPACK_SYS_OPEN_READ && mode != MSPACK_SYS_OPEN_WRITE) return nullptr;
+  if (mode == MSPACK_SYS_OPEN_WRITE && !sys->sink) return nullptr;
+  auto* file = new (std::nothrow) MemoryFile{sys, mode == MSPACK_SYS_OPEN_WRITE};
+  return reinterpret_cast<mspack_file*>(file);
+}
+
+void SysClose(mspack_file* file) { delete reinterpret_cast<MemoryFile*>(file); }
+
+int SysRead(mspack_file* handle, void* buffer, int bytes) {
+  auto* file = reinterpret_cast<MemoryFile*>(handle);
+  BoundedSystem* sys = file->system;
+  if (file->writer || bytes < 0 || !sys->InTime()) return -1;
+  const std::uint64_t size = sys->file.size();
+  const std::uint64_t n = file->position >= size ? 0 : std::min<std::uint64_t>(static_cast<unsigned>(bytes), size - file->position);
+  if (n) std::memcpy(buffer, sys->file.data() + file->position, static_cast<std::size_t>(n));
+  file->position += n;
+  return static_cast<int>(n);
+}
+
+int SysWrite(mspack_file* handle, void* buffer, int bytes) {
+  auto* file = reinterpret_cast<MemoryFile*>(handle);
+  BoundedSystem* sys = file->system;
+  if (!file->writer || bytes < 0 || !sys->InTime()) return -1;
+  if (static_cast<std::uint64_t>(bytes) > sys->sinkLimit - std::min(sys->sinkLimit, std::uint64_t{sys->sink->size()})) {
+    sys->outOfRoom = true;
+    return -1;
+  }
+  sys->sink->append(static_cast<const char*>(buffer), static_cast<std::size_t>(bytes));
+  return bytes;
+}
+
+int SysSeek(mspack_file* handle, off_t offset, int mode) {
+  auto* file = reinterpret_cast<MemoryFile*>(handle);
+  const std::uint64_t size = file->writer ? file->system->sink->size() : file->system->file.size();
+  std::int64_t base = 0;
+  if (mode == MSPACK_SYS_SEEK_CUR) base = static_cast<std::int64_t>(file->position);
+  else if (mode == MSPACK_SYS_SEEK_END) base = static_cast<std::int64_t>(size);
+  else if (mode != MSPACK_SYS_SEEK_START) return -1;
+  // Past the end is allowed (a read there gives nothing); before the start or overflow is not.
+  if (offset > 0 && base > std::numeric_limits<std::int64_t>::max() - offset) return -1;
+  if (base + offset < 0) return -1;
+  file->position = static_cast<std::uint64_t>(base + offset);
+  return 0;
+}
+
+off_t SysTell(mspack_file* handle) {
+  return static_cast<off_t>(reinterpret_cast<MemoryFile*>(handle)->position);
+}
+
+// libmspack's warnings about a damaged file; the caller's error code says all we need.
+void SysMessage(mspack_file*, const char*, ...) {}
+
+void* SysAlloc(mspack_system* self, std::size_t bytes) {
+  BoundedSystem* sys = Of(self);
+  if (!sys) return nullptr;
+  if (bytes > sys->limits->maxMemory - std::min(sys->limits->maxMemory, sys->allocated)) {
+    sys->outOfMemory = true;
+    return nullptr;
+  }
+  void* block = std::malloc(sizeof(AllocationHeader) + bytes);
+  if (!block) {
+    sys->outOfMemory = true;
+    return nullptr;
+  }
+  auto* header = new (block) AllocationHeader{sys, bytes};
+  sys->allocated += bytes;
+  return header + 1;
+}
+
+void SysFree(void* pointer) {
+  if (!pointer) return;
+  AllocationHeader* header = static_cast<AllocationHeader*>(pointer) - 1;
+  header->system->allocated -= header->size;
+  std::free(header);
+}
+
+void SysCopy(void* source, void* destination, std::size_t bytes) { std::memmove(destination, source, bytes); }
+
+bool LibraryFits() {
+  static const bool fits = [] {
+    int result = MSPACK_ERR_OK;
+    MSPACK_SYS_SELFTEST(result);
+    return result == MSPACK_ERR_OK;
+  }();
+  return fits;
+}
+
+ChmError FromMspack(int code) {
+  switch (code) {
+    case MSPACK_ERR_OK: return ChmError::kNone;
+    case MSPACK_ERR_SIGNATURE: return ChmError::kNotHelpFile;
+    case MSPACK_ERR_NOMEMORY: return ChmError::kMemoryLimit;
+    default: return ChmError::kDamaged;
+  }
+}
+
+}  // namespace
+
+struct CChmArchive::Impl {
+  std::string bytes;  // the whole help file
+  BoundedSystem system;
+  mschm_decompressor* decompressor = nullptr;
+  mschmd_header* header = nullptr;
+  // Every object the directory names, sysfiles included, in directory order.
+  std::vector<mschmd_file*> objects;
+  std::unordered_map<std::string, mschmd_file*> byExactName, byFoldedName;
+
+  explicit Impl(const ChmLimits& limits) {
+    system.base.open = SysOpen;
+    system.base.close = SysClose;
+    system.base.read = SysRead;
+    system.base.write = SysWrite;
+    system.base.seek = SysSeek;
+    system.base.tell = SysTell;
+    system.base.message = SysMessage;
+    system.base.alloc = SysAlloc;
+    system.base.free = SysFree;
+    system.base.copy = SysCopy;
+    system.base.null_ptr = nullptr;
+    system.limits = &limits;
+  }
+  ~Impl() {
+    const RunningStep step(system);
+    if (decompressor) {
+      if (header) decompressor->close(decompressor, header);
+      mspack_destroy_chm_decompressor(decompressor);
+    }
+  }
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
+
+  mschmd_file* Find(const std::string& path) const {
+    if (auto it = byExactName.find(path); it != byExactName.end()) return it->second;
+    if (auto it = byFoldedName.find(Folded(path)); it != byFoldedName.end()) return it->second;
+    return nullptr;
+  }
+};
+
+CChmArchive::CChmArchive(ChmLimits limits) : m_limits(limits) {}
+CChmArchive::~CChmArchive() = default;
+
+// The limits travel with the archive: the decompressor holds a pointer to them.
 CChmArchive::CChmArchive(CChmArchive&& other) noexcept
-    : m_file(std::exchange(other.m_file, nullptr)),
+    : m_limits(other.m_limits),
+      m_impl(std::move(other.m_impl)),
       m_path(std::move(other.m_path)),
       m_system(std::move(other.m_system)),
-      m_compressedLength(std::exchange(other.m_compressedLength, std::nullopt)) {}
+      m_error(std::exchange(other.m_error, ChmError::kNone)) {
+  if (m_impl) m_impl->system.limits = &m_limits;
+  other.Close();
+}
 
 CChmArchive& CChmArchive::operator=(CChmArchive&& other) noexcept {
   if (this != &other) {
-    Close();
-    m_file = std::exchange(other.m_file, nullptr);
+    m_limits = other.m_limits;
+    m_impl = std::move(other.m_impl);
+    if (m_impl) m_impl->system.limits = &m_limits;
     m_path = std::move(other.m_path);
     m_system = std::move(other.m_system);
-    m_compressedLength = std::exchange(other.m_compressedLength, std::nullopt);
+    m_error = std::exchange(other.m_error, ChmError::kNone);
+    other.Close();
   }
   return *this;
 }
 
+bool CChmArchive::IsOpen() const { return m_impl != nullptr; }
+
+namespace {
+
+// The whole file into memory, within the size limit.
+ChmError ReadHelpFile(const std::string& path, std::uint64_t maxSize, std::string& out) {
+  if (path.empty()) return ChmError::kMissing;
+  std::FILE* f = std::fopen(path.c_str(), "rbe");
+  if (!f) return errno == ENOENT || errno == ENOTDIR ? ChmError::kMissing : ChmError::kUnreadable;
+  struct stat st {};
+  ChmError result = ChmError::kNone;
+  if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
+    result = ChmError::kUnreadable;
+  } else if (static_cast<std::uint64_t>(st.st_size) > maxSize) {
+    result = ChmError::kTooLarge;
+  } else {
+    char buffer[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+      // A file that grows while it is read is held to the same limit.
+      if (out.size() + n > maxSize) {
+        result = ChmError::kTooLarge;
+        break;
+      }
+      out.append(buffer, n);
+    }
+    if (result == ChmError::kNone && std::ferror(f)) result = ChmError::kUnreadable;
+  }
+  std::fclose(f);
+  return result;
+}
+
+}  // namespace
+
 bool CChmArchive::Open(const std::string& path) {
   Close();
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
-  const std::uint64_t length = std::filesystem::file_size(path, ec);
-  if (ec || length < DeclaredLength(path) || !ChmlibSurvives(path, length)) return false;
-  m_file = chm_open(path.c_str());
-  if (!m_file) return false;
+  if (!LibraryFits()) return m_error = ChmError::kUnreadable, false;
+  auto impl = std::make_unique<Impl>(m_limits);
+  if (const ChmError e = ReadHelpFile(path, m_limits.maxFileSize, impl->bytes); e != ChmError::kNone)
+    return m_error = e, false;
+  const std::string_view file = impl->bytes;
+  if (file.size() < 4 || file.substr(0, 4) != "ITSF") return m_error = ChmError::kNotHelpFile, false;
+  if (file.size() < DeclaredLength(file)) return m_error = ChmError::kDamaged, false;
+
+  // The help compiler we build with (chmcmd) writes the header's first GUID in place of the
+  // second, which libmspack checks; HTML Help itself reads such files, so they are read here as
+  // if the second GUID were written right.
+  constexpr std::string_view kFirstGuid("\x10\xFD\x01\x7C\xAA\x7B\xD0\x11\x9E\x0C\x00\xA0\xC9\x22\xE6\xEC", 16);
+  if (file.size() >= 0x38 && file.substr(0x18, 16) == kFirstGuid && file.substr(0x28, 16) == kFirstGuid)
+    impl->bytes[0x28] = '\x11';
+  impl->system.file = file;
+  const RunningStep step(impl->system);
+  impl->decompressor = mspack_create_chm_decompressor(&impl->system.base);
+  if (!impl->decompressor) return m_error = ChmError::kMemoryLimit, false;
+  impl->system.Start();
+  impl->header = impl->decompressor->open(impl->decompressor, "help file");
+  if (!impl->header) {
+    const ChmError stopped = impl->system.Stopped();
+    m_error = stopped != ChmError::kNone ? stopped : FromMspack(impl->decompressor->last_error(impl->decompressor));
+    if (m_error == ChmError::kNone) m_error = ChmError::kDamaged;
+    return false;
+  }
+  for (mschmd_file* list : {impl->header->files, impl->header->sysfiles}) {
+    for (mschmd_file* f = list; f; f = f->next) {
+      if (impl->objects.size() >= m_limits.maxObjects) return m_error = ChmError::kTooManyObjects, false;
+      impl->objects.push_back(f);
+      // The first of two objects of one name is the one a lookup finds.
+      impl->byExactName.emplace(f->filename, f);
+      impl->byFoldedName.emplace(Folded(f->filename), f);
+    }
+  }
+  m_impl = std::move(impl);
   m_path = path;
-  m_compressedLength = SoundCompressedLength(m_file);
+  m_error = ChmError::kNone;
   ReadSystem();  // #SYSTEM itself may be compressed
   return true;
 }
 
 void CChmArchive::Close() {
-  if (m_file) chm_close(m_file);
-  m_file = nullptr;
+  m_impl.reset();
   m_path.clear();
   m_system = {};
-  m_compressedLength.reset();
 }
 
 std::vector<std::string> CChmArchive::List() const {
   std::vector<std::string> names;
-  if (m_file) chm_enumerate(m_file, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, CollectObject, &names);
+  if (!m_impl) return names;
+  for (const mschmd_file* f : m_impl->objects) {
+    std::string name = f->filename;
+    if (!IsInternalName(name)) names.push_back(std::move(name));
+  }
   return names;
 }
 
 bool CChmArchive::Contains(const std::string& objectPath) const {
-  if (!m_file) return false;
-  chmUnitInfo ui{};
-  const std::string path = NormaliseChmPath(objectPath);
-  if (path.size() > CHM_MAX_PATHLEN) return false;
-  return chm_resolve_object(m_file, path.c_str(), &ui) == CHM_RESOLVE_SUCCESS;
+  return m_impl && m_impl->Find(NormaliseChmPath(objectPath)) != nullptr;
 }
 
 std::optional<std::string> CChmArchive::Read(const std::string& objectPath) const {
@@ -288,23 +418,31 @@ std::optional<std::string> CChmArchive::Read(const std::string& objectPath) cons
 
 // Without normalising: the compiler's own objects have "#" in their names.
 std::optional<std::string> CChmArchive::ReadExact(const std::string& path) const {
-  if (!m_file || path.size() > CHM_MAX_PATHLEN) return std::nullopt;
-  chmUnitInfo ui{};
-  if (chm_resolve_object(m_file, path.c_str(), &ui) != CHM_RESOLVE_SUCCESS) return std::nullopt;
-  if (ui.length > kMaxObjectSize) return std::nullopt;
-  // Anything outside the plain section goes through the decompressor.
-  if (ui.space != CHM_UNCOMPRESSED && !CompressedReadable(ui.start, ui.length)) return std::nullopt;
-  std::string data(static_cast<std::size_t>(ui.length), '\0');
-  if (ui.length == 0) return data;
-  const LONGINT64 got = chm_retrieve_object(
-      m_file, &ui, reinterpret_cast<unsigned char*>(data.data()), 0, static_cast<LONGINT64>(ui.length));
-  if (got != static_cast<LONGINT64>(ui.length)) return std::nullopt;
+  if (!m_impl) return std::nullopt;
+  mschmd_file* object = m_impl->Find(path);
+  if (!object) return m_error = ChmError::kMissing, std::nullopt;
+  const bool compressed = object->section && object->section->id == 1;
+  if (object->offset < 0 || object->length < 0) return m_error = ChmError::kDamaged, std::nullopt;
+  const auto offset = static_cast<std::uint64_t>(object->offset);
+  const auto length = static_cast<std::uint64_t>(object->length);
+  if (length > m_limits.maxObjectSize) return m_error = ChmError::kTooLarge, std::nullopt;
+  if (compressed && (offset > m_limits.maxUnpackedOffset || length > m_limits.maxUnpackedOffset - offset))
+    return m_error = ChmError::kTooLarge, std::nullopt;
+  std::string data;
+  m_error = ChmError::kNone;
+  if (length == 0) return data;
+  data.reserve(static_cast<std::size_t>(length));
+  BoundedSystem& sys = m_impl->system;
+  sys.Start(&data, length);
+  const RunningStep step(sys);
+  const int result = m_impl->decompressor->extract(m_impl->decompressor, object, "object");
+  sys.sink = nullptr;
+  if (result != MSPACK_ERR_OK || data.size() != length) {
+    const ChmError stopped = sys.Stopped();
+    m_error = stopped != ChmError::kNone ? stopped : ChmError::kDamaged;
+    return std::nullopt;
+  }
   return data;
-}
-
-// Only within the length the section unpacks to: past it the block starts run out.
-bool CChmArchive::CompressedReadable(std::uint64_t start, std::uint64_t length) const {
-  return m_compressedLength && start <= *m_compressedLength && length <= *m_compressedLength - start;
 }
 
 void CChmArchive::ReadSystem() {

@@ -1,7 +1,10 @@
 // Read access to a compiled HTML Help file (.chm): the objects it holds, their bytes, and the
-// project facts the viewer needs (default topic, title, contents file). No Qt, no widgets.
+// project facts the viewer needs (default topic, title, contents and index files). No Qt, no
+// widgets. A help file may come from anywhere, so every number taken from it is bounded: what
+// one file may make the reader allocate, read and unpack, and how long each step may take.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -9,29 +12,58 @@
 #include <string>
 #include <vector>
 
-struct chmFile;
-
 namespace rondel {
+
+// Why the last open or read failed.
+enum class ChmError {
+  kNone,
+  kMissing,         // no such file
+  kUnreadable,      // it exists but cannot be read (a folder, no permission, an I/O error)
+  kNotHelpFile,     // not a compiled help file at all
+  kDamaged,         // a help file whose structure or compressed data does not hold together
+  kTooLarge,        // the file, or an object it names, is past the size a help file may have
+  kTooManyObjects,  // its directory names more objects than a help file may hold
+  kMemoryLimit,     // reading it would take more memory than one help file may use
+  kTimeLimit,       // reading it took longer than one help file may take
+};
+
+// The bounds one help file is held to. The defaults are far beyond any real help file (ours
+// are some 30 KB) and small enough that a hostile one cannot hurt the program.
+struct ChmLimits {
+  std::uint64_t maxFileSize = 64u << 20;
+  std::size_t maxObjects = 65536;
+  std::size_t maxMemory = 64u << 20;       // held by the decompressor at any one time
+  std::uint64_t maxObjectSize = 64u << 20;
+  // How far into the compressed section an object may lie: the decompressor unpacks everything
+  // before an object (from the nearest reset point) to reach it.
+  std::uint64_t maxUnpackedOffset = 256u << 20;
+  std::chrono::milliseconds maxTime{5000};  // for the open, and for each object read
+};
 
 class CChmArchive {
  public:
-  CChmArchive();
+  explicit CChmArchive(ChmLimits limits = {});
   ~CChmArchive();
   CChmArchive(CChmArchive&&) noexcept;
   CChmArchive& operator=(CChmArchive&&) noexcept;
   CChmArchive(const CChmArchive&) = delete;
   CChmArchive& operator=(const CChmArchive&) = delete;
 
-  // Opens the file; false when it is missing, unreadable or not a compiled help file. A failed
-  // open leaves the archive closed.
+  // Opens the file; false when it is missing, unreadable, not a compiled help file, damaged in
+  // its directory or past a limit (Error() says which). A failed open leaves the archive closed.
   bool Open(const std::string& path);
   void Close();
-  bool IsOpen() const { return m_file != nullptr; }
+  bool IsOpen() const;
   const std::string& Path() const { return m_path; }
+  // How the last Open or Read went: kNone when it succeeded, kMissing for an object the
+  // archive does not hold.
+  ChmError Error() const { return m_error; }
+  const ChmLimits& Limits() const { return m_limits; }
 
   // The topics and pictures of the archive, "/index.html" style, in the archive's order; the
   // compiler's own objects (names starting with "#", "$" or "::") are left out.
   std::vector<std::string> List() const;
+  // Looked up as the help compiler's lookups do: letter case does not matter.
   bool Contains(const std::string& objectPath) const;
   // The whole object, or nothing when it is not in the archive or cannot be read. Compressed
   // objects of a file whose compressed section is damaged cannot be read; they are still listed.
@@ -44,24 +76,20 @@ class CChmArchive {
   std::string ContentsFile() const;  // "/english.hhc"; falls back to the first *.hhc
   std::string IndexFile() const;     // "/english.hhk"; falls back to the first *.hhk
 
-  // Objects larger than this are treated as unreadable: a damaged directory can claim any size.
-  static constexpr std::size_t kMaxObjectSize = 64u << 20;
-
  private:
+  struct Impl;
   struct SystemInfo {
     std::string contentsFile, indexFile, defaultTopic, title;
   };
   std::optional<std::string> ReadExact(const std::string& path) const;
-  bool CompressedReadable(std::uint64_t start, std::uint64_t length) const;
   void ReadSystem();
   std::string FirstWithSuffix(const char* const* suffixes) const;
 
-  chmFile* m_file = nullptr;
+  ChmLimits m_limits;
+  std::unique_ptr<Impl> m_impl;
   std::string m_path;
   SystemInfo m_system;
-  // How many bytes the compressed section unpacks to, when its bookkeeping holds together;
-  // otherwise nothing, and no compressed object is read. Settled once, when the file opens.
-  std::optional<std::uint64_t> m_compressedLength;
+  mutable ChmError m_error = ChmError::kNone;
 };
 
 // "/" + path with "./" and "name/../" steps folded, and no query or fragment: the form in

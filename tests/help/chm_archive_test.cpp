@@ -2,7 +2,10 @@
 // them, sitemaps damaged or cut off, archives missing, foreign or cut short) and on our files.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -101,68 +104,150 @@ void ExpectClosed(const CChmArchive& a) {
   EXPECT_FALSE(a.Read("/index.html"));
 }
 
-TEST(ChmArchive, MissingForeignAndCutOffFilesDoNotOpen) {
+TEST(ChmArchive, MissingForeignAndCutOffFilesDoNotOpenAndSayWhy) {
   test::TempDir dir;
   const std::string full = test::ReadText(Dir("RONDEL_BIN_DIR") + "/english.chm");
   ASSERT_GT(full.size(), 4000u);
-  for (const std::string& path : {dir.File("none.chm"), dir.Write("empty.chm", ""), dir.Write("garbage.chm", std::string(5000, 'Z')),
-                                  dir.path(), std::string(), dir.Write("cut1.chm", full.substr(0, 200)),
-                                  dir.Write("cut2.chm", full.substr(0, full.size() / 2)),
-                                  dir.Write("cut3.chm", full.substr(0, full.size() - 1))}) {
+  const std::pair<std::string, ChmError> cases[] = {
+      {dir.File("none.chm"), ChmError::kMissing}, {std::string(), ChmError::kMissing},
+      {dir.File("none/x.chm"), ChmError::kMissing}, {dir.path(), ChmError::kUnreadable},
+      {dir.Write("empty.chm", ""), ChmError::kNotHelpFile},
+      {dir.Write("garbage.chm", std::string(5000, 'Z')), ChmError::kNotHelpFile},
+      {dir.Write("cut1.chm", full.substr(0, 200)), ChmError::kDamaged},
+      {dir.Write("cut2.chm", full.substr(0, full.size() / 2)), ChmError::kDamaged},
+      {dir.Write("cut3.chm", full.substr(0, full.size() - 1)), ChmError::kDamaged},
+  };
+  for (const auto& [path, why] : cases) {
     CChmArchive archive;
-    EXPECT_FALSE(archive.Open(path)) << path;  // the reader underneath would hand out zeros
+    EXPECT_FALSE(archive.Open(path)) << path;
+    EXPECT_EQ(archive.Error(), why) << path;
     ExpectClosed(archive);
   }
   CChmArchive whole;
   ASSERT_TRUE(whole.Open(dir.Write("whole.chm", full)));
+  EXPECT_EQ(whole.Error(), ChmError::kNone);
+  EXPECT_TRUE(whole.Contains("/INDEX.HTML") && whole.Read("/Index.html") == whole.Read("/index.html"));
   EXPECT_FALSE(whole.Contains("/no-such-page.html"));
   EXPECT_FALSE(whole.Read("/" + std::string(600, 'a') + ".html"));
-  EXPECT_FALSE(whole.Open(dir.File("none.chm"))) << "a failed open forgets the file before";
-  ExpectClosed(whole);
+  EXPECT_EQ(whole.Error(), ChmError::kMissing);
+  CChmArchive moved(std::move(whole));  // the decompressor keeps working for its new owner
+  EXPECT_TRUE(moved.Read("/reading.html").value_or("").find("<html") != std::string::npos);
+  EXPECT_FALSE(moved.Open(dir.File("none.chm"))) << "a failed open forgets the file before";
+  ExpectClosed(moved);
 }
 
-// Damaged numbers of the compressed section: the fuzzer's finds and hand-made ones in our own
-// file. None falls over or hands out what it holds compressed; where the directory is intact the
-// file opens and what it holds uncompressed (the title) still reads. Numbers that chmlib trips
-// over while opening or listing keep the file closed.
-TEST(ChmArchive, DamagedCompressedSectionNeverYieldsCompressedContent) {
+// Every limit one help file is held to stops it with its own reason, and the shipped file lies
+// well within each of them.
+TEST(ChmArchive, EachLimitStopsTheFileWithItsOwnReason) {
+  const std::string path = Dir("RONDEL_BIN_DIR") + "/english.chm";
+  const std::uint64_t size = std::filesystem::file_size(path);
+  auto with = [](auto change) {
+    ChmLimits limits;
+    change(limits);
+    return limits;
+  };
+  const struct { const char* name; ChmLimits limits; bool opens; ChmError why; } cases[] = {
+      {"file one byte over", with([&](ChmLimits& l) { l.maxFileSize = size - 1; }), false, ChmError::kTooLarge},
+      {"file just fits", with([&](ChmLimits& l) { l.maxFileSize = size; }), true, ChmError::kNone},
+      {"three objects", with([](ChmLimits& l) { l.maxObjects = 3; }), false, ChmError::kTooManyObjects},
+      {"1 KiB of memory", with([](ChmLimits& l) { l.maxMemory = 1024; }), false, ChmError::kMemoryLimit},
+      {"no time at all", with([](ChmLimits& l) { l.maxTime = std::chrono::milliseconds(0); }), false, ChmError::kTimeLimit},
+      // The directory fits in 64 KiB; unpacking takes the 32 KiB window and more.
+      {"64 KiB of memory", with([](ChmLimits& l) { l.maxMemory = 64 << 10; }), true, ChmError::kMemoryLimit},
+      {"objects of 100 bytes", with([](ChmLimits& l) { l.maxObjectSize = 100; }), true, ChmError::kTooLarge},
+      {"unpack no further than 4 KiB", with([](ChmLimits& l) { l.maxUnpackedOffset = 4096; }), true, ChmError::kTooLarge},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CChmArchive archive(c.limits);
+    ASSERT_EQ(archive.Open(path), c.opens);
+    if (!c.opens) {
+      EXPECT_EQ(archive.Error(), c.why);
+      continue;
+    }
+    // Where the file opens, the limit shows when its pages are read: some of them at least.
+    int refused = 0;
+    for (const std::string& name : archive.List()) refused += !archive.Read(name) && archive.Error() == c.why;
+    EXPECT_EQ(refused > 0, c.why != ChmError::kNone) << refused;
+  }
+}
+
+// Damaged help files: every input that ever crashed a reader (tests/fuzz/seeds/help_file/) and
+// hand-made damages of our own file in every structure. None falls over; one that does not open
+// says why, and one that opens hands out each object exactly as the intact file holds it, or
+// nothing with a reason.
+TEST(ChmArchive, DamagedFilesOpenWithAReasonOrReadTrue) {
   test::TempDir dir;
   const std::string good = test::ReadText(Dir("RONDEL_BIN_DIR") + "/english.chm");
-  const std::size_t lzxc = good.find("LZXC");                                   // control data + 4
-  const std::size_t table = good.find(std::string("\x08\0\0\0\x28\0\0\0", 8));  // reset table + 8
-  const std::size_t entry = good.find("MSCompressed/ControlData") + 24 + 3;     // its length
-  ASSERT_TRUE(lzxc != std::string::npos && table != std::string::npos && good[entry] == 28);
-  auto patched = [&](std::size_t at, std::size_t n, char to) { return std::string(good).replace(at, n, n, to); };
   const std::string seeds = Dir("RONDEL_SOURCE_DIR") + "/tests/fuzz/seeds/help_file/";
-  enum Opens { kYes, kMaybe, kNo };
-  const struct { const char* name; std::string bytes; Opens opens; } cases[] = {
-      {"reset table of zeros", test::ReadText(seeds + "damaged_zero_reset_block.chm"), kMaybe},
-      {"version 0: window of 2 bytes", test::ReadText(seeds + "damaged_lzx_window.chm"), kYes},
-      {"block length past 2^32", test::ReadText(seeds + "damaged_lzx_overflow.chm"), kYes},
-      {"windows per reset 0", patched(lzxc + 16, 4, 0), kYes},
-      {"block length 0", patched(table + 24, 4, 0), kYes},
-      {"window 0", patched(lzxc + 12, 4, 0), kNo},
-      {"control data of 16 bytes", patched(entry, 1, 16), kNo},
-      {"leaf chunk chained to itself", patched(good.find("PMGL") + 16, 4, 0), kNo},
+  const std::size_t lzxc = good.find("LZXC");                                       // control data + 4
+  const std::size_t table = good.find(std::string("\x08\0\0\0\x28\0\0\0", 8)) - 8;  // reset table
+  const std::size_t itsp = good.find("ITSP"), pmgl = good.find("PMGL");            // directory, first chunk
+  ASSERT_TRUE(lzxc != std::string::npos && table < good.size() && itsp == 0x78 && pmgl != std::string::npos);
+  auto set = [&](std::size_t at, int n, std::uint64_t v) {
+    std::string b = good;
+    for (int i = 0; i < n; ++i, v >>= 8) b[at + static_cast<std::size_t>(i)] = static_cast<char>(v & 0xFF);
+    return b;
   };
+  const std::uint64_t directory = 0x78, chunks = directory + 0x54, content = 0x10CC;
+  enum Outcome { kRefused, kNothingCompressed, kSomeObjects, kEverything };
+  const struct { const char* name; std::string bytes; Outcome outcome; } cases[] = {
+      {"found by fuzzing: reset table of zeros", test::ReadText(seeds + "damaged_zero_reset_block.chm"), kNothingCompressed},
+      {"found by fuzzing: version 0, window of 2 bytes", test::ReadText(seeds + "damaged_lzx_window.chm"), kNothingCompressed},
+      {"found by fuzzing: block length past 2^32", test::ReadText(seeds + "damaged_lzx_overflow.chm"), kRefused},
+      {"found by fuzzing: cut off", test::ReadText(seeds + "tiny_cut_off.chm"), kRefused},
+      {"zero window", set(lzxc + 12, 4, 0), kNothingCompressed},
+      {"window of 3", set(lzxc + 12, 4, 3), kNothingCompressed},
+      {"zero reset interval", set(lzxc + 8, 4, 0), kNothingCompressed},
+      {"unknown LZX version", set(lzxc + 4, 4, 9), kNothingCompressed},
+      {"zero windows per reset", set(lzxc + 16, 4, 0), kEverything},
+      {"block length past 32 KiB", set(table + 32, 8, 0x10000), kSomeObjects},
+      {"zero block length", set(table + 32, 8, 0), kSomeObjects},
+      {"reset table past its object", set(table + 12, 4, 0xFFFFFF00), kSomeObjects},
+      {"reset table of 2^28 entries", set(table + 4, 4, 0xFFFFFFF), kEverything},
+      {"unpacked length of 2^60", set(table + 16, 8, std::uint64_t{1} << 60), kEverything},
+      {"directory chunks of 2 GiB", set(directory + 0x10, 4, 0x7FFFFFFF), kRefused},
+      {"directory chunks of 0 bytes", set(directory + 0x10, 4, 0), kRefused},
+      {"2^28 directory chunks", set(directory + 0x2C, 4, 0xFFFFFFF), kRefused},
+      {"leaf chunk chained to itself", set(pmgl + 16, 4, 0), kEverything},
+      {"leaf chunk free space past it", set(pmgl + 4, 4, 0xFFFF), kEverything},
+      {"directory past the file", set(0x48, 8, std::uint64_t{1} << 40), kRefused},
+      {"content past the file", set(0x58, 8, std::uint64_t{1} << 40), kRefused},
+      {"cut in the file header", good.substr(0, 0x30), kRefused},
+      {"cut in header section 0", good.substr(0, 0x70), kRefused},
+      {"cut in the directory header", good.substr(0, directory + 0x28), kRefused},
+      {"cut in the first chunk", good.substr(0, chunks + 0x800), kRefused},
+      {"cut where the content starts", good.substr(0, content), kRefused},
+      {"cut in the content", good.substr(0, content + 0x1000), kRefused},
+      {"cut by one byte", good.substr(0, good.size() - 1), kRefused},
+  };
+  CChmArchive intact;
+  ASSERT_TRUE(intact.Open(dir.Write("good.chm", good)));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_NE(c.bytes, good);
     CChmArchive archive;
     const bool opened = archive.Open(dir.Write("damaged.chm", c.bytes));
-    if (c.opens != kMaybe) {
-      ASSERT_EQ(opened, c.opens == kYes);
+    ASSERT_EQ(opened, c.outcome != kRefused);
+    if (!opened) {
+      EXPECT_TRUE(archive.Error() == ChmError::kDamaged || archive.Error() == ChmError::kNotHelpFile);
+      ExpectClosed(archive);
+      continue;
     }
-    if (!opened) continue;
-    if (c.opens == kYes) {
-      EXPECT_EQ(archive.Title(), "Rondel Help");
+    int read = 0, refused = 0;
+    for (const std::string& name : archive.List()) {
+      const std::optional<std::string> data = archive.Read(name);
+      if (data) {
+        ++read;
+        EXPECT_EQ(data, intact.Read(name)) << name;
+      } else {
+        ++refused;
+        EXPECT_EQ(archive.Error(), ChmError::kDamaged) << name;
+      }
     }
-    EXPECT_FALSE(archive.List().empty());
-    for (const std::string& name : archive.List()) EXPECT_FALSE(archive.Read(name)) << name;
+    EXPECT_EQ(read > 0, c.outcome != kNothingCompressed);
+    EXPECT_EQ(refused > 0, c.outcome != kEverything);
   }
-  CChmArchive intact;
-  ASSERT_TRUE(intact.Open(dir.Write("good.chm", good)));
-  EXPECT_TRUE(intact.Read(intact.DefaultTopic()).value_or("").find("<html") != std::string::npos);
 }
 }  // namespace
 }  // namespace rondel
