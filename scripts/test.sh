@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds Rondel and runs every test: the normal build, the same suite under the address and
 # undefined-behaviour sanitizers, the radio link under the thread sanitizer, and a short run of
-# each fuzz target.
+# each fuzz target that replays its kept inputs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 
 jobs=$(nproc)
-fuzz_seconds=${RONDEL_FUZZ_SECONDS:-15}
+fuzz_runs=${RONDEL_FUZZ_RUNS:-20000}
 
 echo "== build (RelWithDebInfo)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRONDEL_WERROR=ON >/dev/null
@@ -28,27 +28,28 @@ echo "== radio link under the thread sanitizer"
 bash scripts/test-tsan.sh
 
 if command -v clang++ >/dev/null; then
-  echo "== fuzz targets (clang, ${fuzz_seconds}s each)"
-  CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRONDEL_FUZZ=ON \
-    -DRONDEL_WERROR=ON -DRONDEL_TESTS=ON -DRONDEL_BENCH=OFF -DRONDEL_GUI=OFF >/dev/null
-  # Everything but the desktop program: besides the fuzz targets, a clang build of the tests,
-  # so code only GCC accepts fails here rather than in a user's clang build.
-  cmake --build build-fuzz -j "$jobs"
+  # The same commit always gives the same verdict: every kept input of every target is run
+  # again, then a run of a fixed number of inputs from a fixed seed, in a corpus of its own.
+  # Long random runs are scripts/fuzz.sh's.
+  echo "== fuzz targets (clang, the kept inputs, then ${fuzz_runs} runs from seed 1)"
+  source scripts/fuzz-common.sh
+  rondel_build_fuzzers
+  # Addresses reach the fuzzer's comparison tables; without address randomisation they are the
+  # same on every run, and so is every input the run makes. No corpus reloads on a timer.
+  fixed=()
+  setarch "$(uname -m)" -R true 2>/dev/null && fixed=(setarch "$(uname -m)" -R)
   for fuzzer in build-fuzz/fuzz/*_fuzz; do
     [ -x "$fuzzer" ] || continue
     name=$(basename "$fuzzer")
-    corpus="build-fuzz/corpus/$name"
+    rondel_fuzz_options "$name"
+    corpus="$PWD/build-fuzz/ci-corpus/$name"
+    rm -rf "$corpus"
     mkdir -p "$corpus"
-    # Per target, in tests/fuzz: <target>.dict, <target>.options (libFuzzer flags on its first
-    # line, e.g. the largest input) and seeds/<target>/, real inputs the run starts from.
-    target="tests/fuzz/${name%_fuzz}"
-    options=(-artifact_prefix=build-fuzz/)
-    [ -f "$target.dict" ] && options+=(-dict="$target.dict")
-    [ -f "$target.options" ] && read -ra extra < "$target.options" && options+=("${extra[@]}")
     seeds=()
-    [ -d "tests/fuzz/seeds/${name%_fuzz}" ] && seeds=("tests/fuzz/seeds/${name%_fuzz}")
+    [ -d "$fuzz_seeds" ] && seeds=("$fuzz_seeds")
     echo "-- $name"
-    if ! "$fuzzer" "${options[@]}" -max_total_time="$fuzz_seconds" "$corpus" "${seeds[@]}" > "build-fuzz/$name.log" 2>&1; then
+    if ! "${fixed[@]}" "$fuzzer" "${fuzz_options[@]}" -artifact_prefix="$PWD/build-fuzz/" -reload=0 -seed=1 \
+        -runs="$fuzz_runs" "$corpus" "${seeds[@]}" > "build-fuzz/$name.log" 2>&1; then
       tail -n 40 "build-fuzz/$name.log"
       echo "fuzz target $name failed"
       exit 1

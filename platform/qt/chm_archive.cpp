@@ -110,14 +110,17 @@ struct BoundedSystem {
   std::chrono::steady_clock::time_point deadline{};
   bool outOfTime = false, outOfMemory = false, outOfRoom = false;
 
+  std::chrono::steady_clock::time_point Now() const {
+    return limits->clock ? limits->clock() : std::chrono::steady_clock::now();
+  }
   void Start(std::string* out = nullptr, std::uint64_t outLimit = 0) {
-    deadline = std::chrono::steady_clock::now() + limits->maxTime;
+    deadline = Now() + limits->maxTime;
     outOfTime = outOfMemory = outOfRoom = false;
     sink = out;
     sinkLimit = outLimit;
   }
   bool InTime() {
-    if (!outOfTime && std::chrono::steady_clock::now() >= deadline) outOfTime = true;
+    if (!outOfTime && Now() >= deadline) outOfTime = true;
     return !outOfTime;
   }
   // Which limit stopped the last step, if one did.

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +39,9 @@ struct ChmLimits {
   // before an object (from the nearest reset point) to reach it.
   std::uint64_t maxUnpackedOffset = 256u << 20;
   std::chrono::milliseconds maxTime{5000};  // for the open, and for each object read
+  // Where the time comes from; the steady clock when empty. Tests and the fuzzer give a clock
+  // of their own, so that what a time limit does never depends on the machine's speed.
+  std::function<std::chrono::steady_clock::time_point()> clock;
 };
 
 class CChmArchive {

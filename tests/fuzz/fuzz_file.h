@@ -4,18 +4,37 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 inline void Require(bool ok) { ok || (__builtin_trap(), 0); }
 
+// The file's name is the same in every process: a name that differs from run to run (a process
+// number) reaches the code's string comparisons, which steer the fuzzer, and two runs with one
+// seed would then part ways. Each process works in a folder of its own instead, so parallel
+// fuzzing processes stay apart.
 struct FuzzFile {
-  explicit FuzzFile(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-  ~FuzzFile() { std::filesystem::remove(path); }
-  static std::filesystem::path Folder() {
-    namespace fs = std::filesystem;
-    return fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path();
+  explicit FuzzFile(const std::string& bytes) {
+    static const bool inFolder = EnterOwnFolder();
+    (void)inFolder;
+    std::ofstream(path, std::ios::binary) << bytes;
   }
-  const std::string path = Folder() / ("rondel-fuzz-" + std::to_string(::getpid()));
+  ~FuzzFile() { std::filesystem::remove(path); }
+  const std::string path = "rondel-fuzz-input";
+
+ private:
+  static bool EnterOwnFolder() {
+    namespace fs = std::filesystem;
+    static std::string folder =
+        ((fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()) / "rondel-fuzz-XXXXXX").string();
+    if (!::mkdtemp(folder.data()) || ::chdir(folder.c_str()) != 0) return false;
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(folder, ec);
+    });
+    return true;
+  }
 };
