@@ -107,17 +107,24 @@ struct BoundedSystem {
   std::string* sink = nullptr;  // where extract() writes
   std::uint64_t sinkLimit = 0;
   std::size_t allocated = 0;
-  std::chrono::steady_clock::time_point deadline{};
+  std::chrono::steady_clock::time_point started{}, deadline{};
+  std::chrono::steady_clock::duration spent{};  // by the steps of this file so far
   bool outOfTime = false, outOfMemory = false, outOfRoom = false;
 
   std::chrono::steady_clock::time_point Now() const {
     return limits->clock ? limits->clock() : std::chrono::steady_clock::now();
   }
   void Start(std::string* out = nullptr, std::uint64_t outLimit = 0) {
-    deadline = Now() + limits->maxTime;
+    started = Now();
+    const auto left = std::max<std::chrono::steady_clock::duration>(limits->maxTotalTime - spent, {});
+    deadline = started + std::min<std::chrono::steady_clock::duration>(limits->maxTime, left);
     outOfTime = outOfMemory = outOfRoom = false;
     sink = out;
     sinkLimit = outLimit;
+  }
+  void Finish() {
+    spent += Now() - started;
+    sink = nullptr;
   }
   bool InTime() {
     if (!outOfTime && Now() >= deadline) outOfTime = true;
@@ -373,6 +380,7 @@ bool CChmArchive::Open(const std::string& path) {
   if (!impl->decompressor) return m_error = ChmError::kMemoryLimit, false;
   impl->system.Start();
   impl->header = impl->decompressor->open(impl->decompressor, "help file");
+  impl->system.Finish();
   if (!impl->header) {
     const ChmError stopped = impl->system.Stopped();
     m_error = stopped != ChmError::kNone ? stopped : FromMspack(impl->decompressor->last_error(impl->decompressor));
@@ -439,7 +447,7 @@ std::optional<std::string> CChmArchive::ReadExact(const std::string& path) const
   sys.Start(&data, length);
   const RunningStep step(sys);
   const int result = m_impl->decompressor->extract(m_impl->decompressor, object, "object");
-  sys.sink = nullptr;
+  sys.Finish();
   if (result != MSPACK_ERR_OK || data.size() != length) {
     const ChmError stopped = sys.Stopped();
     m_error = stopped != ChmError::kNone ? stopped : ChmError::kDamaged;

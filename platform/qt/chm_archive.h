@@ -39,6 +39,9 @@ struct ChmLimits {
   // before an object (from the nearest reset point) to reach it.
   std::uint64_t maxUnpackedOffset = 256u << 20;
   std::chrono::milliseconds maxTime{5000};  // for the open, and for each object read
+  // For everything one open file is asked, together: a search reads every page, and a file of
+  // thousands of pages each just within maxTime must not hold the viewer for hours.
+  std::chrono::milliseconds maxTotalTime{30000};
   // Where the time comes from; the steady clock when empty. Tests and the fuzzer give a clock
   // of their own, so that what a time limit does never depends on the machine's speed.
   std::function<std::chrono::steady_clock::time_point()> clock;

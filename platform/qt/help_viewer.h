@@ -1,6 +1,6 @@
 // Our viewer of the compiled help files, in place of the platform's HTML Help: one non-modal
-// window with the table of contents on the left and the topic on the right, links, pictures,
-// back and forward, all read straight from the .chm.
+// window with the table of contents, the keyword index and the search on the left and the topic
+// on the right, links, pictures, back and forward, all read straight from the .chm.
 #pragma once
 
 #include <QMainWindow>
@@ -14,8 +14,14 @@
 #include <string_view>
 
 #include "platform/qt/chm_archive.h"
+#include "platform/qt/help_search.h"
 
 class QAction;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QTabWidget;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -63,24 +69,65 @@ class CHelpViewer : public QMainWindow {
   // The object path of the page shown, empty when none.
   std::string CurrentTopic() const;
 
+  // Steps to the next (or previous) place on the page shown that holds a word of the search
+  // field, from the top again after the last; false when the page holds none.
+  bool FindInPage(bool backward = false);
+
   CHelpBrowser* Browser() const { return m_browser; }
   QTreeWidget* Contents() const { return m_contents; }
+  // The left side: "Contents", "Index" (only for a file with a keyword index) and "Search".
+  QTabWidget* Tabs() const { return m_tabs; }
+  QWidget* IndexPanel() const { return m_indexPanel; }
+  QLineEdit* IndexFilter() const { return m_indexFilter; }
+  QListWidget* IndexList() const { return m_indexList; }
+  QWidget* SearchPanel() const { return m_searchPanel; }
+  QLineEdit* SearchField() const { return m_searchField; }
+  QListWidget* SearchResults() const { return m_searchResults; }
+  QLabel* SearchStatus() const { return m_searchStatus; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // What the line under the search field says.
+  enum class SearchState { kNone, kFound, kNoPage, kNotOnPage, kWrapped };
+
   void ShowMessage(const QString& text);
   void FillContents();
+  void FillIndex();
   void SelectTopic(const std::string& objectPath);  // marks its contents entry
   void OnContentsItemChosen(QTreeWidgetItem* item);
+  void OnIndexFilterChanged(const QString& text);
+  void OnIndexItemChosen(QListWidgetItem* item);
+  void FocusSearch();
+  void RunSearch();
+  void OnResultChosen(QListWidgetItem* item);
+  void MarkHits(bool selectFirst);  // the words of the search field on the page shown
+  void SetSearchState(SearchState state);
+  void ShowSearchState();
 
   std::string m_path;
   std::shared_ptr<const CChmArchive> m_archive;
   std::string m_home;
   CHelpBrowser* m_browser = nullptr;
   QTreeWidget* m_contents = nullptr;
+  QTabWidget* m_tabs = nullptr;
+  QWidget* m_indexPanel = nullptr;
+  QLineEdit* m_indexFilter = nullptr;
+  QListWidget* m_indexList = nullptr;
+  QWidget* m_searchPanel = nullptr;
+  QLineEdit* m_searchField = nullptr;
+  QLabel* m_searchStatus = nullptr;
+  QListWidget* m_searchResults = nullptr;
+  CHelpSearchIndex m_search;
+  SearchState m_searchState = SearchState::kNone;
   QToolBar* m_navigation = nullptr;
   QAction* m_back = nullptr;
   QAction* m_forward = nullptr;
   QAction* m_homeAction = nullptr;
+  QAction* m_findAction = nullptr;
+  QAction* m_findNext = nullptr;
+  QAction* m_findPrevious = nullptr;
 };
 
 // Opens the help file in the viewer: the one viewer window of the process is created at the

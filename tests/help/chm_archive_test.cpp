@@ -172,6 +172,26 @@ TEST(ChmArchive, EachLimitStopsTheFileWithItsOwnReason) {
   }
 }
 
+// The time one open file may take in all: a clock that moves on by a second at each look runs
+// the budget down read by read, until every read says so; the next open starts afresh.
+TEST(ChmArchive, AllReadsOfOneFileTogetherStayWithinTheirTime) {
+  ChmLimits limits;
+  limits.maxTime = std::chrono::hours(1);
+  limits.maxTotalTime = std::chrono::hours(1);
+  limits.clock = [t = std::chrono::steady_clock::time_point()]() mutable { return t += std::chrono::seconds(1); };
+  const std::string path = Dir("RONDEL_BIN_DIR") + "/english.chm";
+  CChmArchive archive(limits);
+  ASSERT_TRUE(archive.Open(path));
+  const std::vector<std::string> names = archive.List();
+  int reads = 0;
+  while (reads < 100000 && archive.Read(names[static_cast<std::size_t>(reads) % names.size()])) ++reads;
+  EXPECT_GT(reads, static_cast<int>(names.size()));  // every page at least once, as a search reads them
+  EXPECT_EQ(archive.Error(), ChmError::kTimeLimit);
+  for (const std::string& name : names) EXPECT_FALSE(archive.Read(name)) << name;
+  ASSERT_TRUE(archive.Open(path));
+  EXPECT_TRUE(archive.Read(names.front()));
+}
+
 // Damaged help files: every input that ever crashed a reader (tests/fuzz/seeds/help_file/) and
 // hand-made damages of our own file in every structure. None falls over; one that does not open
 // says why, and one that opens hands out each object exactly as the intact file holds it, or
