@@ -48,7 +48,7 @@ if command -v clang++ >/dev/null; then
     seeds=()
     [ -d "$fuzz_seeds" ] && seeds=("$fuzz_seeds")
     echo "-- $name"
-    if ! "${fixed[@]}" "$fuzzer" "${fuzz_options[@]}" -artifact_prefix="$PWD/build-fuzz/" -reload=0 -seed=1 \
+    if ! "${fixed[@]}" "$fuzzer" "${fuzz_options[@]}" "${fuzz_ci_options[@]}" -artifact_prefix="$PWD/build-fuzz/" -reload=0 -seed=1 \
         -runs="$fuzz_runs" "$corpus" "${seeds[@]}" > "build-fuzz/$name.log" 2>&1; then
       tail -n 40 "build-fuzz/$name.log"
       echo "fuzz target $name failed"
