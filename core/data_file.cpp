@@ -18,9 +18,10 @@ bool HeaderAccepted(std::span<const std::uint8_t> bytes) {
 
 LoadResult LoadDocument(CRondelDoc& doc, std::span<const std::uint8_t> bytes,
                         const ModelDataSource& models) {
-  if (!bytes.empty() && !HeaderAccepted(bytes)) return LoadResult::HeaderRejected;
+  // An empty file is no exception: it would open as an all-0xFF image that a write then
+  // sends into the radio.
+  if (!HeaderAccepted(bytes)) return LoadResult::HeaderRejected;
   doc.Blank();
-  if (bytes.empty()) return LoadResult::Empty;
 
   const std::size_t headerBytes = std::min(bytes.size(), L::kHeaderSize);
   std::copy_n(bytes.begin(), headerBytes, doc.header().begin());

@@ -18,9 +18,9 @@ enum class LoadResult {
   Loaded,          // header accepted; the image holds what the file holds
   Incomplete,      // header accepted, but the file ends before 4144 bytes: the rest stays blank
                    // and the caller warns, so a cut-off copy is never taken for a whole one
-  Empty,           // zero-length file: the document stays blank
   HeaderRejected,  // not ours: the first 24 bytes differ, or the file is too short to hold
-                   // them. The document is left as it was; the caller shows IDS_WARN_LOAD
+                   // them (an empty file too). The document is left as it was; the caller
+                   // shows IDS_WARN_LOAD
   CannotOpen,      // the file could not be opened or read, or is no regular file: the
                    // document is untouched
 };

@@ -68,4 +68,9 @@ PasswordBytes EncodePassword(std::string_view text) {
   return EncodeDigits<std::tuple_size_v<PasswordBytes>>(text, PasswordValue);
 }
 
+bool IsPasswordText(std::string_view text) {
+  return text.size() <= layout::kReadPasswordSize &&
+         text.find_first_not_of(kPasswordCharacters) == std::string_view::npos;
+}
+
 }  // namespace rondel

@@ -23,5 +23,10 @@ PttCodeBytes EncodePttCode(std::string_view text);
 // Values 0-9 give "0"-"9", 10-35 "A"-"Z", 36-61 "a"-"z"; 62 or more ends the text.
 std::string DecodePassword(std::span<const std::uint8_t, layout::kReadPasswordSize> bytes);
 PasswordBytes EncodePassword(std::string_view text);
+// The characters a read password is made of, and a text the radio can hold as one: at most
+// six of them (none at all is no password).
+inline constexpr std::string_view kPasswordCharacters =
+    "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+bool IsPasswordText(std::string_view text);
 
 }  // namespace rondel

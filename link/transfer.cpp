@@ -68,8 +68,10 @@ class Worker {
       const auto password = QueryPassword(m_link, m_reporter);
       if (!password) return Finish(S::ReadFailed);
       if (!std::equal(password->begin(), password->end(),
-                      m_image.begin() + layout::kReadPassword))
+                      m_image.begin() + layout::kReadPassword)) {
+        m_s.radioPassword = *password;
         return Finish(S::PasswordDiffers);
+      }
     }
     for (std::size_t n = 1; n <= kTransferBlocks; ++n) {
       const std::size_t a = P::kBlockSize * (n - 1);
@@ -238,6 +240,7 @@ bool CTransferSession::Start(TransferDirection direction, const Image& image) {
   m_shared.cancel.store(0);
   m_shared.foundPort.store(-1);
   m_shared.passedOver.clear();
+  m_shared.radioPassword = {};
   m_worker = std::thread(TransferWorker, std::ref(m_shared));
   return true;
 }

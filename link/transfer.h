@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/digit_codec.h"
 #include "core/image_layout.h"
 #include "link/link_settings.h"
 #include "link/radio_protocol.h"
@@ -61,6 +62,9 @@ struct TransferShared {
   std::atomic<int> foundPort{-1};  // port opened by the search; -1 when none or once saved
   // Addresses of the blocks a read passed over; the worker's alone until it has been joined.
   std::vector<std::size_t> passedOver;
+  // The radio's read password when it differed from the image's; the worker's alone until it
+  // has been joined.
+  PasswordBytes radioPassword{};
 
   // Sets cancel and cuts short any mandated wait of the worker.
   void RequestCancel();
@@ -140,6 +144,9 @@ class CTransferSession {
   // The blocks of the last read that three garbled replies made it pass over (they keep the
   // starting image's bytes), by address. Not to be used while running.
   const std::vector<std::size_t>& PassedOverBlocks() const { return m_shared.passedOver; }
+  // The read password the radio gave when the last read ended with PasswordDiffers. Not to be
+  // used while running.
+  const PasswordBytes& RadioPassword() const { return m_shared.radioPassword; }
 
  private:
   CSerialLink& m_port;

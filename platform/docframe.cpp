@@ -28,11 +28,13 @@ bool CDocument::OnNewDocument() {
 void CDocument::SetPathName(const std::string& path) {
   m_pathName = path;
   m_title = FileNameOf(path);
+  NotifyStateChanged();
 }
 
 void CDocument::ClearPathName() {
   m_pathName.clear();
   m_title = kDefaultTitle;
+  NotifyStateChanged();
 }
 
 CRecentFileList::CRecentFileList(RecentFileStore& store, std::size_t capacity)

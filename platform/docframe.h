@@ -46,12 +46,21 @@ class CDocument {
   const std::string& GetTitle() const { return m_title; }
   void SetPathName(const std::string& path);  // also sets the title to the file's name
   void ClearPathName();                       // title becomes the default one
-  void SetTitleToDefault() { m_title = kDefaultTitle; }
+  void SetTitleToDefault() {
+    m_title = kDefaultTitle;
+    NotifyStateChanged();
+  }
 
   // The update hook: every view refreshes itself from the document.
   std::function<void()> onUpdateAllViews;
   void UpdateAllViews() {
     if (onUpdateAllViews) onUpdateAllViews();
+  }
+  // Told whenever the path, the title or the modified flag may have changed (a status pane,
+  // the state of Undo and Redo).
+  std::function<void()> onStateChanged;
+  void NotifyStateChanged() {
+    if (onStateChanged) onStateChanged();
   }
 
  private:

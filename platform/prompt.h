@@ -3,6 +3,7 @@
 // install a scripted answerer; the command line has its own.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -25,6 +26,14 @@ struct FileDialogRequest {
   std::string proposedPath;   // save: the name offered; open: the folder to start in
 };
 
+// A short secret typed into a masked field: only the `allowed` characters, at most `maxLength`.
+struct SecretRequest {
+  std::string text;
+  std::string caption;
+  std::size_t maxLength = 0;
+  std::string allowed;
+};
+
 class Prompter {
  public:
   virtual ~Prompter() = default;
@@ -32,6 +41,12 @@ class Prompter {
   // The chosen path, or nothing when the user cancelled.
   virtual std::optional<std::string> ChooseFileToOpen(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> ChooseFileToSave(const FileDialogRequest& request) = 0;
+  // What was typed, or nothing when the user cancelled. Without an answerer of its own, a
+  // prompter cancels.
+  virtual std::optional<std::string> AskSecret(const SecretRequest& request) {
+    (void)request;
+    return std::nullopt;
+  }
 };
 
 // The prompter of the process. Until one is installed every question is answered Cancel and

@@ -18,6 +18,6 @@ done
 for size in 32 48 64 128 256; do
   rsvg-convert -w "$size" -h "$size" rondel.svg -o "rondel-$size.png"
 done
-# Seven images of 16 by 15 pixels side by side.
-rsvg-convert -w 112 -h 15 toolbar.svg -o toolbar.png
+# Nine images of 16 by 15 pixels side by side.
+rsvg-convert -w 144 -h 15 toolbar.svg -o toolbar.png
 echo "render-icons: rondel-{16,22,24,32,48,64,128,256}.png and toolbar.png written"

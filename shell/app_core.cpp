@@ -19,10 +19,12 @@ bool CRondelAppCore::Start(const std::string& commandLineFile) {
 
 OpenOutcome CRondelAppCore::Open(const std::string& path) {
   // Reset first, so whatever the file does not hold keeps a new document's values and never
-  // the previous document's. A declined save-changes question stops only this step; the open
-  // below asks it again.
+  // the previous document's. The save-changes question is asked here, once: Cancel ends the
+  // open with the document as it was.
   m_bSkipClearPrompt = 1;
-  OnFileNew();
+  const bool reset = OnFileNew();
+  m_bSkipClearPrompt = 0;
+  if (!reset) return OpenOutcome::Cancelled;
   return m_frame.OpenDocumentFile(path);
 }
 

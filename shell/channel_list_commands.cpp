@@ -29,13 +29,11 @@ bool ImportChannelList(CRondelDocument& document, const CSettings& settings) {
     ShowError(GetLangString("IDS_ERROR_OPENFILE") + "\n" + *path);
     return false;
   }
-  const CsvImport result = ImportChannelCsv(document.doc(), settings, text);
+  const CsvImport result = document.ImportChannels(settings, text);
   if (!result.Imported()) {
     ShowError(GetLangString("IDS_CSV_REFUSED") + "\n" + CsvIssueText(*result.refusal, settings));
     return false;
   }
-  if (result.changed) document.SetModifiedFlag(true);
-  document.UpdateAllViews();
   if (!result.warnings.empty()) {
     std::string message = GetLangString("IDS_CSV_ADJUSTED");
     // Appended piece by piece: "text" + a temporary string draws GCC 12's false -Wrestrict at -O3.

@@ -228,11 +228,7 @@ bool PttCodeEditAccepts(std::string_view text) {
   });
 }
 
-bool PasswordEditAccepts(std::string_view text) {
-  return AllAccepted(text, layout::kReadPasswordSize, [](char c) {
-    return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-  });
-}
+bool PasswordEditAccepts(std::string_view text) { return IsPasswordText(text); }
 
 std::vector<std::string> ToneListItems() { return ToneChoices(GetLangString("IDS_OFF")); }
 

@@ -6,21 +6,23 @@
 namespace rondel {
 
 CRondelDocument::CRondelDocument(CRondelDoc& doc, const CSettings& settings, int& skipClearPrompt)
-    : m_doc(doc), m_settings(settings), m_bSkipClearPrompt(skipClearPrompt) {}
+    : m_doc(doc), m_settings(settings), m_bSkipClearPrompt(skipClearPrompt) {
+  StartHistory();
+}
 
 void CRondelDocument::DeleteContents() { m_doc.Blank(); }
 
 bool CRondelDocument::OnNewDocument() {
   if (m_bSkipClearPrompt) {
     m_bSkipClearPrompt = 0;
-    if (!CDocument::OnNewDocument()) return false;
   } else if (ShowPrompt(GetLangString("IDS_WARN_CLEAR"), GetLangString("IDS_PROMPT"),
-                        PromptIcon::Warning, PromptButtons::OkCancel) == PromptAnswer::Ok) {
-    if (!CDocument::OnNewDocument()) return false;
+                        PromptIcon::Warning, PromptButtons::OkCancel) != PromptAnswer::Ok) {
+    // Declined: nothing of the document changes, and it stays as modified as it was.
+    return false;
   }
-  // Declining the question keeps channels, codes, password and path; the radio-wide settings,
-  // options and model become model 0's all the same.
+  if (!CDocument::OnNewDocument()) return false;
   m_doc.SelectModel(0, m_settings);
+  StartHistory();
   return true;
 }
 
@@ -37,12 +39,13 @@ ReadOutcome CRondelDocument::ReadFile(const std::string& path) {
       return ReadOutcome::Refused;
     case LoadResult::Incomplete:
       // Opened all the same, as it always was; but a cut-off copy must not pass for a radio's
-      // whole memory unnoticed.
+      // whole memory unnoticed, and a write of it asks first.
+      StartHistory(details.length);
       ShowPrompt(IncompleteFileText(details.length), GetLangString("IDS_PROMPT"),
                  PromptIcon::Warning, PromptButtons::Ok);
       return ReadOutcome::Read;
-    case LoadResult::Empty:
     case LoadResult::Loaded:
+      StartHistory();
       return ReadOutcome::Read;
   }
   return ReadOutcome::CannotOpen;
@@ -50,6 +53,18 @@ ReadOutcome CRondelDocument::ReadFile(const std::string& path) {
 
 bool CRondelDocument::WriteFile(const std::string& path) {
   return StoreDataFile(m_doc, path, m_settings);
+}
+
+void CRondelDocument::SetModifiedFlag(bool modified) {
+  Sync();
+  if (modified) {
+    // Said from outside: whatever was saved, this state is not it.
+    if (m_history.AtSaved()) m_history.ForgetSaved();
+  } else {
+    m_history.MarkSaved();
+  }
+  m_doc.SetModifiedFlag(modified);
+  NotifyStateChanged();
 }
 
 bool CRondelDocument::OnFileSave(CDocFrame& frame) {
@@ -66,13 +81,95 @@ void CRondelDocument::RecomputeAndRefresh() {
 }
 
 EditOutcome CRondelDocument::ApplyEdit(const FormEdit& edit, const ConfirmRangeChange& confirm) {
+  Sync();
   const EditOutcome outcome = ApplyFormEdit(m_doc, m_settings, edit, confirm);
-  if (outcome.modified) m_doc.SetModifiedFlag(true);
+  // A range change starts the image over: what a cut-short file lacked is gone with it.
+  const bool startedOver = outcome.refresh == EditRefresh::Form && outcome.Applied();
+  Record(startedOver ? 0 : ShortFileLength());
   if (outcome.refresh == EditRefresh::Form)
     UpdateAllViews();
   else if (outcome.refresh != EditRefresh::None && onEditApplied)
     onEditApplied(outcome);
   return outcome;
+}
+
+void CRondelDocument::ReplaceImage(const CRondelDoc::Image& image) {
+  Sync();
+  m_doc.image() = image;
+  // The radio's whole memory: nothing of it is missing any more.
+  Record(0);
+  RecomputeAndRefresh();
+}
+
+CsvImport CRondelDocument::ImportChannels(const CSettings& settings, std::string_view text) {
+  Sync();
+  CsvImport result = ImportChannelCsv(m_doc, settings, text);
+  if (result.Imported()) {
+    Record(ShortFileLength());
+    UpdateAllViews();
+  }
+  return result;
+}
+
+void CRondelDocument::CommitCalibration(int index, std::uint8_t value) {
+  Sync();
+  m_doc.SetCalibration(index, value);
+  m_doc.SetLastCalibrationIndex(static_cast<std::uint8_t>(index));
+  Record(ShortFileLength());
+}
+
+bool CRondelDocument::Undo() {
+  Sync();
+  const DocumentSnapshot* state = m_history.Undo();
+  if (state == nullptr) return false;
+  Restore(*state);
+  return true;
+}
+
+bool CRondelDocument::Redo() {
+  Sync();
+  const DocumentSnapshot* state = m_history.Redo();
+  if (state == nullptr) return false;
+  Restore(*state);
+  return true;
+}
+
+DocumentSnapshot CRondelDocument::Snapshot() const {
+  return {m_doc.header(), m_doc.image(), m_history.Current().shortFileLength};
+}
+
+void CRondelDocument::Restore(const DocumentSnapshot& state) {
+  m_doc.header() = state.header;
+  m_doc.image() = state.image;
+  TakeFlagFromHistory();
+  RecomputeAndRefresh();
+}
+
+void CRondelDocument::StartHistory(std::size_t shortFileLength) {
+  m_history.Reset({m_doc.header(), m_doc.image(), shortFileLength});
+  NotifyStateChanged();
+}
+
+void CRondelDocument::Sync() {
+  const DocumentSnapshot now = Snapshot();
+  if (now == m_history.Current()) return;
+  const bool flagged = m_doc.IsModified();
+  m_history.Record(now);
+  // A change the flag did not see is a change all the same.
+  if (flagged || !m_history.AtSaved()) m_doc.SetModifiedFlag(true);
+}
+
+bool CRondelDocument::Record(std::size_t shortFileLength) {
+  DocumentSnapshot after = Snapshot();
+  after.shortFileLength = shortFileLength;
+  const bool changed = m_history.Record(after);
+  if (changed) TakeFlagFromHistory();
+  return changed;
+}
+
+void CRondelDocument::TakeFlagFromHistory() {
+  m_doc.SetModifiedFlag(!m_history.AtSaved());
+  NotifyStateChanged();
 }
 
 }  // namespace rondel

@@ -121,24 +121,24 @@ void CTestModeDlg::OnHScroll(ScrollCode code, int thumb, CScrollBar* bar) {
 }
 
 void CTestModeDlg::Commit(int index, int position) {
-  CRondelDoc& doc = m_host.Document();
-  doc.SetCalibration(index, static_cast<std::uint8_t>(position));
-  doc.SetLastCalibrationIndex(static_cast<std::uint8_t>(index));
+  m_host.CommitCalibration(index, static_cast<std::uint8_t>(position));
   if (debugActive) {
     CWaitCursor wait;
-    SendLiveCalibration(m_port, doc.image());
+    SendLiveCalibration(m_port, m_host.Document().image());
   }
-  doc.SetModifiedFlag(true);
 }
 
 void CTestModeDlg::OnStartDebug() {
   // Set whatever follows: a failed start still ends with the leave byte on Cancel.
   debugActive = true;
   TestModeResult result;
+  RadioImage image = m_host.Document().image();
   {
     CWaitCursor wait;
-    result = StartDebugMode(m_port, m_settings, m_host.Document().image());
+    result = StartDebugMode(m_port, m_settings, image);
   }
+  // The radio's calibration block, read before the first live frame, is the document's now.
+  m_host.ReplaceImage(image);
   if (result != TestModeResult::Done) {
     ShowTestModeMessage(m_host, result, false);
     return;

@@ -2,6 +2,7 @@
 // the active document, whose image the test mode reads into, edits and writes from.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,8 +21,16 @@ class TestModeHost {
   virtual std::string Text(std::string_view key) = 0;
   // The "Resource" texts of dialog `number` on `dialog`.
   virtual void TranslateDialog(QWidget* dialog, int number) = 0;
-  // The active document of the main window.
-  virtual CRondelDoc& Document() = 0;
+  // The active document of the main window, to look at; every change goes through the calls
+  // below, each of them a step the user can undo.
+  virtual const CRondelDoc& Document() = 0;
+  // Before the entry read: a modified document it would replace is offered for saving first.
+  // False (Cancel, or a save that failed): nothing is sent to the radio.
+  virtual bool MayReplaceDocument() = 0;
+  // What the radio sent replaces the image, and the form shows it.
+  virtual void ReplaceImage(const RadioImage& image) = 0;
+  // A committed calibration value of slider `index`.
+  virtual void CommitCalibration(int index, std::uint8_t value) = 0;
   // The document's recompute and refresh: band limits from its image, every view updated.
   virtual void RecomputeAndRefresh() = 0;
 };

@@ -28,16 +28,19 @@ void CTestPasswordDlg::OnOK() {
                PromptButtons::Ok);
     return;
   }
+  // The entry read replaces the document: asked before a byte goes to the radio.
+  if (!m_host.MayReplaceDocument()) return;
   TestModeResult result;
   std::size_t stored = 0;
+  RadioImage image = m_host.Document().image();
   {
     CWaitCursor wait;
-    result = EnterTestMode(m_port, m_settings, m_host.Document().image(), &stored);
+    result = EnterTestMode(m_port, m_settings, image, &stored);
   }
+  // The blocks read before a failure are the document's too; the form shows them rather than
+  // values the radio no longer holds.
+  if (stored > 0) m_host.ReplaceImage(image);
   if (result != TestModeResult::Done) {
-    // The blocks read before the failure are the document's now; the form shows them rather
-    // than values the document no longer holds.
-    if (stored > 0) m_host.RecomputeAndRefresh();
     ShowTestModeMessage(m_host, result, false);
     return;
   }

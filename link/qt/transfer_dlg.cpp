@@ -5,6 +5,9 @@
 #include <QPushButton>
 #include <QTimerEvent>
 
+#include <algorithm>
+
+#include "core/digit_codec.h"
 #include "platform/prompt.h"
 #include "resources/control_ids.h"
 
@@ -38,14 +41,47 @@ void CTransferDlg::ShowStatus(const std::string& text) {
 }
 
 void CTransferDlg::OnOK() {
+  if (m_session.IsRunning()) return;
+  const bool reading = m_direction == TransferDirection::Read;
+  // Asked before a single byte goes to the radio: Cancel leaves radio and document alone.
+  if (reading ? !m_host.MayReplaceDocument() : !m_host.MayWriteDocument()) return;
+  m_passwordAsked = false;
   // A fresh copy of the document's image for every attempt, also after a failed one.
+  StartTransfer(m_host.DocumentImage());
+}
+
+bool CTransferDlg::StartTransfer(const CTransferSession::Image& image) {
   m_comAtStart = m_settings.Com();
   m_portTried = PortToBeTried(m_port.IsOpen(), m_port.Device(), m_settings);
-  if (!m_session.Start(m_direction, m_host.DocumentImage())) return;
+  if (!m_session.Start(m_direction, image)) return false;
   const bool reading = m_direction == TransferDirection::Read;
   ShowStatus(m_host.Text(reading ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE"));
   if (auto* ok = Item<QPushButton>(IDOK)) ok->setEnabled(false);
   m_timer.start(kTransferTickMs, this);
+  return true;
+}
+
+bool CTransferDlg::RetryWithTypedPassword() {
+  if (m_passwordAsked) return false;
+  m_passwordAsked = true;
+  SecretRequest request;
+  request.text = m_host.Text("IDS_READPW_ASK");
+  request.caption = m_host.Text("IDS_READPW_TITLE");
+  request.maxLength = layout::kReadPasswordSize;
+  request.allowed = std::string(kPasswordCharacters);
+  const std::optional<std::string> typed = CurrentPrompter().AskSecret(request);
+  if (!typed) return false;
+  // Compared with what the radio gave; only a match reads, exactly as a read with the right
+  // password in the form would.
+  if (!IsPasswordText(*typed) || EncodePassword(*typed) != m_session.RadioPassword()) {
+    ShowPrompt(m_host.Text("IDS_ERROR_PASSWORD"), m_host.Text("IDS_ERROR"), PromptIcon::Error,
+               PromptButtons::Ok);
+    return false;
+  }
+  CTransferSession::Image image = m_host.DocumentImage();
+  const PasswordBytes bytes = EncodePassword(*typed);
+  std::copy(bytes.begin(), bytes.end(), image.begin() + layout::kReadPassword);
+  return StartTransfer(image);
 }
 
 void CTransferDlg::OnCancel() {
@@ -92,6 +128,12 @@ void CTransferDlg::OnTimer() {
       ShowStatus(ReactionText(r, lang));
       break;
     case TransferShow::Message: {
+      if (r.status == static_cast<int>(TransferStatus::PasswordDiffers)) {
+        // Asked for the radio's own password instead of only being told the form's is wrong;
+        // a second mismatch has been told by then, and Cancel needs no word.
+        if (RetryWithTypedPassword()) return;
+        break;
+      }
       std::string text = m_host.Text(r.key);
       // Which device was tried, [ports] mapping included: the port pane alone cannot say.
       if (r.status == static_cast<int>(TransferStatus::NoConnection))

@@ -28,8 +28,14 @@ class TransferDlgHost {
   // The "Resource" texts of dialog `number` on `dialog`.
   virtual void TranslateDialog(QWidget* dialog, int number) = 0;
   virtual CTransferSession::Image DocumentImage() = 0;
-  // A complete read: the image becomes the document's, which is refreshed but not modified.
+  // A complete read: the image becomes the document's, which is refreshed.
   virtual void HandOverImage(const CTransferSession::Image& image) = 0;
+  // Before a read: a modified document the read would replace is offered for saving first.
+  // False (Cancel, or a save that failed): the read does not start.
+  virtual bool MayReplaceDocument() = 0;
+  // Before a write: false when the user would rather not write this image (one that came
+  // from a file cut short).
+  virtual bool MayWriteDocument() = 0;
   // "COM<port>" in the status bar.
   virtual void SetPortPane(int port) = 0;
 };
@@ -63,6 +69,10 @@ class CTransferDlg : public CDialog {
  private:
   void OnTimer();
   void ShowStatus(const std::string& text);
+  bool StartTransfer(const CTransferSession::Image& image);
+  // The radio's read password differs from the form's: asks for it once; true when the read
+  // has started again with the password typed.
+  bool RetryWithTypedPassword();
 
   TransferDlgHost& m_host;
   CSerialLink& m_port;
@@ -71,6 +81,7 @@ class CTransferDlg : public CDialog {
   int m_comAtStart = 0;
   PortTried m_portTried;  // named when the radio does not answer
   TransferDirection m_direction = TransferDirection::Read;
+  bool m_passwordAsked = false;  // once for each OK
   QBasicTimer m_timer;
 };
 

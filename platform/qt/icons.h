@@ -1,5 +1,5 @@
 // The program's pictures, compiled into the library: the application icon (resource 128) and
-// the seven toolbar images of 16 by 15 pixels. Need a QGuiApplication.
+// the nine toolbar images of 16 by 15 pixels. Need a QGuiApplication.
 #pragma once
 
 #include <QIcon>
@@ -16,6 +16,8 @@ enum ToolbarImageIndex {
   kToolbarWrite,  // write to the radio
   kToolbarPrint,
   kToolbarHelp,
+  kToolbarUndo,
+  kToolbarRedo,
   kToolbarImageCount
 };
 inline constexpr int kToolbarImageWidth = 16;
@@ -23,7 +25,7 @@ inline constexpr int kToolbarImageHeight = 15;
 
 // The handheld radio at 16 to 256 pixels.
 QIcon RondelAppIcon();
-// One 16 by 15 image; a null pixmap for an index outside 0..6.
+// One 16 by 15 image; a null pixmap for an index outside 0..8.
 QPixmap ToolbarImage(int index);
 
 }  // namespace rondel

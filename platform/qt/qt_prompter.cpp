@@ -1,6 +1,13 @@
 #include "platform/qt/qt_prompter.h"
 
 #include <QAbstractButton>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -152,6 +159,40 @@ PromptAnswer CQtPrompter::Ask(const PromptRequest& request) {
     default: break;
   }
   return escapeButton == QMessageBox::Cancel ? PromptAnswer::Cancel : PromptAnswer::Ok;
+}
+
+std::optional<std::string> CQtPrompter::AskSecret(const SecretRequest& request) {
+  QDialog dialog(m_parent.data());
+  dialog.setObjectName(QStringLiteral("secretDialog"));
+  dialog.setWindowTitle(FromUtf8(request.caption));
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* label = new QLabel(FromUtf8(request.text), &dialog);
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(false);
+  auto* field = new QLineEdit(&dialog);
+  field->setObjectName(QStringLiteral("secretField"));
+  field->setEchoMode(QLineEdit::Password);
+  if (request.maxLength > 0) field->setMaxLength(static_cast<int>(request.maxLength));
+  if (!request.allowed.empty()) {
+    const QString pattern = QStringLiteral("[%1]*").arg(
+        QRegularExpression::escape(QString::fromStdString(request.allowed)));
+    field->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), field));
+  }
+  label->setBuddy(field);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  if (const QString ok = ButtonText("IDS_BUTTON_OK"); !ok.isEmpty())
+    buttons->button(QDialogButtonBox::Ok)->setText(ok);
+  if (const QString cancel = ButtonText("IDS_BUTTON_CANCEL"); !cancel.isEmpty())
+    buttons->button(QDialogButtonBox::Cancel)->setText(cancel);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  layout->addWidget(label);
+  layout->addWidget(field);
+  layout->addWidget(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  field->setFocus();
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return field->text().toStdString();
 }
 
 std::optional<std::string> CQtPrompter::ChooseFileToOpen(const FileDialogRequest& request) {

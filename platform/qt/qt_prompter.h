@@ -33,6 +33,8 @@ class CQtPrompter : public Prompter {
   // the request's path, else where the last dialog ended.
   std::optional<std::string> ChooseFileToOpen(const FileDialogRequest& request) override;
   std::optional<std::string> ChooseFileToSave(const FileDialogRequest& request) override;
+  // A masked line under the request's text, OK and Cancel; only allowed characters type.
+  std::optional<std::string> AskSecret(const SecretRequest& request) override;
 
  private:
   QString ButtonText(const char* key) const;  // empty: keep Qt's text

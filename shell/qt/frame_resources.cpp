@@ -6,8 +6,8 @@
 
 namespace rondel {
 
-const std::array<TopMenu, 4>& MainMenu() {
-  static const std::array<TopMenu, 4> menu = {{
+const std::array<TopMenu, 5>& MainMenu() {
+  static const std::array<TopMenu, 5> menu = {{
       {"文件(&F)",
        {{cmd::kFileNew, "新建(&N)\tCtrl+N"},
         {cmd::kFileOpen, "打开(&O)...\tCtrl+O"},
@@ -26,6 +26,9 @@ const std::array<TopMenu, 4>& MainMenu() {
         {cmd::kFileMru1, "Recent File"},
         {0, nullptr},
         {cmd::kAppExit, "退出(&X)"}}},
+      {"编辑(&E)",
+       {{cmd::kEditUndo, "撤销(&U)\tCtrl+Z"},
+        {cmd::kEditRedo, "重做(&R)\tCtrl+Y"}}},
       {"编程(&P)",
        {{cmd::kReadData, "从对讲机读取数据(&R)"},
         {cmd::kWriteData, "向对讲机写入数据(&W)"},
@@ -41,10 +44,10 @@ const std::array<TopMenu, 4>& MainMenu() {
   return menu;
 }
 
-const std::array<const char*, 4> kTopMenuKeys = {"Menu_File", "Menu_Program", "Menu_Setting",
-                                                 "Menu_Help"};
+const std::array<const char*, 5> kTopMenuKeys = {"Menu_File", "Menu_Edit", "Menu_Program",
+                                                 "Menu_Setting", "Menu_Help"};
 
-const std::array<MenuTextKey, 17> kMenuTextKeys = {{
+const std::array<MenuTextKey, 19> kMenuTextKeys = {{
     {"Menu_File_New", cmd::kFileNew},
     {"Menu_File_Open", cmd::kFileOpen},
     {"Menu_File_Save", cmd::kFileSave},
@@ -55,6 +58,8 @@ const std::array<MenuTextKey, 17> kMenuTextKeys = {{
     {"Menu_File_Print_Preview", cmd::kFilePrintPreview},
     {"Menu_File_Print_Setup", cmd::kFilePrintSetup},
     {"Menu_App_Exit", cmd::kAppExit},
+    {"Menu_Edit_Undo", cmd::kEditUndo},
+    {"Menu_Edit_Redo", cmd::kEditRedo},
     {"Menu_Program_ReadData", cmd::kReadData},
     {"Menu_Program_WriteData", cmd::kWriteData},
     {"Menu_Program_TestMode", cmd::kTestMode},
@@ -64,17 +69,17 @@ const std::array<MenuTextKey, 17> kMenuTextKeys = {{
     {"Menu_App_About", cmd::kAppAbout},
 }};
 
-const std::array<int, 10> kToolbarButtons = {
-    cmd::kFileNew, cmd::kFileOpen, cmd::kFileSave, 0, cmd::kReadData, cmd::kWriteData, 0,
-    cmd::kFilePrint, 0, cmd::kHelp};
+const std::array<int, 13> kToolbarButtons = {
+    cmd::kFileNew, cmd::kFileOpen,  cmd::kFileSave, 0, cmd::kEditUndo, cmd::kEditRedo, 0,
+    cmd::kReadData, cmd::kWriteData, 0, cmd::kFilePrint, 0, cmd::kHelp};
 
 int ToolbarImageOf(int command) {
-  int image = 0;
-  for (int c : kToolbarButtons) {
-    if (c == 0) continue;
-    if (c == command) return image;
-    ++image;
-  }
+  // The strip keeps its first seven images where they always were; Undo and Redo follow.
+  static constexpr std::array<int, 9> kStripOrder = {
+      cmd::kFileNew,  cmd::kFileOpen,  cmd::kFileSave, cmd::kReadData, cmd::kWriteData,
+      cmd::kFilePrint, cmd::kHelp,     cmd::kEditUndo, cmd::kEditRedo};
+  for (std::size_t i = 0; i < kStripOrder.size(); ++i)
+    if (kStripOrder[i] == command) return static_cast<int>(i);
   return -1;
 }
 
@@ -100,6 +105,8 @@ const std::array<Accelerator, kAcceleratorCount> kAccelerators = {{
     // What a Linux desktop user reaches for first; the keys above keep their meaning.
     {Qt::Key_F1, false, false, false, cmd::kHelp},
     {Qt::Key_Q, true, false, false, cmd::kAppExit},
+    {Qt::Key_Y, true, false, false, cmd::kEditRedo},
+    {Qt::Key_Z, true, true, false, cmd::kEditRedo},
 }};
 
 int AcceleratorCommand(int key, bool ctrl, bool shift, bool alt) {

@@ -24,6 +24,7 @@ inline constexpr int kEditCopy = 57634;
 inline constexpr int kEditCut = 57635;
 inline constexpr int kEditPaste = 57637;
 inline constexpr int kEditUndo = 57643;
+inline constexpr int kEditRedo = 57644;
 inline constexpr int kAppAbout = 57664;
 inline constexpr int kAppExit = 57665;
 inline constexpr int kNextPane = 57680;
@@ -50,20 +51,20 @@ struct TopMenu {
   const char* text;
   std::vector<MenuEntry> entries;
 };
-const std::array<TopMenu, 4>& MainMenu();
+const std::array<TopMenu, 5>& MainMenu();
 
 // The language keys of the four top-level entries, by position.
-extern const std::array<const char*, 4> kTopMenuKeys;
+extern const std::array<const char*, 5> kTopMenuKeys;
 // The language keys of the entries, by command number, in the order they are renamed.
 struct MenuTextKey {
   const char* key;
   int command;
 };
-extern const std::array<MenuTextKey, 17> kMenuTextKeys;
+extern const std::array<MenuTextKey, 19> kMenuTextKeys;
 
 // The toolbar from left to right; 0 is a separator.
-extern const std::array<int, 10> kToolbarButtons;
-// The image of a toolbar command, 0..6 (New, Open, Save, Read, Write, Print, Help); -1 else.
+extern const std::array<int, 13> kToolbarButtons;
+// The image of a toolbar command in the toolbar strip (see platform/qt/icons.h); -1 else.
 int ToolbarImageOf(int command);
 
 // The accelerator table in table order. `key` is a Qt::Key; the modifiers must match exactly.
@@ -74,7 +75,7 @@ struct Accelerator {
   bool alt;
   int command;
 };
-inline constexpr std::size_t kAcceleratorCount = 20;
+inline constexpr std::size_t kAcceleratorCount = 22;
 extern const std::array<Accelerator, kAcceleratorCount> kAccelerators;
 // The command of the first entry that matches; 0 when none does.
 int AcceleratorCommand(int key, bool ctrl, bool shift, bool alt);

@@ -166,18 +166,24 @@ void CMainFrame::BuildStatusBar() {
   m_portPane->setObjectName(QStringLiteral("portPane"));
   // The width of "COMX" and no more: a port number of two digits may be clipped.
   m_portPane->setFixedWidth(fm.horizontalAdvance(QString::fromLatin1(kPortPaneTemplate)) + kPaneMargin);
+  m_filePane = new QLabel(bar);
+  m_filePane->setObjectName(QStringLiteral("filePane"));
+  m_filePane->setTextFormat(Qt::PlainText);
   m_numLockPane = new QLabel(bar);
   m_numLockPane->setObjectName(QStringLiteral("numLockPane"));
   m_numLockPane->setFixedWidth(fm.horizontalAdvance(QStringLiteral("NUM")) + kPaneMargin);
   m_numLockPane->setAlignment(Qt::AlignCenter);
   bar->addWidget(m_portPane);
+  bar->addWidget(m_filePane, 1);
   bar->addPermanentWidget(m_numLockPane);
 }
 
 bool CMainFrame::OnCreate() {
   BuildToolBar();
   BuildStatusBar();
-  if (m_toolBar == nullptr || m_portPane == nullptr || m_numLockPane == nullptr) return false;
+  if (m_toolBar == nullptr || m_portPane == nullptr || m_filePane == nullptr ||
+      m_numLockPane == nullptr)
+    return false;
   addToolBar(Qt::TopToolBarArea, m_toolBar);
   resize(kFrameWidth, kFrameHeight);
   if (const QScreen* screen = this->screen()) {
@@ -186,6 +192,7 @@ bool CMainFrame::OnCreate() {
   }
   setAcceptDrops(true);
   SetPortPane(m_app.Settings().Com());
+  OnDocumentStateChanged();
   return true;
 }
 
@@ -196,6 +203,19 @@ void CMainFrame::SetView(CFormViewBase* view) {
 
 void CMainFrame::SetPortPane(int port) {
   if (m_portPane != nullptr) m_portPane->setText(QString::fromStdString(PortPaneText(port)));
+}
+
+void CMainFrame::OnDocumentStateChanged() {
+  const CRondelDocument& document = m_app.Document();
+  if (m_filePane != nullptr) {
+    QString text = PathForDisplay(document.GetTitle());
+    if (document.IsModified())
+      text += QLatin1Char(' ') + QString::fromStdString(GetLangString("IDS_MODIFIED_MARK"));
+    m_filePane->setText(text);
+    m_filePane->setToolTip(PathForDisplay(document.GetPathName()));
+  }
+  if (QAction* undo = CommandAction(cmd::kEditUndo)) undo->setEnabled(document.CanUndo());
+  if (QAction* redo = CommandAction(cmd::kEditRedo)) redo->setEnabled(document.CanRedo());
 }
 
 void CMainFrame::SetNumLockIndicator(bool on) {
@@ -225,6 +245,12 @@ void CMainFrame::OnCommand(int command) {
       break;
     case cmd::kImportChannels:
       ImportChannelList(m_app.Document(), m_app.Settings());
+      break;
+    case cmd::kEditUndo:
+      m_app.Document().Undo();
+      break;
+    case cmd::kEditRedo:
+      m_app.Document().Redo();
       break;
     case cmd::kExportChannels:
       ExportChannelList(m_app.Document(), m_app.Settings());
@@ -316,15 +342,35 @@ void CMainFrame::TranslateDialog(QWidget* dialog, int number) {
   rondel::TranslateDialog(dialog, number);
 }
 
-CTransferSession::Image CMainFrame::DocumentImage() { return m_app.Core().doc().image(); }
+CTransferSession::Image CMainFrame::DocumentImage() { return m_app.Document().doc().image(); }
 
 void CMainFrame::HandOverImage(const CTransferSession::Image& image) {
-  // The radio's memory replaces the image; the modified flag stays as it was.
-  m_app.Core().doc().image() = image;
-  m_app.ApplyLanguage();
+  // The radio's memory replaces the image: one step the user can undo, and a change of the
+  // document until it is saved.
+  m_app.TranslateMenu();
+  m_app.Document().ReplaceImage(image);
 }
 
-CRondelDoc& CMainFrame::Document() { return m_app.Core().doc(); }
+bool CMainFrame::MayReplaceDocument() {
+  return m_app.Core().frame().SaveModified();
+}
+
+bool CMainFrame::MayWriteDocument() {
+  // Only a file that ends inside the part a write sends leaves blank bytes to be sent.
+  const std::size_t length = m_app.Document().ShortFileLength();
+  if (length == 0 || length >= layout::kHeaderSize + layout::kTransferEnd) return true;
+  return ShowPrompt(FillIn(GetLangString("IDS_WARN_WRITE_INCOMPLETE"), "%d", std::to_string(length)),
+                    GetLangString("IDS_PROMPT"), PromptIcon::Warning,
+                    PromptButtons::OkCancel) == PromptAnswer::Ok;
+}
+
+const CRondelDoc& CMainFrame::Document() { return m_app.Document().doc(); }
+
+void CMainFrame::ReplaceImage(const RadioImage& image) { m_app.Document().ReplaceImage(image); }
+
+void CMainFrame::CommitCalibration(int index, std::uint8_t value) {
+  m_app.Document().CommitCalibration(index, value);
+}
 
 void CMainFrame::RecomputeAndRefresh() { m_app.Document().RecomputeAndRefresh(); }
 

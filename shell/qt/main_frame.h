@@ -44,6 +44,10 @@ class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHo
 
   void SetPortPane(int port) override;
   QLabel* PortPane() const { return m_portPane; }
+  // The document's name, marked while modified, beside the port.
+  QLabel* FilePane() const { return m_filePane; }
+  // The file pane and the state of Undo and Redo, after any change of the document.
+  void OnDocumentStateChanged();
   QLabel* NumLockPane() const { return m_numLockPane; }
   void SetNumLockIndicator(bool on);
 
@@ -62,7 +66,11 @@ class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHo
   void TranslateDialog(QWidget* dialog, int number) override;
   CTransferSession::Image DocumentImage() override;
   void HandOverImage(const CTransferSession::Image& image) override;
-  CRondelDoc& Document() override;
+  bool MayReplaceDocument() override;
+  bool MayWriteDocument() override;
+  const CRondelDoc& Document() override;
+  void ReplaceImage(const RadioImage& image) override;
+  void CommitCalibration(int index, std::uint8_t value) override;
   void RecomputeAndRefresh() override;
 
  protected:
@@ -90,6 +98,7 @@ class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHo
   QAction* m_recentSeparator = nullptr;  // the recent files come right before it
   QToolBar* m_toolBar = nullptr;
   QLabel* m_portPane = nullptr;
+  QLabel* m_filePane = nullptr;
   QLabel* m_numLockPane = nullptr;
   std::unique_ptr<CAcceleratorFilter> m_accelerators;
   HelpOpener m_helpOpener;

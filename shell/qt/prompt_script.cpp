@@ -105,6 +105,13 @@ std::optional<std::string> CPromptScript::ChooseFileToSave(const FileDialogReque
   return line.substr(5);
 }
 
+std::optional<std::string> CPromptScript::AskSecret(const SecretRequest& request) {
+  Log("secret\t" + Escaped(request.caption) + "\t" + Escaped(request.text));
+  std::string line;
+  if (!NextLine(line) || !StartsWith(line, "secret ")) return std::nullopt;
+  return line.substr(7);
+}
+
 std::unique_ptr<Prompter> PromptScriptFromEnvironment() {
   const char* script = std::getenv(kPromptScriptVariable);
   if (script == nullptr || *script == '\0') return nullptr;

@@ -4,12 +4,14 @@
 // program without a person. Plain C++.
 //
 // The script holds one answer a line, used in order: "ok", "cancel", "yes", "no",
-// "open <path>", "open-cancel", "save <path>", "save-cancel"; empty lines and lines starting
+// "open <path>", "open-cancel", "save <path>", "save-cancel", "secret <text>" (a masked
+// field's entry; anything else cancels it); empty lines and lines starting
 // with "#" are skipped. When the answers run out, a message with only an OK button is
 // acknowledged and everything else is cancelled. Each log line is one prompt:
 //   ask<TAB><icon><TAB><buttons><TAB><caption><TAB><text>     (line breaks as \n, tabs as \t)
 //   open<TAB><filter name><TAB><extension>
 //   save<TAB><filter name><TAB><proposed path>
+//   secret<TAB><caption><TAB><text>
 #pragma once
 
 #include <deque>
@@ -30,6 +32,7 @@ class CPromptScript : public Prompter {
   PromptAnswer Ask(const PromptRequest& request) override;
   std::optional<std::string> ChooseFileToOpen(const FileDialogRequest& request) override;
   std::optional<std::string> ChooseFileToSave(const FileDialogRequest& request) override;
+  std::optional<std::string> AskSecret(const SecretRequest& request) override;
 
  private:
   void Log(const std::string& line);

@@ -25,7 +25,10 @@ CRondelApp::CRondelApp(ViewFactory viewFactory, std::string exeDir)
     : m_viewFactory(std::move(viewFactory)), m_exeDir(std::move(exeDir)) {}
 
 CRondelApp::~CRondelApp() {
-  if (m_core) m_core->document().onUpdateAllViews = nullptr;
+  if (m_core) {
+    m_core->document().onUpdateAllViews = nullptr;
+    m_core->document().onStateChanged = nullptr;
+  }
   m_frame.reset();
 }
 
@@ -72,6 +75,9 @@ bool CRondelApp::InitInstance(const std::vector<std::string>& args, bool showFra
   }
   if (m_viewFactory) m_frame->SetView(m_viewFactory(*this, m_frame.get()));
   m_core->document().onUpdateAllViews = [this] { OnDocumentUpdate(); };
+  m_core->document().onStateChanged = [this] {
+    if (m_frame) m_frame->OnDocumentStateChanged();
+  };
 
   // The first argument that is not an option names a data file to open.
   std::string file;
@@ -84,6 +90,7 @@ bool CRondelApp::InitInstance(const std::vector<std::string>& args, bool showFra
   const bool started = AsNewOrOpen([&] { return m_core->Start(file); });
   if (!started) {
     m_core->document().onUpdateAllViews = nullptr;
+    m_core->document().onStateChanged = nullptr;
     m_frame.reset();
     return false;
   }
@@ -171,6 +178,7 @@ void CRondelApp::TranslateMenu() {
 
 void CRondelApp::ApplyLanguage() {
   TranslateMenu();
+  if (m_frame) m_frame->OnDocumentStateChanged();
   if (m_core) m_core->document().RecomputeAndRefresh();
 }
 

@@ -31,7 +31,7 @@ std::vector<std::uint8_t> FileBytes(std::size_t length, std::string header = kHe
 
 TEST(DataFile, LoadTakesWhatAnAcceptedFileHolds) {
   const struct { std::size_t length; std::string header; LoadResult result; } cases[] = {
-      {0, kHeader, LoadResult::Empty},
+      {0, kHeader, LoadResult::HeaderRejected},   // empty: it would load as an all-0xFF image
       {23, kHeader, LoadResult::HeaderRejected},  // shorter than the compared text
       {24, kHeader, LoadResult::Incomplete},      {47, kHeader, LoadResult::Incomplete},
       {48 + 0x3DC, kHeader, LoadResult::Incomplete},  // ends right after the band code
@@ -58,8 +58,8 @@ TEST(DataFile, LoadTakesWhatAnAcceptedFileHolds) {
       ASSERT_EQ(doc.header()[i], i < c.length ? bytes[i] : i < 30 ? kHeader[i] : i == 40 ? 0x5A : 0) << i;
     for (std::size_t a = 0; a < 4096; ++a)
       ASSERT_EQ(doc.image()[a], 48 + a < c.length ? bytes[48 + a] : 0xFF) << a;
-    // The band follows the loaded band code; an empty file is not read at all.
-    EXPECT_EQ(doc.bandLow, c.result == LoadResult::Empty ? 5 : c.length >= 48 + 0x3DC ? 13600000 : 40000000);
+    // The band follows the loaded band code.
+    EXPECT_EQ(doc.bandLow, c.length >= 48 + 0x3DC ? 13600000 : 40000000);
   }
 }
 
@@ -87,8 +87,9 @@ TEST(DataFile, StoreWritesHeaderAndImageAndLoadsBackTheSame) {
   EXPECT_EQ(details.length, 4144u);
   EXPECT_EQ(loaded.image(), doc.image());
   EXPECT_EQ(LoadDataFile(loaded, dir.WriteBytes("c.dig", {}), ShippedModels(), &details),
-            LoadResult::Empty);
+            LoadResult::HeaderRejected);
   EXPECT_EQ(details.length, 0u);
+  EXPECT_EQ(loaded.image(), doc.image()) << "an empty file leaves the document as it was";
 }
 
 TEST(DataFile, UnreadableFilesAndFailedSavesLeaveEverythingAlone) {

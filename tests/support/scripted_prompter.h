@@ -22,7 +22,10 @@ class ScriptedPrompter : public Prompter {
   void Answer(PromptAnswer a) { m_answers.push_back(a); }
   void ChooseOpen(std::optional<std::string> path) { m_open.push_back(std::move(path)); }
   void ChooseSave(std::optional<std::string> path) { m_save.push_back(std::move(path)); }
-  bool Exhausted() const { return m_answers.empty() && m_open.empty() && m_save.empty(); }
+  void TypeSecret(std::optional<std::string> text) { m_secrets.push_back(std::move(text)); }
+  bool Exhausted() const {
+    return m_answers.empty() && m_open.empty() && m_save.empty() && m_secrets.empty();
+  }
 
   PromptAnswer Ask(const PromptRequest& request) override {
     prompts.push_back(request);
@@ -38,9 +41,14 @@ class ScriptedPrompter : public Prompter {
     saveDialogs.push_back(request);
     return Next(m_save, {}, "save dialog");
   }
+  std::optional<std::string> AskSecret(const SecretRequest& request) override {
+    secrets.push_back(request);
+    return Next(m_secrets, {}, "secret: " + request.text);
+  }
 
   std::vector<PromptRequest> prompts;
   std::vector<FileDialogRequest> openDialogs, saveDialogs;
+  std::vector<SecretRequest> secrets;
 
  private:
   template <typename T>
@@ -53,7 +61,7 @@ class ScriptedPrompter : public Prompter {
   }
 
   std::deque<PromptAnswer> m_answers;
-  std::deque<std::optional<std::string>> m_open, m_save;
+  std::deque<std::optional<std::string>> m_open, m_save, m_secrets;
 };
 
 }  // namespace rondel::test

@@ -174,7 +174,6 @@ int StartingDocument(CRondelDoc& doc, const std::optional<std::string>& file,
     case LoadResult::HeaderRejected:
       err << "rondel-cli: " << *file << ": " << GetLangString("IDS_WARN_LOAD") << "\n";
       return kExitRejected;
-    case LoadResult::Empty:
     case LoadResult::Incomplete:
       if (whole) {
         // A radio programmed from a cut-off file gets 0xFF for everything missing, model
@@ -184,7 +183,7 @@ int StartingDocument(CRondelDoc& doc, const std::optional<std::string>& file,
             << "\n";
         return kExitRejected;
       }
-      if (details.length > 0) err << "rondel-cli: " << *file << ": " << IncompleteFileText(details.length) << "\n";
+      err << "rondel-cli: " << *file << ": " << IncompleteFileText(details.length) << "\n";
       break;
     case LoadResult::Loaded:
       break;
@@ -255,9 +254,7 @@ bool ParsePort(const std::string& text, int& port) {
 }
 
 // A read password the radio can hold: up to six of 0-9, A-Z, a-z (none at all: no password).
-bool ValidPassword(const std::string& text) {
-  return text.size() <= layout::kReadPasswordSize && DecodePassword(EncodePassword(text)) == text;
-}
+bool ValidPassword(const std::string& text) { return IsPasswordText(text); }
 
 std::string Hex(std::size_t address) {
   char text[16];
@@ -343,6 +340,8 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
     err << "rondel-cli: " << GetLangString("IDS_ERROR") << ": " << GetLangString(r.key) << "\n";
     if (r.status == static_cast<int>(TransferStatus::NoConnection))
       err << PortTriedText(tried, GetLangString) << "\n";
+    if (r.status == static_cast<int>(TransferStatus::PasswordDiffers))
+      err << GetLangString("IDS_CLI_PASSWORD_HINT") << "\n";
     return r.status;
   }
   if (r.handOverImage) {
