@@ -117,12 +117,15 @@ EditOutcome CommitOption(CRondelDoc& doc, const CSettings& settings, const Optio
       why != EditRefusal::None)
     return Refused(why);
   if (e.index != 0 && e.index != 1) return Refused(EditRefusal::NotABit);
-  // An option bit is applied at once and never counts as a change of the document.
-  doc.SetChannelOption(e.row, ColumnInfo(e.column).option, e.index);
+  // An option bit is applied at once, and a change of it is a change of the document like
+  // any other: closing the window must not lose it without a question.
+  const ChannelOption option = ColumnInfo(e.column).option;
   EditOutcome o;
   o.row = e.row;
   o.column = e.column;
   o.refresh = EditRefresh::Cell;
+  o.modified = doc.GetChannelOption(e.row, option) != e.index;
+  doc.SetChannelOption(e.row, option, e.index);
   return o;
 }
 

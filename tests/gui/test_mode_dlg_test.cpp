@@ -106,11 +106,12 @@ TEST_F(TestModeTest, AWrongPasswordShowsItsMessageAndSendsNothing) {
 
 TEST_F(TestModeTest, SlidersWrapCommitToTheImageAndDebugModeSendsThemLiveUntilCancel) {
   StartWithRadio();
+  const CRondelDoc::Image atStart = Doc().image();
   Enter(kPassword, [&](CTestModeDlg& d) {
     for (int i = 0; i < kCalibrationSliders; ++i) ExpectShown(d, i, kRadioCalibration[i]);
     EXPECT_EQ(d.CurrentSlider(), 0);
     EXPECT_EQ(d.SliderLabel(0)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    EXPECT_FALSE(App().Document().IsModified()) << "the entry read is no change";
+    EXPECT_TRUE(App().Document().IsModified()) << "the radio's memory is not what the file holds";
     // Left at 0 wraps to 255 and commits the value and its slider number, nothing else.
     CRondelDoc::Image want = Doc().image();
     want[kCalibration] = 255;
@@ -146,6 +147,51 @@ TEST_F(TestModeTest, SlidersWrapCommitToTheImageAndDebugModeSendsThemLiveUntilCa
   });
   EXPECT_EQ(m_modals.shown, (std::vector<int>{139, 137}));
   EXPECT_TRUE(m_prompter.prompts.empty());
+  // Every committed value, the radio's calibration block and the entry read are steps; undone
+  // to the start, the document is the new one again.
+  int steps = 0;
+  while (App().Document().CanUndo()) {
+    Frame().OnCommand(cmd::kEditUndo);
+    ++steps;
+  }
+  EXPECT_EQ(steps, 4) << "entry read, two commits, debug mode's block read";
+  EXPECT_EQ(Doc().image(), atStart);
+  EXPECT_FALSE(App().Document().IsModified());
+}
+
+// The entry read replaces the document: over a modified one it asks first, and Cancel sends
+// the radio nothing.
+TEST_F(TestModeTest, TheEntryReadOverAModifiedDocumentAsksFirst) {
+  const struct {
+    const char* name;
+    PromptAnswer answer;
+    bool enters;
+  } cases[] = {{"cancel", PromptAnswer::Cancel, false}, {"discard", PromptAnswer::No, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_app.reset();
+    m_radio.reset();
+    m_modals.shown.clear();
+    m_prompter.prompts.clear();
+    StartWithRadio();
+    ASSERT_TRUE(App().Document().ApplyEdit(ListEdit{SettingsList::SquelchLevel, 2}).Applied());
+    const CRondelDoc::Image edited = Doc().image();
+    m_prompter.Answer(c.answer);
+    Enter(kPassword, c.enters ? std::function<void(CTestModeDlg&)>([](CTestModeDlg&) {}) : nullptr);
+    ExpectOnePrompt("IDS_SAVE_CHANGES", "IDS_PROMPT");
+    m_radio->WaitQuiet(100ms, 1s);
+    if (c.enters) {
+      EXPECT_EQ(m_modals.shown, (std::vector<int>{139, 137}));
+      EXPECT_EQ(Doc().GetCalibration(1), kRadioCalibration[1]);
+      Frame().OnCommand(cmd::kEditUndo);
+      EXPECT_EQ(Doc().image(), edited) << "the edit is a step behind the entry read";
+    } else {
+      EXPECT_EQ(m_modals.shown, std::vector<int>{139});
+      EXPECT_EQ(m_radio->BytesReceived(), 0u);
+      EXPECT_EQ(Doc().image(), edited);
+      EXPECT_TRUE(App().Document().IsModified());
+    }
+  }
 }
 
 TEST_F(TestModeTest, WriteAllShowsItsNoticeAndARefusedBlockKeepsThePortOpen) {

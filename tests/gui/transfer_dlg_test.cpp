@@ -10,6 +10,10 @@
 #include <QProgressBar>
 #include <QTest>
 
+#include <filesystem>
+#include <optional>
+
+#include "core/data_file.h"
 #include "core/image_layout.h"
 #include "gui_support.h"
 #include "link/qt/transfer_dlg.h"
@@ -44,6 +48,7 @@ class TransferDialog : public test::ProgramTest {
     m_folder.MapPorts(m_radio->DevicePath(), com, search);
     ASSERT_TRUE(Start());
     Doc().SetReadPasswordText("123456");
+    App().Document().SetModifiedFlag(false);  // as if opened so
     m_before = Doc().image();
   }
   // OK, then the dialog's own loop until it ends.
@@ -63,6 +68,9 @@ class TransferDialog : public test::ProgramTest {
 TEST_F(TransferDialog, AReadReplacesTheImageRefreshesTheFormAndShowsThePortFound) {
   StartWith({}, 3, true);
   Doc().image()[0x3F2] = 0x5A;  // the calibration block is the test mode's, never read here
+  App().Document().SetModifiedFlag(false);
+  auto* squelch = qobject_cast<QComboBox*>(static_cast<CRondelView*>(Frame().View())->Control(IDC_SQUELCH));
+  const int squelchBefore = squelch->currentIndex();
   RunToTheEnd();
   Frame().OnCommand(cmd::kReadData);
   EXPECT_EQ(m_result, kTransferDialogEnded);
@@ -70,13 +78,120 @@ TEST_F(TransferDialog, AReadReplacesTheImageRefreshesTheFormAndShowsThePortFound
   EXPECT_EQ(want[layout::kSquelchLevel], 7);
   EXPECT_TRUE(std::equal(want.begin(), want.begin() + kTransferred, Doc().image().begin()));
   EXPECT_EQ(Doc().image()[0x3F2], 0x5A);
-  EXPECT_FALSE(App().Document().IsModified()) << "a read is no change";
-  auto* squelch = qobject_cast<QComboBox*>(static_cast<CRondelView*>(Frame().View())->Control(IDC_SQUELCH));
+  EXPECT_TRUE(App().Document().IsModified()) << "the document no longer is what its file holds";
   EXPECT_EQ(squelch->currentIndex(), 7);
   EXPECT_EQ(Frame().PortPane()->text(), QStringLiteral("COM3"));
   EXPECT_EQ(m_folder.GetIni("setup", "com"), "3");
   EXPECT_FALSE(App().m_serialPort.IsOpen());
   EXPECT_TRUE(m_prompter.prompts.empty());
+  // The read is one step: undone, the form is as it was before the read, and unmodified.
+  Frame().OnCommand(cmd::kEditUndo);
+  CRondelDoc::Image before = m_before;
+  before[0x3F2] = 0x5A;
+  EXPECT_EQ(Doc().image(), before);
+  EXPECT_FALSE(App().Document().IsModified());
+  EXPECT_NE(squelchBefore, 7);
+  EXPECT_EQ(squelch->currentIndex(), squelchBefore);
+  Frame().OnCommand(cmd::kEditRedo);
+  EXPECT_TRUE(std::equal(want.begin(), want.begin() + kTransferred, Doc().image().begin()));
+  EXPECT_EQ(squelch->currentIndex(), 7);
+}
+
+// Over a modified document the read first asks whether to save it; Cancel sends nothing.
+TEST_F(TransferDialog, AReadOverAModifiedDocumentAsksFirstAndCancelSendsNothing) {
+  const struct {
+    const char* name;
+    PromptAnswer answer;
+    bool reads;
+    bool saved;
+  } cases[] = {
+      {"cancel", PromptAnswer::Cancel, false, false},
+      {"discard", PromptAnswer::No, true, false},
+      {"save", PromptAnswer::Yes, true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_app.reset();
+    StartWith({});
+    ASSERT_TRUE(App().Document().ApplyEdit(ListEdit{SettingsList::SquelchLevel, 2}).Applied());
+    const CRondelDoc::Image edited = Doc().image();
+    const std::string saveTo = m_folder.File(std::string(c.name) + ".dig");
+    m_prompter.Answer(c.answer);
+    if (c.saved) m_prompter.ChooseSave(saveTo);
+    m_modals.Then([&](QDialog& d) {
+      QTest::mouseClick(Button(&d, IDOK), Qt::LeftButton);
+      if (c.reads) return d.exec();
+      EXPECT_TRUE(Button(&d, IDOK)->isEnabled()) << "nothing started";
+      return test::Click(d, IDCANCEL);
+    });
+    Frame().OnCommand(cmd::kReadData);
+    ASSERT_EQ(m_prompter.prompts.size(), 1u);
+    EXPECT_EQ(m_prompter.prompts[0].text, GetLangString("IDS_SAVE_CHANGES"));
+    EXPECT_EQ(m_prompter.prompts[0].buttons, PromptButtons::YesNoCancel);
+    m_prompter.prompts.clear();
+    if (!c.reads) {
+      m_radio->WaitQuiet(std::chrono::milliseconds(50), std::chrono::milliseconds(500));
+      EXPECT_EQ(m_radio->BytesReceived(), 0u) << "the radio heard nothing";
+      EXPECT_EQ(Doc().image(), edited);
+      EXPECT_TRUE(App().Document().IsModified());
+    } else {
+      EXPECT_EQ(Doc().GetSetting(Setting::SquelchLevel), 7);
+      // The edit is a step behind the read, whatever was answered.
+      Frame().OnCommand(cmd::kEditUndo);
+      EXPECT_EQ(Doc().image(), edited);
+    }
+    EXPECT_EQ(std::filesystem::exists(saveTo), c.saved);
+    if (c.saved) {
+      EXPECT_EQ(test::ReadBytes(saveTo), SerializeDocument(Doc()));
+    }
+  }
+}
+
+// A radio whose read password differs from the form's: its password is asked for, compared
+// once, and the radio read with it.
+TEST_F(TransferDialog, AProtectedRadioIsReadWithThePasswordTypedForIt) {
+  const struct {
+    const char* name;
+    std::optional<std::string> typed;
+    bool reads;
+    bool told;  // "IDS_ERROR_PASSWORD" shown
+  } cases[] = {
+      {"right", "123456", true, false},
+      {"wrong", "123457", false, true},
+      {"cancelled", std::nullopt, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_app.reset();
+    m_prompter.prompts.clear();
+    StartWith({});
+    m_prompter.Answer(PromptAnswer::Ok);
+    App().OnFileNew();  // a new document: no password in the form
+    ASSERT_EQ(m_prompter.prompts.size(), 1u);
+    m_prompter.prompts.clear();
+    m_before = Doc().image();
+    m_prompter.TypeSecret(c.typed);
+    RunToTheEnd();
+    Frame().OnCommand(cmd::kReadData);
+    EXPECT_EQ(m_result, kTransferDialogEnded);
+    ASSERT_EQ(m_prompter.secrets.size(), 1u);
+    EXPECT_EQ(m_prompter.secrets[0].text, GetLangString("IDS_READPW_ASK"));
+    EXPECT_EQ(m_prompter.secrets[0].caption, GetLangString("IDS_READPW_TITLE"));
+    EXPECT_EQ(m_prompter.secrets[0].maxLength, 6u);
+    m_prompter.secrets.clear();
+    EXPECT_EQ(m_prompter.prompts.size(), c.told ? 1u : 0u);
+    if (c.told) {
+      EXPECT_EQ(m_prompter.prompts[0].text, GetLangString("IDS_ERROR_PASSWORD"));
+    }
+    const sim::Memory want = m_radio->GetMemory();
+    if (c.reads) {
+      EXPECT_TRUE(std::equal(want.begin(), want.begin() + kTransferred, Doc().image().begin()));
+      EXPECT_EQ(Doc().GetReadPasswordText(), "123456");
+    } else {
+      EXPECT_EQ(Doc().image(), m_before);
+    }
+    EXPECT_FALSE(App().m_serialPort.IsOpen());
+  }
 }
 
 TEST_F(TransferDialog, CancelStopsARunningReadAtOnceAndLeavesTheDocument) {
@@ -105,17 +220,18 @@ TEST_F(TransferDialog, CancelStopsARunningReadAtOnceAndLeavesTheDocument) {
 
 // A failure that ends the dialog shows a message; one that leaves it open shows its text.
 TEST_F(TransferDialog, AFailureShowsItsMessageOrItsTextAndLeavesTheDocument) {
-  StartWith({});
-  Doc().SetReadPasswordText("654321");
-  m_before = Doc().image();
+  sim::RadioOptions silent;
+  silent.silent = true;
+  StartWith(silent);
   RunToTheEnd();
   Frame().OnCommand(cmd::kReadData);
   EXPECT_EQ(m_result, kTransferDialogEnded);
   ASSERT_EQ(m_prompter.prompts.size(), 1u);
-  EXPECT_EQ(m_prompter.prompts[0].text, GetLangString("IDS_ERROR_PASSWORD"));
+  EXPECT_EQ(m_prompter.prompts[0].text.rfind(GetLangString("IDS_ERROR_PORTCONN"), 0), 0u);
   EXPECT_EQ(m_prompter.prompts[0].caption, GetLangString("IDS_ERROR"));
   EXPECT_EQ(m_prompter.prompts[0].icon, PromptIcon::Error);
   EXPECT_EQ(Doc().image(), m_before);
+  m_prompter.prompts.clear();
 
   sim::RadioOptions shortReply;
   shortReply.passwordLength = 3;
@@ -130,7 +246,7 @@ TEST_F(TransferDialog, AFailureShowsItsMessageOrItsTextAndLeavesTheDocument) {
     return test::Click(d, IDCANCEL);
   });
   Frame().OnCommand(cmd::kReadData);
-  EXPECT_EQ(m_prompter.prompts.size(), 1u);
+  EXPECT_EQ(m_prompter.prompts.size(), 0u);
   EXPECT_EQ(Doc().image(), m_before);
   EXPECT_FALSE(App().m_serialPort.IsOpen());
 }

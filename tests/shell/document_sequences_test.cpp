@@ -66,13 +66,22 @@ TEST_F(DocumentSequences, StartAsksNothingAndNewAsksFirstToSaveThenToClear) {
   prompter.Answer(PromptAnswer::Cancel);
   EXPECT_FALSE(app.OnFileNew() || !app.doc().IsModified());
   EXPECT_EQ(Seen(), Prompts{saveChanges});
-  // Declining the clear keeps channels and codes; the radio-wide settings are reset all the same.
+  // Declining the clear abandons the New: not a byte, not the flag, not the path changes.
+  const std::string path = dir.File("kept.dig");
+  prompter.ChooseSave(path);
+  ASSERT_TRUE(app.OnFileSaveAs());
+  app.doc().SetSetting(Setting::SquelchLevel, 5);
+  app.doc().SetChannelOption(1, ChannelOption::Narrow, 0);
+  app.doc().SetModifiedFlag(true);
+  const std::vector<std::uint8_t> before = SerializeDocument(app.doc());
   prompter.Answer(PromptAnswer::No);
   prompter.Answer(PromptAnswer::Cancel);
-  ASSERT_TRUE(app.OnFileNew());
+  EXPECT_FALSE(app.OnFileNew());
   EXPECT_EQ(Seen(), (Prompts{saveChanges, clear}));
-  EXPECT_EQ(app.doc().GetFrequencyText(1, Direction::Receive) + app.doc().GetPttCodeText(PttCode::Start) +
-            std::to_string(app.doc().GetSetting(Setting::SquelchLevel)), "446.006251233");
+  EXPECT_EQ(SerializeDocument(app.doc()), before);
+  EXPECT_TRUE(app.doc().IsModified());
+  EXPECT_EQ(app.document().GetPathName(), path);
+  // And a later New asks the clear question again, as ever.
   app.doc().SetModifiedFlag(false);
   prompter.Answer(PromptAnswer::Ok);
   ASSERT_TRUE(app.OnFileNew());
@@ -80,13 +89,24 @@ TEST_F(DocumentSequences, StartAsksNothingAndNewAsksFirstToSaveThenToClear) {
   EXPECT_TRUE(IsNew());
 }
 
-TEST_F(DocumentSequences, OpenAsksOnlyAboutUnsavedChanges) {
+TEST_F(DocumentSequences, OpenAsksOnceAboutUnsavedChanges) {
   const std::string path = Sample("a.dig");
   Fill();
+  const std::vector<std::uint8_t> before = SerializeDocument(app.doc());
+  // Cancel ends the open at once, the document as it was.
   prompter.Answer(PromptAnswer::Cancel);
-  prompter.Answer(PromptAnswer::No);  // asked again by the open itself
+  EXPECT_EQ(app.Open(path), OpenOutcome::Cancelled);
+  EXPECT_EQ(Seen(), Prompts{saveChanges});
+  EXPECT_EQ(SerializeDocument(app.doc()), before);
+  EXPECT_TRUE(app.doc().IsModified());
+  // The next New still asks its clear question: the cancelled open skipped nothing for later.
+  prompter.Answer(PromptAnswer::No);
+  prompter.Answer(PromptAnswer::Cancel);
+  EXPECT_FALSE(app.OnFileNew());
+  EXPECT_EQ(Seen(), (Prompts{saveChanges, clear}));
+  prompter.Answer(PromptAnswer::No);
   ASSERT_TRUE(app.OpenDocumentFile(path));
-  EXPECT_EQ(Seen(), (Prompts{saveChanges, saveChanges}));
+  EXPECT_EQ(Seen(), Prompts{saveChanges});
   EXPECT_EQ(app.doc().GetFrequencyText(5, Direction::Receive) + app.doc().GetFrequencyText(1, Direction::Receive), "150.00000");
   EXPECT_EQ(std::make_pair(app.doc().IsModified(), app.doc().bandLow), std::make_pair(false, 13600000));
 }
@@ -126,13 +146,25 @@ TEST_F(DocumentSequences, RefusedAndShortFiles) {
   EXPECT_TRUE(app.Start(refused)) << "the program starts; only the file is refused";
   EXPECT_FALSE(app.Start(dir.File("gone.dig")));
   prompter.prompts.clear();
-  // A short file opens with the rest blank, and says how much it found.
+  // A short file opens with the rest blank, and says how much it found; an empty one is no
+  // data file at all. The document remembers how much the file held.
   const std::vector<std::uint8_t> whole = ReadBytes(earlier);
-  for (const std::size_t length : {0, 101, 4143, 4144}) {
-    const std::string path = dir.WriteBytes(std::to_string(length), {whole.begin(), whole.begin() + long(length)});
-    EXPECT_TRUE(app.OpenDocumentFile(path));
-    EXPECT_EQ(Seen(), length % 4144 ? Prompts{"P:only " + std::to_string(length) + " bytes/" + w + ok} : Prompts{});
-    EXPECT_EQ(app.doc().image()[0x50], length > 0x50 + 48 ? whole[0x50 + 48] : 0xFF) << length;
+  const struct { std::size_t length; bool opens; Prompts seen; } cases[] = {
+      {0, false, {"E:not ours/" + e + ok}},
+      {101, true, {"P:only 101 bytes/" + w + ok}},
+      {4143, true, {"P:only 4143 bytes/" + w + ok}},
+      {4144, true, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.length);
+    ASSERT_TRUE(app.OpenDocumentFile(earlier));
+    const std::string path = dir.WriteBytes(std::to_string(c.length), {whole.begin(), whole.begin() + long(c.length)});
+    prompter.prompts.clear();
+    EXPECT_EQ(app.OpenDocumentFile(path), c.opens);
+    EXPECT_EQ(Seen(), c.seen);
+    EXPECT_EQ(app.document().GetPathName(), c.opens ? path : "");
+    EXPECT_EQ(app.doc().image()[0x50], c.length > 0x50 + 48 ? whole[0x50 + 48] : 0xFF);
+    EXPECT_EQ(app.document().ShortFileLength(), c.length % 4144);
   }
 }
 }  // namespace

@@ -3,7 +3,9 @@
 // operation; and what the form shows: grid cells, which may be edited, every settings list with
 // its selection. The clamps of stored values are the document's and are tested there.
 #include <gtest/gtest.h>
+#include <functional>
 #include <optional>
+#include "shell/channel_columns.h"
 #include "shell/form_edits.h"
 #include "shell/form_texts.h"
 #include "shell/rondel_document.h"
@@ -164,18 +166,52 @@ TEST_F(FormEdits, ARangeChangeAsksThenErasesTheChannelsAndSelectsTheModel) {
             std::make_tuple("Alles weg?", "Sicher?", PromptIcon::Warning, PromptButtons::OkCancel));
 }
 
-TEST_F(FormEdits, TheDocumentMarksModifiedAsTheRuleSaysAndTellsTheViews) {
-  int skip = 0, updates = 0;
+TEST_F(FormEdits, EveryEditOfTheFormMarksTheDocumentModifiedAndTellsTheViews) {
+  Put(doc, 2, {k446_00625, k446_00625, k88_5, k88_5, 0xEB});
+  int skip = 0;
   CRondelDocument document(doc, settings, skip);
-  std::vector<EditRefresh> told;  // what each view is told to show again
-  document.onUpdateAllViews = [&] { ++updates; };
-  document.onEditApplied = [&](const EditOutcome& o) { told.push_back(o.refresh); };
-  const bool a = (document.ApplyEdit(FrequencyEdit{2, 1, "446.1"}), doc.IsModified());
-  doc.SetModifiedFlag(false);
-  document.ApplyEdit(OptionEdit{2, 7, 0});
-  const bool b = (document.ApplyEdit(ListEdit{SettingsList::SquelchLevel, 10}), doc.IsModified());
-  const bool c = (document.ApplyEdit(ListEdit{SettingsList::FrequencyRange, 1}, [] { return true; }), doc.IsModified());
-  EXPECT_EQ(std::make_tuple(a, b, c, updates, told), std::make_tuple(true, false, true, 1, std::vector<EditRefresh>{EditRefresh::Row, EditRefresh::Cell}));
+  const auto flipped = [&](int column) { return 1 - doc.GetChannelOption(2, ColumnInfo(column).option); };
+  const auto same = [&](int column) { return doc.GetChannelOption(2, ColumnInfo(column).option); };
+  struct Case {
+    const char* what;
+    std::function<FormEdit()> edit;
+    bool modified;
+    EditRefresh told;  // what the views are told to show again; Form: every view updated
+  };
+  const Case cases[] = {
+      {"frequency", [] { return FrequencyEdit{2, 1, "446.1"}; }, true, EditRefresh::Row},
+      {"same frequency", [] { return FrequencyEdit{2, 1, "446.10000"}; }, false, EditRefresh::Row},
+      {"tone", [] { return ToneEdit{2, 2, "100.0"}; }, true, EditRefresh::Row},
+      {"scan add", [&] { return OptionEdit{2, 5, flipped(5)}; }, true, EditRefresh::Cell},
+      {"bandwidth", [&] { return OptionEdit{2, 6, flipped(6)}; }, true, EditRefresh::Cell},
+      {"power", [&] { return OptionEdit{2, 7, flipped(7)}; }, true, EditRefresh::Cell},
+      {"busy lock", [&] { return OptionEdit{2, 8, flipped(8)}; }, true, EditRefresh::Cell},
+      {"scrambler", [&] { return OptionEdit{2, 9, flipped(9)}; }, true, EditRefresh::Cell},
+      {"compander", [&] { return OptionEdit{2, 10, flipped(10)}; }, true, EditRefresh::Cell},
+      {"ptt id", [&] { return OptionEdit{2, 11, flipped(11)}; }, true, EditRefresh::Cell},
+      {"same option", [&] { return OptionEdit{2, 11, same(11)}; }, false, EditRefresh::Cell},
+      {"list", [] { return ListEdit{SettingsList::SquelchLevel, 7}; }, true, EditRefresh::None},
+      {"check box", [&] { return CheckEdit{Setting::FmRadio, doc.GetSetting(Setting::FmRadio) == 0}; }, true, EditRefresh::None},
+      {"code", [] { return CodeEdit{PttCode::Start, "12AB"}; }, true, EditRefresh::None},
+      {"password", [] { return PasswordEdit{"Ab12"}; }, true, EditRefresh::None},
+      {"same password", [] { return PasswordEdit{"Ab12"}; }, false, EditRefresh::None},
+      {"range", [] { return ListEdit{SettingsList::FrequencyRange, 1}; }, true, EditRefresh::Form},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    document.SetModifiedFlag(false);  // as after a save
+    int updates = 0;
+    std::vector<EditRefresh> told;
+    document.onUpdateAllViews = [&] { ++updates; };
+    document.onEditApplied = [&](const EditOutcome& o) { told.push_back(o.refresh); };
+    const EditOutcome o = document.ApplyEdit(c.edit(), [] { return true; });
+    EXPECT_TRUE(o.Applied());
+    EXPECT_EQ(o.modified, c.modified);
+    EXPECT_EQ(document.IsModified(), c.modified);
+    EXPECT_EQ(updates, c.told == EditRefresh::Form ? 1 : 0);
+    EXPECT_EQ(told, c.told == EditRefresh::None || c.told == EditRefresh::Form ? std::vector<EditRefresh>{}
+                                                                             : std::vector<EditRefresh>{c.told});
+  }
 }
 
 using FormTexts = ShellRig;

@@ -77,7 +77,7 @@ const FailureCase kFailures[] = {
     {[](sim::RadioOptions& o) { o.faults = {{0x080, 3, sim::FaultKind::Refuse}}; },
      {"write", "@/radio.dig"}, 7, "rondel-cli: T-Error: T-write failed\n"},
     {[](sim::RadioOptions&) {}, {"read", "-o", "@/out.dig", "--password", "123456"}, 12,
-     "rondel-cli: T-Error: T-password differs\n"},
+     "rondel-cli: T-Error: T-password differs\nT-give --password\n"},
     {[](sim::RadioOptions&) {}, {"write", "@/radio.dig", "--port", "1"}, 1,
      "rondel-cli: COM1 (@/port1): T-no radio\n"},
     {[](sim::RadioOptions&) {}, {"write", "@/radio.dig", "--port", "255"}, 1,
