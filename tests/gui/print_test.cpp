@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 
 #include "core/data_file.h"
 #include "core/rondel_doc.h"
 #include "gui_support.h"
+#include "shell/qt/print_to_pdf.h"
 #include "shell/settings.h"
 #include "support/process.h"
 
@@ -73,6 +75,14 @@ TEST(PrintToPdf, TheChannelsInUseOfTheFileLandOnTheOnePageWithoutADisplay) {
   EXPECT_EQ(lines[3], "frequency DCS frequency DCS");
   EXPECT_EQ(lines[4], "2 446.01875 Off 446.01875 Off Yes Wide High No No No No");
   EXPECT_EQ(lines[5], "7 438.50000 Off 438.50000 Off Yes Wide High No No No No");
+
+  // A file that holds nothing is no data file: no printout of a blank document.
+  std::ofstream(top.File("empty.dig")).flush();
+  const std::string nothing = top.File("nothing.pdf");
+  const test::ProcessResult empty =
+      test::RunProcess(program + "/rondel", {"--print-to-pdf", nothing, top.File("empty.dig")}, std::chrono::seconds(60));
+  EXPECT_EQ(empty.exitStatus, kPdfExitRejected) << test::Describe(empty);
+  EXPECT_FALSE(fs::exists(nothing));
 }
 
 }  // namespace
