@@ -162,38 +162,49 @@ PromptAnswer CQtPrompter::Ask(const PromptRequest& request) {
 }
 
 std::optional<std::string> CQtPrompter::AskSecret(const SecretRequest& request) {
-  QDialog dialog(m_parent.data());
-  dialog.setObjectName(QStringLiteral("secretDialog"));
-  dialog.setWindowTitle(FromUtf8(request.caption));
-  auto* layout = new QVBoxLayout(&dialog);
-  auto* label = new QLabel(FromUtf8(request.text), &dialog);
+  CSecretDialog dialog(request, m_texts, m_parent.data());
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.Text();
+}
+
+CSecretDialog::CSecretDialog(const SecretRequest& request, const CQtPrompter::TextLookup& texts,
+                             QWidget* parent)
+    : QDialog(parent) {
+  setObjectName(QStringLiteral("secretDialog"));
+  setWindowTitle(FromUtf8(request.caption));
+  auto* layout = new QVBoxLayout(this);
+  auto* label = new QLabel(FromUtf8(request.text), this);
   label->setTextFormat(Qt::PlainText);
-  label->setWordWrap(false);
-  auto* field = new QLineEdit(&dialog);
-  field->setObjectName(QStringLiteral("secretField"));
-  field->setEchoMode(QLineEdit::Password);
-  if (request.maxLength > 0) field->setMaxLength(static_cast<int>(request.maxLength));
+  m_field = new QLineEdit(this);
+  m_field->setObjectName(QStringLiteral("secretField"));
+  m_field->setEchoMode(QLineEdit::Password);
+  if (request.maxLength > 0) m_field->setMaxLength(static_cast<int>(request.maxLength));
   if (!request.allowed.empty()) {
     const QString pattern = QStringLiteral("[%1]*").arg(
         QRegularExpression::escape(QString::fromStdString(request.allowed)));
-    field->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), field));
+    m_field->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), m_field));
   }
-  label->setBuddy(field);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-  if (const QString ok = ButtonText("IDS_BUTTON_OK"); !ok.isEmpty())
-    buttons->button(QDialogButtonBox::Ok)->setText(ok);
-  if (const QString cancel = ButtonText("IDS_BUTTON_CANCEL"); !cancel.isEmpty())
-    buttons->button(QDialogButtonBox::Cancel)->setText(cancel);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  // A screen reader names the field by its label.
+  label->setBuddy(m_field);
+  m_field->setAccessibleName(FromUtf8(request.caption));
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  const auto named = [&](QDialogButtonBox::StandardButton which, const char* key) {
+    if (!texts) return;
+    const std::string text = texts(key);
+    if (!text.empty() && text != kNotFound) buttons->button(which)->setText(FromUtf8(text));
+  };
+  named(QDialogButtonBox::Ok, "IDS_BUTTON_OK");
+  named(QDialogButtonBox::Cancel, "IDS_BUTTON_CANCEL");
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(label);
-  layout->addWidget(field);
+  layout->addWidget(m_field);
   layout->addWidget(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-  field->setFocus();
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return field->text().toStdString();
+  m_field->setFocus();
 }
+
+std::string CSecretDialog::Text() const { return m_field->text().toStdString(); }
 
 std::optional<std::string> CQtPrompter::ChooseFileToOpen(const FileDialogRequest& request) {
   return RunFileDialog(request, false);

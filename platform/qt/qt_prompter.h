@@ -2,6 +2,8 @@
 // to the main window.
 #pragma once
 
+#include <QDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -43,6 +45,19 @@ class CQtPrompter : public Prompter {
   QPointer<QWidget> m_parent;
   TextLookup m_texts;
   QString m_lastFolder;  // where the previous file dialog of this run ended
+};
+
+// The masked field of AskSecret: the request's text above it, OK and Cancel below (their texts
+// from `texts` as the message boxes have them). Only the allowed characters can be typed.
+class CSecretDialog : public QDialog {
+ public:
+  CSecretDialog(const SecretRequest& request, const CQtPrompter::TextLookup& texts,
+                QWidget* parent = nullptr);
+  QLineEdit* Field() const { return m_field; }
+  std::string Text() const;
+
+ private:
+  QLineEdit* m_field = nullptr;
 };
 
 // The name filter Qt's file dialog wants for `filterName` and `extension`: the name, then the

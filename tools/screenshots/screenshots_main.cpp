@@ -1,5 +1,5 @@
-// rondel-screenshots: opens the main window and the port, language, about, progress,
-// test-mode password and test-mode dialogs of the desktop program in English and Chinese and
+// rondel-screenshots: opens the main window, its Edit menu, the port, language, about,
+// progress, read-password, test-mode password and test-mode dialogs of the desktop program in English and Chinese and
 // saves each as a PNG, for the README. Run by scripts/screenshots.sh under the offscreen
 // platform.
 //   rondel-screenshots <bin folder with setting.ini and *.lang> <output folder>
@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
 
@@ -22,6 +25,8 @@
 #include "link/test_mode.h"
 #include "platform/dialogs/cdialog.h"
 #include "platform/prompt.h"
+#include "platform/qt/qt_prompter.h"
+#include "shell/language.h"
 #include "shell/qt/about_dlg.h"
 #include "shell/qt/language_dlg.h"
 #include "shell/qt/main_frame.h"
@@ -141,6 +146,36 @@ bool Shoot(const fs::path& binDir, const fs::path& outDir, const std::string& la
     Settle();
     app.Document().SetModifiedFlag(false);
   }
+  {
+    // The Edit menu open over the window, after a change the user may take back.
+    app.Document().ApplyEdit(FrequencyEdit{7, 1, "446.09375"});
+    QMenuBar* bar = frame.menuBar();
+    QAction* edit = bar->actions().value(1);
+    bar->setActiveAction(edit);
+    Settle(100);
+    QPixmap shot = frame.grab();
+    if (QMenu* menu = edit != nullptr ? edit->menu() : nullptr; menu != nullptr && menu->isVisible()) {
+      QPainter painter(&shot);
+      painter.drawPixmap(frame.mapFromGlobal(menu->mapToGlobal(QPoint(0, 0))), menu->grab());
+      menu->hide();
+    }
+    const QString path = prefix + "-edit-menu.png";
+    const bool saved = shot.save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "FAILED", path.toUtf8().constData());
+    ok &= saved;
+    app.Document().Undo();
+  }
+  {
+    // What a read asks when the radio's read password is not the form's.
+    SecretRequest request;
+    request.text = GetLangString("IDS_READPW_ASK");
+    request.caption = GetLangString("IDS_READPW_TITLE");
+    request.maxLength = 6;
+    CSecretDialog dlg(request, [](std::string_view key) { return GetLangString(key); }, &frame);
+    dlg.show();
+    dlg.Field()->setText(QStringLiteral("Ab12"));
+    ok &= Save(dlg, prefix + "-read-password.png");
+  }
 
   {
     CPortDlg dlg(app, &frame);
@@ -187,11 +222,12 @@ bool Shoot(const fs::path& binDir, const fs::path& outDir, const std::string& la
     const std::uint8_t calibration[8] = {96, 118, 135, 172, 190, 214, 0, 0xFF};
     std::copy(std::begin(calibration), std::end(calibration), memory.begin() + 0x3F0);
     radio.SetMemory(memory);
-    if (EnterTestMode(app.m_serialPort, app.Settings(), app.Core().doc().image()) !=
-        TestModeResult::Done) {
+    RadioImage image = app.Document().doc().image();
+    if (EnterTestMode(app.m_serialPort, app.Settings(), image) != TestModeResult::Done) {
       std::fprintf(stderr, "the test mode's entry read failed\n");
       ok = false;
     }
+    app.Document().ReplaceImage(image);
     CTestModeDlg dlg(app.m_serialPort, app.Settings(), frame, &frame);
     dlg.OnInitDialog();
     dlg.show();
