@@ -118,17 +118,13 @@ void CRondelDocument::CommitCalibration(int index, std::uint8_t value) {
   Record(ShortFileLength());
 }
 
-bool CRondelDocument::Undo() {
-  Sync();
-  const DocumentSnapshot* state = m_history.Undo();
-  if (state == nullptr) return false;
-  Restore(*state);
-  return true;
-}
+bool CRondelDocument::Undo() { return Step(&CEditHistory::Undo); }
 
-bool CRondelDocument::Redo() {
+bool CRondelDocument::Redo() { return Step(&CEditHistory::Redo); }
+
+bool CRondelDocument::Step(const DocumentSnapshot* (CEditHistory::*move)()) {
   Sync();
-  const DocumentSnapshot* state = m_history.Redo();
+  const DocumentSnapshot* state = (m_history.*move)();
   if (state == nullptr) return false;
   Restore(*state);
   return true;

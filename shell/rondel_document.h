@@ -73,6 +73,7 @@ class CRondelDocument : public CDocument {
   std::size_t ShortFileLength() const { return m_history.Current().shortFileLength; }
 
  private:
+  bool Step(const DocumentSnapshot* (CEditHistory::*move)());
   DocumentSnapshot Snapshot() const;
   void Restore(const DocumentSnapshot& state);
   // A new history standing at the document as it is now.

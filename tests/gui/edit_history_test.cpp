@@ -180,6 +180,47 @@ TEST_F(EditHistoryTest, EveryKindOfChangeUndoesToTheOpenedFileAndRedoesToTheEnd)
   EXPECT_EQ(Frame().FilePane()->text().toStdString(), App().Document().GetTitle());
 }
 
+// Cancel on any question of New or Open ends the command with the document as it was.
+TEST_F(EditHistoryTest, CancelEndsNewAndOpenWithTheDocumentAsItWas) {
+  const struct {
+    const char* name;
+    int command;
+    std::vector<PromptAnswer> answers;
+    std::vector<std::string> asked;  // the keys of the questions, in order
+  } cases[] = {
+      {"new, cancel saving", cmd::kFileNew, {PromptAnswer::Cancel}, {"IDS_SAVE_CHANGES"}},
+      {"new, discard, cancel clearing", cmd::kFileNew, {PromptAnswer::No, PromptAnswer::Cancel},
+       {"IDS_SAVE_CHANGES", "IDS_WARN_CLEAR"}},
+      {"open, cancel saving", cmd::kFileOpen, {PromptAnswer::Cancel}, {"IDS_SAVE_CHANGES"}},
+  };
+  const std::string opened = Sample("opened.dig");
+  const std::string other = Sample("other.dig");
+  const Bytes onDisk = test::ReadBytes(opened);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_app.reset();
+    StartShown({opened});
+    App().Document().ApplyEdit(OptionEdit{5, 7, 1 - Doc().GetChannelOption(5, ChannelOption::HighPower)});
+    App().Document().ApplyEdit(ListEdit{SettingsList::SquelchLevel, 1});
+    const Bytes edited = File();
+    m_prompter.prompts.clear();
+    for (const PromptAnswer a : c.answers) m_prompter.Answer(a);
+    if (c.command == cmd::kFileOpen) m_prompter.ChooseOpen(other);
+    Frame().OnCommand(c.command);
+    std::vector<std::string> asked;
+    for (const auto& p : m_prompter.prompts)
+      for (const char* key : {"IDS_SAVE_CHANGES", "IDS_WARN_CLEAR"})
+        if (p.text == GetLangString(key)) asked.push_back(key);
+    EXPECT_EQ(asked, c.asked);
+    EXPECT_EQ(m_prompter.prompts.size(), c.asked.size());
+    EXPECT_TRUE(File() == edited);
+    EXPECT_TRUE(App().Document().IsModified());
+    EXPECT_EQ(App().Document().GetPathName(), opened);
+    EXPECT_TRUE(test::ReadBytes(opened) == onDisk);
+    EXPECT_TRUE(App().Document().CanUndo()) << "the history is kept too";
+  }
+}
+
 TEST_F(EditHistoryTest, TheEditMenuSpeaksTheLanguageAndSitsAfterTheFileMenu) {
   StartShown();
   const QList<QAction*> tops = Frame().menuBar()->actions();
