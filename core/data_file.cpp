@@ -36,8 +36,10 @@ LoadResult LoadDataFile(CRondelDoc& doc, const std::string& path, const ModelDat
   LoadDetails local;
   LoadDetails& d = details ? *details : local;
   d = {};
-  const int fd = OpenRegularFile(path, kNoSizeLimit, &d.error);
+  FileIdentity identity;
+  const int fd = OpenRegularFile(path, kNoSizeLimit, &d.error, &identity);
   if (fd < 0) return LoadResult::CannotOpen;
+  d.identity = identity;
   // Never more than one file's worth: whatever follows offset 4143 is ignored anyway.
   std::vector<std::uint8_t> bytes(L::kFileSize);
   std::size_t got = 0;
@@ -67,8 +69,8 @@ std::vector<std::uint8_t> SerializeDocument(const CRondelDoc& doc) {
 }
 
 bool StoreDataFile(CRondelDoc& doc, const std::string& path, const ModelDataSource& models,
-                   int* error) {
-  const int failure = ReplaceFile(path, SerializeDocument(doc));
+                   int* error, std::optional<FileIdentity> openedFrom) {
+  const int failure = ReplaceFile(path, SerializeDocument(doc), openedFrom);
   if (error) *error = failure;
   doc.ComputeBandLimits(models);
   return failure == 0;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ enum class LoadResult {
 struct LoadDetails {
   std::size_t length = 0;  // bytes read, at most 4144
   ReadError error;         // why a file could not be opened (CannotOpen)
+  // The file that was opened, whatever its contents; StoreDataFile takes it back to save
+  // over that same file through a symbolic link.
+  std::optional<FileIdentity> identity;
 };
 
 // A file whose header is accepted: at least the compared 24 bytes, and those are ours. Only
@@ -50,8 +54,10 @@ std::vector<std::uint8_t> SerializeDocument(const CRondelDoc& doc);
 
 // Writes the file whole or not at all (temporary file renamed over the target), then computes
 // the band limits again. Returns false when the file could not be written, with the errno
-// value of the cause in `error` when given.
+// value of the cause in `error` when given. A symbolic link at `path` is replaced by the file,
+// unless it leads to the file `openedFrom` names (LoadDetails::identity of the load the
+// document came from): then that file is replaced and the link stays (see ReplaceFile).
 bool StoreDataFile(CRondelDoc& doc, const std::string& path, const ModelDataSource& models,
-                   int* error = nullptr);
+                   int* error = nullptr, std::optional<FileIdentity> openedFrom = std::nullopt);
 
 }  // namespace rondel

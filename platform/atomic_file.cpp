@@ -1,43 +1,173 @@
 // Whole-file writes through a temporary file and rename(2); reads of regular files only.
 #include "platform/atomic_file.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/temporary_cleanup.h"
+
 namespace rondel {
 namespace {
 
-// Closes the descriptor and removes the temporary file unless the write was committed.
-struct TempFile {
+std::atomic<void (*)()> g_beforeRename{nullptr};
+
+constexpr std::time_t kStaleAfterSeconds = 24 * 60 * 60;
+constexpr int kNameAttempts = 100;
+
+FileIdentity IdentityOfStat(const struct stat& st) { return {st.st_dev, st.st_ino}; }
+
+// What a save replaces: `name` in `folder`, and whether it is a regular file whose mode stays.
+struct Place {
+  std::string folder;
+  std::string name;
+  bool existing = false;
+  mode_t mode = 0;
+};
+
+int Split(const std::string& target, Place& place) {
+  const std::size_t slash = target.rfind('/');
+  place.name = slash == std::string::npos ? target : target.substr(slash + 1);
+  place.folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  // "folder/" names a folder, never a file to be made in it.
+  return place.name.empty() ? EISDIR : 0;
+}
+
+// Where a save of `path` goes, by the rule of the header: 0 or the errno value of why nowhere.
+int Locate(const std::string& path, const std::optional<FileIdentity>& openedFrom, Place& place) {
+  if (path.empty()) return ENOENT;
+  place = {};
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? Split(path, place) : errno;
+  std::string target = path;
+  if (S_ISLNK(st.st_mode)) {
+    struct stat to {};
+    char resolved[PATH_MAX];
+    const bool ownFile = openedFrom && ::stat(path.c_str(), &to) == 0 && S_ISREG(to.st_mode) &&
+                         IdentityOfStat(to) == *openedFrom && ::realpath(path.c_str(), resolved);
+    // Any other link is what gets replaced: nothing of where it leads is looked at.
+    if (!ownFile) return Split(path, place);
+    target = resolved;
+    if (::lstat(target.c_str(), &st) != 0) return errno;
+  }
+  if (!S_ISREG(st.st_mode)) return EISDIR;
+  if ((st.st_mode & 0222) == 0) return EACCES;  // read-only: the write is refused
+  place.existing = true;
+  place.mode = st.st_mode & 07777;
+  return Split(target, place);
+}
+
+// The folder of a save, open for the *at calls. A folder that may be written in but not
+// listed still takes the save; it is only not swept nor flushed.
+struct Folder {
   int fd = -1;
-  std::string path;
+  bool readable = false;
+  explicit Folder(const std::string& path) {
+    fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    readable = fd >= 0;
+    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  }
+  ~Folder() {
+    const int saved = errno;
+    if (fd >= 0) ::close(fd);
+    errno = saved;
+  }
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+};
+
+bool IsOurTemporaryName(const char* name) {
+  const std::size_t prefix = std::strlen(kTemporaryPrefix);
+  if (std::strlen(name) != kTemporaryNameLength || std::strncmp(name, kTemporaryPrefix, prefix) != 0)
+    return false;
+  for (const char* c = name + prefix; *c; ++c) {
+    const bool alnum = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9');
+    if (!alnum) return false;
+  }
+  return true;
+}
+
+int Sweep(int folderFd) {
+  const int listing = ::dup(folderFd);
+  if (listing < 0) return 0;
+  DIR* d = ::fdopendir(listing);
+  if (!d) {
+    ::close(listing);
+    return 0;
+  }
+  const std::time_t cutoff = std::time(nullptr) - kStaleAfterSeconds;
+  int removed = 0;
+  while (const dirent* e = ::readdir(d)) {
+    if (!IsOurTemporaryName(e->d_name)) continue;
+    struct stat st {};
+    if (::fstatat(folderFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    // Another user's file, a link or a folder of that name is not one we made.
+    if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_mtime >= cutoff) continue;
+    removed += ::unlinkat(folderFd, e->d_name, 0) == 0;
+  }
+  ::closedir(d);
+  return removed;
+}
+
+// Six letters or digits that differ between calls, processes and runs. Not a secret: the
+// exclusive create, not the name, keeps two saves apart.
+std::string TemporaryName() {
+  static std::atomic<std::uint64_t> counter{0};
+  std::uint64_t x = counter.fetch_add(1) ^ (static_cast<std::uint64_t>(::getpid()) << 40) ^
+                    static_cast<std::uint64_t>(
+                        std::chrono::steady_clock::now().time_since_epoch().count());
+  x += 0x9E3779B97F4A7C15ull;  // splitmix64
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  x ^= x >> 31;
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::string name = kTemporaryPrefix;
+  for (int i = 0; i < 6; ++i, x /= 62) name += kLetters[x % 62];
+  return name;
+}
+
+// The temporary file of one save: registered for the signal handler while it exists, closed
+// and removed unless the rename took it.
+struct TempFile {
+  int folderFd;
+  int fd = -1;
+  int slot = -1;
+  std::string name;
   bool committed = false;
+  explicit TempFile(int folder) : folderFd(folder) {}
+  // 0 or the errno value of the failed create.
+  int Create(mode_t mode) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+      name = TemporaryName();
+      fd = ::openat(folderFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+      if (fd >= 0) {
+        slot = RegisterTemporary(folderFd, name.c_str());
+        return 0;
+      }
+      if (errno != EEXIST) break;
+    }
+    const int error = errno;
+    name.clear();
+    return error;
+  }
   ~TempFile() {
     const int saved = errno;  // the caller reports the failure, not our clean-up
     if (fd >= 0) ::close(fd);
-    if (!committed && !path.empty()) ::unlink(path.c_str());
+    if (!committed && !name.empty()) ::unlinkat(folderFd, name.c_str(), 0);
+    ForgetTemporary(slot);
     errno = saved;
   }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
 };
-
-std::string ResolveTarget(const std::string& path) {
-  // Follow a symbolic link so the link itself survives the rename.
-  char resolved[PATH_MAX];
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::realpath(path.c_str(), resolved))
-    return resolved;
-  return path;
-}
-
-std::string FolderOf(const std::string& target) {
-  const std::size_t slash = target.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : target.substr(0, slash);
-}
 
 bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
   std::size_t done = 0;
@@ -57,79 +187,69 @@ int LastError() { return errno != 0 ? errno : EIO; }
 
 }  // namespace
 
-int ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-  if (path.empty()) return ENOENT;
-  const std::string target = ResolveTarget(path);
-
-  mode_t mode = 0;
-  bool exists = false;
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
   struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode)) return EISDIR;
-    if ((st.st_mode & 0222) == 0) return EACCES;  // read-only: the write is refused
-    mode = st.st_mode & 07777;
-    exists = true;
-  }
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return IdentityOfStat(st);
+}
 
-  const std::size_t slash = target.rfind('/');
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+void SetBeforeRenameHook(void (*hook)()) { g_beforeRename.store(hook); }
 
-  TempFile tmp;
-  tmp.path = target.substr(0, slash == std::string::npos ? 0 : slash + 1) + "." + base + ".XXXXXX";
+int ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                std::optional<FileIdentity> openedFrom) {
+  Place place;
+  if (const int error = Locate(path, openedFrom, place); error != 0) return error;
+  const Folder folder(place.folder);
+  if (folder.fd < 0) return LastError();
+  if (folder.readable) Sweep(folder.fd);
+
+  TempFile tmp(folder.fd);
+  // A new file gets the usual 0666 less the umask from the create itself; the copy of an
+  // existing one is private until it has that file's mode.
   errno = 0;
-  tmp.fd = ::mkostemp(tmp.path.data(), O_CLOEXEC);
-  if (tmp.fd < 0) {
-    tmp.path.clear();
-    return LastError();
-  }
-  if (exists) {
-    if (::fchmod(tmp.fd, mode) != 0) return LastError();
-  } else {
-    // mkostemp creates 0600; a new file gets the usual 0666 less the umask.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(tmp.fd, 0666 & ~mask) != 0) return LastError();
-  }
+  if (const int error = tmp.Create(place.existing ? 0600 : 0666); error != 0) return error;
+  if (place.existing && ::fchmod(tmp.fd, place.mode) != 0) return LastError();
   if (!WriteAll(tmp.fd, bytes)) return LastError();
   if (::fsync(tmp.fd) != 0) return LastError();
   const int closed = ::close(tmp.fd);
   tmp.fd = -1;
   if (closed != 0) return LastError();
-  if (::rename(tmp.path.c_str(), target.c_str()) != 0) return LastError();
+  if (void (*hook)() = g_beforeRename.load()) hook();
+  if (::renameat(folder.fd, tmp.name.c_str(), folder.fd, place.name.c_str()) != 0)
+    return LastError();
   tmp.committed = true;
 
   // The rename lives in the folder: without flushing it a power cut may bring back the old
   // file, or none. File systems that cannot flush a folder have nothing to lose here.
-  const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    const int synced = ::fsync(dir);
-    const int error = errno;
-    ::close(dir);
-    if (synced != 0 && error == EIO) return EIO;
-  }
+  if (folder.readable && ::fsync(folder.fd) != 0 && errno == EIO) return EIO;
   return 0;
 }
 
-int CheckReplaceable(const std::string& path) {
-  if (path.empty()) return ENOENT;
-  const std::string target = ResolveTarget(path);
-  struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode)) return EISDIR;
-    if ((st.st_mode & 0222) == 0) return EACCES;
-  } else if (errno != ENOENT) {
-    return errno;
-  }
-  const std::string folder = FolderOf(target);
+int CheckReplaceable(const std::string& path, std::optional<FileIdentity> openedFrom) {
+  Place place;
+  if (const int error = Locate(path, openedFrom, place); error != 0) return error;
   struct stat dirSt {};
-  if (::stat(folder.c_str(), &dirSt) != 0) return errno;
+  if (::stat(place.folder.c_str(), &dirSt) != 0) return errno;
   if (!S_ISDIR(dirSt.st_mode)) return ENOTDIR;
   // The temporary file and the rename both need the folder, not the target.
-  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return errno;
+  if (::faccessat(AT_FDCWD, place.folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return errno;
+  // A file system may take fewer bytes in a name than the one the path resolution knows.
+  errno = 0;
+  const long nameMax = ::pathconf(place.folder.c_str(), _PC_NAME_MAX);
+  if (nameMax > 0 && place.name.size() > static_cast<std::size_t>(nameMax)) return ENAMETOOLONG;
   return 0;
 }
 
-int OpenRegularFile(const std::string& path, std::size_t maxBytes, ReadError* why) {
+int SweepStaleTemporaries(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  const int removed = Sweep(fd);
+  ::close(fd);
+  return removed;
+}
+
+int OpenRegularFile(const std::string& path, std::size_t maxBytes, ReadError* why,
+                    FileIdentity* identity) {
   ReadError local;
   ReadError& e = why ? *why : local;
   e = {};
@@ -150,6 +270,7 @@ int OpenRegularFile(const std::string& path, std::size_t maxBytes, ReadError* wh
   } else {
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (identity) *identity = IdentityOfStat(st);
     return fd;
   }
   ::close(fd);
@@ -157,11 +278,11 @@ int OpenRegularFile(const std::string& path, std::size_t maxBytes, ReadError* wh
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t maxBytes,
-                   ReadError* why) {
+                   ReadError* why, FileIdentity* identity) {
   out.clear();
   ReadError local;
   ReadError& e = why ? *why : local;
-  const int fd = OpenRegularFile(path, maxBytes, &e);
+  const int fd = OpenRegularFile(path, maxBytes, &e, identity);
   if (fd < 0) return false;
   std::uint8_t chunk[8192];
   for (;;) {

@@ -6,27 +6,66 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace rondel {
 
-// Replaces (or creates) `path` with `bytes`. A symbolic link is followed, so the link stays
-// and its target is replaced; an existing file keeps its permission bits. A target without
-// any write permission bit counts as read-only and is refused. After the rename the folder is
-// flushed too, so the new name survives a power cut. Returns 0, or the errno value of what
-// failed (EACCES for a read-only target, EISDIR for a folder or another kind of file),
-// leaving the old file as it was.
-int ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes);
-inline bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-  return ReplaceFile(path, bytes) == 0;
+// Which file a path named when it was opened (device and inode number), so a later save can
+// tell that a symbolic link still leads to that very file.
+struct FileIdentity {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file `path` names now, following symbolic links; none when it names
+// nothing.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// The temporary files of a save are named ".rondel-" and six letters or digits, in the
+// target's folder: short enough for any name the folder's file system takes as a target.
+inline constexpr const char* kTemporaryPrefix = ".rondel-";
+inline constexpr std::size_t kTemporaryNameLength = 14;
+
+// Replaces (or creates) `path` with `bytes`. An existing regular file keeps its permission
+// bits; one without any write permission bit counts as read-only and is refused.
+//
+// A symbolic link at `path` itself is replaced by the new regular file, not followed: in a
+// folder others may write to, a planted link must not send the bytes somewhere else, and a
+// dangling one is no file to keep. Only when `openedFrom` is given (the identity of the file
+// the document was read from) and the link leads to exactly that file is the link followed:
+// its target is replaced and the link stays. Links in the folders above are always followed.
+//
+// Before the save, temporaries of ours older than a day that an ended run left in the folder
+// are removed (see SweepStaleTemporaries). After the rename the folder is flushed too, so the
+// new name survives a power cut. Returns 0, or the errno value of what failed (EACCES for a
+// read-only target, EISDIR for a folder or another kind of file, ENAMETOOLONG for a name the
+// file system does not take), leaving the old file as it was.
+int ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                std::optional<FileIdentity> openedFrom = std::nullopt);
+inline bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                                std::optional<FileIdentity> openedFrom = std::nullopt) {
+  return ReplaceFile(path, bytes, openedFrom) == 0;
 }
 
-// 0 when ReplaceFile(path, ...) may be expected to succeed: the folder exists and may be
-// written in, and an existing target is a writable regular file. Else the errno value that
-// describes why not. Nothing is created.
-int CheckReplaceable(const std::string& path);
+// 0 when ReplaceFile(path, ..., openedFrom) may be expected to succeed: the folder of what
+// would be replaced exists and may be written in, the name fits its file system, and an
+// existing target is a writable regular file. Else the errno value that describes why not.
+// Nothing is created.
+int CheckReplaceable(const std::string& path, std::optional<FileIdentity> openedFrom = std::nullopt);
+
+// Removes from `folder` the regular files of this user named exactly as our temporaries are
+// (the prefix, then six letters or digits) whose last change is more than a day old: what a
+// killed run left behind. Nothing else is touched. Returns how many were removed.
+int SweepStaleTemporaries(const std::string& folder);
+
+// For tests: called once a save's temporary file is complete, just before it is renamed over
+// the target; nullptr for none.
+void SetBeforeRenameHook(void (*hook)());
 
 // Why a file was not read.
 enum class ReadProblem {
@@ -45,12 +84,14 @@ inline constexpr std::size_t kNoSizeLimit = std::numeric_limits<std::size_t>::ma
 
 // Opens `path` for reading without waiting for a writer or a carrier, and keeps it only when
 // it is a regular file of at most `maxBytes`. Returns the descriptor (close-on-exec), or -1
-// with the reason in `why`.
-int OpenRegularFile(const std::string& path, std::size_t maxBytes, ReadError* why = nullptr);
+// with the reason in `why`. `identity`, when given, receives the opened file's identity.
+int OpenRegularFile(const std::string& path, std::size_t maxBytes, ReadError* why = nullptr,
+                    FileIdentity* identity = nullptr);
 
 // Reads the whole of a regular file of at most `maxBytes`. Returns false when it cannot be
 // opened or read, or is refused as above; `out` then is empty and `why` says why.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out,
-                   std::size_t maxBytes = kNoSizeLimit, ReadError* why = nullptr);
+                   std::size_t maxBytes = kNoSizeLimit, ReadError* why = nullptr,
+                   FileIdentity* identity = nullptr);
 
 }  // namespace rondel

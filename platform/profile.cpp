@@ -281,10 +281,13 @@ ParseCache& Cache() {
 
 // Only a file that is not there starts out empty; one that is there but cannot be read must
 // not be replaced by a file holding nothing but the new entry.
-bool LoadForWriting(const std::string& path, std::string& out) {
+bool LoadForWriting(const std::string& path, std::string& out,
+                    std::optional<FileIdentity>& identity) {
   std::vector<std::uint8_t> bytes;
-  if (ReadWholeFile(path, bytes, kMaxProfileBytes)) {
+  FileIdentity read;
+  if (ReadWholeFile(path, bytes, kMaxProfileBytes, nullptr, &read)) {
     out.assign(bytes.begin(), bytes.end());
+    identity = read;
     return true;
   }
   struct stat st {};
@@ -341,7 +344,9 @@ bool WriteString(const std::string& path, std::string_view section, std::string_
   key = Trim(key);
   if (!ValidSection(section) || !ValidKey(key) || HasLineBreak(value)) return false;
   std::string bytes;
-  if (!LoadForWriting(path, bytes)) return false;
+  // The settings file is the program's own: a link to it (a dotfile kept elsewhere) stays.
+  std::optional<FileIdentity> identity;
+  if (!LoadForWriting(path, bytes, identity)) return false;
   const IniText ini(std::move(bytes));
   const std::string& text = ini.text();
   const std::vector<Line>& lines = ini.lines();
@@ -374,7 +379,7 @@ bool WriteString(const std::string& path, std::string_view section, std::string_
   }
   Cache().Forget(path);
   return WriteFileAtomically(
-      path, std::span(reinterpret_cast<const std::uint8_t*>(out.data()), out.size()));
+      path, std::span(reinterpret_cast<const std::uint8_t*>(out.data()), out.size()), identity);
 }
 
 std::vector<std::string> GetKeys(const std::string& path, std::string_view section) {

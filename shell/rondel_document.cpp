@@ -22,6 +22,7 @@ bool CRondelDocument::OnNewDocument() {
   }
   if (!CDocument::OnNewDocument()) return false;
   m_doc.SelectModel(0, m_settings);
+  m_fileIdentity.reset();
   StartHistory();
   return true;
 }
@@ -38,6 +39,7 @@ ReadOutcome CRondelDocument::ReadFile(const std::string& path) {
                  PromptButtons::Ok);
       return ReadOutcome::Refused;
     case LoadResult::Incomplete:
+      m_fileIdentity = details.identity;
       // Opened all the same, as it always was; but a cut-off copy must not pass for a radio's
       // whole memory unnoticed, and a write of it asks first.
       StartHistory(details.length);
@@ -45,6 +47,7 @@ ReadOutcome CRondelDocument::ReadFile(const std::string& path) {
                  PromptIcon::Warning, PromptButtons::Ok);
       return ReadOutcome::Read;
     case LoadResult::Loaded:
+      m_fileIdentity = details.identity;
       StartHistory();
       return ReadOutcome::Read;
   }
@@ -52,7 +55,12 @@ ReadOutcome CRondelDocument::ReadFile(const std::string& path) {
 }
 
 bool CRondelDocument::WriteFile(const std::string& path) {
-  return StoreDataFile(m_doc, path, m_settings);
+  const bool ownFile = !GetPathName().empty() && path == GetPathName();
+  if (!StoreDataFile(m_doc, path, m_settings, nullptr, ownFile ? m_fileIdentity : std::nullopt))
+    return false;
+  // The saved file is the document's file from now on (a save as makes it so).
+  m_fileIdentity = IdentityOf(path);
+  return true;
 }
 
 void CRondelDocument::SetModifiedFlag(bool modified) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "core/data_file.h"
@@ -34,6 +35,8 @@ class CRondelDocument : public CDocument {
   // How the latest ReadFile went: a refused file leaves the new document the open made, and
   // only this tells it from a file that loaded.
   LoadResult LastLoadResult() const { return m_lastLoad; }
+  // Through a symbolic link at `path` only when the link leads to the very file the document
+  // was opened from (or last saved to); any other link there is replaced by the file.
   bool WriteFile(const std::string& path) override;
   // Modified exactly when the history does not stand where the document was last saved or
   // opened (or when the framework says so).
@@ -88,6 +91,8 @@ class CRondelDocument : public CDocument {
   const CSettings& m_settings;
   int& m_bSkipClearPrompt;
   LoadResult m_lastLoad = LoadResult::HeaderRejected;
+  // The file behind the document's path when it was opened or saved.
+  std::optional<FileIdentity> m_fileIdentity;
   CEditHistory m_history;
 };
 

@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "platform/prompt.h"
+#include "platform/temporary_cleanup.h"
 #include "platform/qt/icons.h"
 #include "platform/qt/qt_prompter.h"
 #include "shell/language.h"
@@ -12,6 +13,8 @@
 #include "view/rondel_view.h"
 
 int main(int argc, char** argv) {
+  // Ctrl+C or a kill in the middle of a save leaves no temporary file behind.
+  rondel::InstallTemporaryCleanup();
   // A printout for the command line runs without a window, and ends when it is written.
   if (rondel::WantsPrintToPdf(argc, argv))
     return rondel::RunPrintToPdf(argc, argv, rondel::CreateRondelView);

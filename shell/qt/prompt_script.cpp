@@ -2,6 +2,12 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
+#include <vector>
+
+#include "platform/exe_path.h"
+#include "shell/file_messages.h"
+#include "shell/language.h"
 
 namespace rondel {
 namespace {
@@ -56,9 +62,15 @@ const char* PromptButtonsName(PromptButtons buttons) {
 
 CPromptScript::CPromptScript(const std::string& scriptPath, std::string logPath)
     : m_logPath(std::move(logPath)) {
-  std::ifstream in(scriptPath);
-  std::string line;
-  while (std::getline(in, line)) {
+  // A FIFO would hold the start-up until someone writes to it, and /dev/zero never ends.
+  std::vector<std::uint8_t> bytes;
+  ReadWholeFile(scriptPath, bytes, kMaxPromptScriptBytes, &m_refusal);
+  const std::string text(bytes.begin(), bytes.end());
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    at = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
     m_lines.push_back(line);
@@ -116,7 +128,14 @@ std::unique_ptr<Prompter> PromptScriptFromEnvironment() {
   const char* script = std::getenv(kPromptScriptVariable);
   if (script == nullptr || *script == '\0') return nullptr;
   const char* log = std::getenv(kPromptLogVariable);
-  return std::make_unique<CPromptScript>(script, log && *log ? std::string(log) : std::string(script) + ".log");
+  auto prompter = std::make_unique<CPromptScript>(
+      script, log && *log ? std::string(log) : std::string(script) + ".log");
+  if (prompter->refusal().problem != ReadProblem::None) {
+    const std::string lang = StartupLanguagePath(ExecutableDir());
+    std::cerr << "rondel: " << GetLangStringFrom(lang, "IDS_ERROR_PROMPTSCRIPT") << " " << script
+              << ": " << ReadErrorReason(prompter->refusal(), lang) << std::endl;
+  }
+  return prompter;
 }
 
 }  // namespace rondel

@@ -12,18 +12,23 @@
 //   open<TAB><filter name><TAB><extension>
 //   save<TAB><filter name><TAB><proposed path>
 //   secret<TAB><caption><TAB><text>
+// The script is held to what any file the program reads is held to: only a regular file of at
+// most 1 MiB, opened without waiting, is read. A refused one counts as a script without
+// answers, and PromptScriptFromEnvironment says so on stderr.
 #pragma once
 
 #include <deque>
 #include <memory>
 #include <string>
 
+#include "platform/atomic_file.h"
 #include "platform/prompt.h"
 
 namespace rondel {
 
 inline constexpr const char* kPromptScriptVariable = "RONDEL_PROMPT_SCRIPT";
 inline constexpr const char* kPromptLogVariable = "RONDEL_PROMPT_LOG";
+inline constexpr std::size_t kMaxPromptScriptBytes = std::size_t{1} << 20;
 
 class CPromptScript : public Prompter {
  public:
@@ -34,15 +39,20 @@ class CPromptScript : public Prompter {
   std::optional<std::string> ChooseFileToSave(const FileDialogRequest& request) override;
   std::optional<std::string> AskSecret(const SecretRequest& request) override;
 
+  // Why the script was not read; ReadProblem::None when it was.
+  const ReadError& refusal() const { return m_refusal; }
+
  private:
   void Log(const std::string& line);
   bool NextLine(std::string& line);
 
   std::deque<std::string> m_lines;
   std::string m_logPath;
+  ReadError m_refusal;
 };
 
-// The hook when the environment asks for it; nullptr otherwise.
+// The hook when the environment asks for it; nullptr otherwise. A script that is refused is
+// named on stderr, with the reason, in the words of the language file the program starts with.
 std::unique_ptr<Prompter> PromptScriptFromEnvironment();
 
 const char* PromptIconName(PromptIcon icon);

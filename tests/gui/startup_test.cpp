@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <set>
+#include <sys/stat.h>
 
 #include "gui_support.h"
 #include "platform/qt/recent_file_store.h"
@@ -49,6 +50,53 @@ TEST(StartUpProgram, WithoutSettingsFileShowsOnlyTheFixedMessageAndWritesNothing
   EXPECT_EQ(test::ReadText(user.File("prompts.log")), "ask\tstop\tok\t\tCan not find the file setting.ini!\n");
   EXPECT_EQ(Listing(folder.path()), before);
   EXPECT_TRUE(fs::is_empty(user.File("config")));
+}
+
+// The prompt script is held to the bounds of every file the program reads: a FIFO or a device
+// there cannot hold up the start, nor a huge file fill the memory. A refused script is named
+// once and answers nothing, so the program's message is acknowledged as without answers.
+TEST(StartUpProgram, APromptScriptThatIsNoSmallRegularFileIsRefusedWithoutHanging) {
+  TempDir folder;
+  TempDir user;
+  fs::copy_file(fs::path(RONDEL_BIN_DIR) / "rondel", folder.File("rondel"));
+  fs::copy_file(fs::path(RONDEL_SOURCE_DIR) / "resources/english.lang", folder.File("english.lang"));
+  ASSERT_EQ(::mkfifo(user.File("fifo").c_str(), 0600), 0);
+  std::string comments;
+  while (comments.size() < (1u << 20)) comments += "# just a remark, no answer at all\n";
+  comments.resize(1u << 20);
+  user.Write("largest", comments);
+  user.Write("too-large", comments + "\n");
+  const std::string notRegular = "it is not a regular file (a folder, a pipe or a device)";
+  const struct {
+    std::string script;
+    std::string reason;  // empty: the script is used
+  } cases[] = {{user.File("fifo"), notRegular},
+               {"/dev/zero", notRegular},
+               {user.File("too-large"),
+                "it is larger than 1 MiB, far too large for a settings, language or prompt script file"},
+               {user.File("largest"), ""}};
+  ScopedEnv platform("QT_QPA_PLATFORM", "offscreen");
+  ScopedEnv prompts("RONDEL_PROMPT_LOG", user.File("prompts.log").c_str());
+  ScopedEnv config("XDG_CONFIG_HOME", user.File("config").c_str());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    fs::remove(user.File("prompts.log"));
+    ScopedEnv answers("RONDEL_PROMPT_SCRIPT", c.script.c_str());
+    const test::ProcessResult r = test::RunProcess(folder.File("rondel"), {}, std::chrono::seconds(20));
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitStatus, 1) << test::Describe(r);
+    EXPECT_EQ(test::ReadText(user.File("prompts.log")),
+              "ask\tstop\tok\t\tCan not find the file setting.ini!\n");
+    const std::string said = "rondel: The prompt script cannot be used; every prompt is answered as "
+                             "if it held no answers: " + c.script + ": " + c.reason + "\n";
+    const std::size_t at = r.err.find("prompt script cannot be used");
+    if (c.reason.empty()) {
+      EXPECT_EQ(at, std::string::npos) << r.err;
+    } else {
+      EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
+      EXPECT_EQ(r.err.rfind("prompt script cannot be used"), at) << "said once";
+    }
+  }
 }
 
 class StartUp : public test::ProgramTest {

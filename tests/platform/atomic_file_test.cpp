@@ -4,10 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ctime>
 #include <dirent.h>
+#include <fcntl.h>
+#include <set>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/temporary_cleanup.h"
 #include "support/temp_dir.h"
 
 namespace rondel {
@@ -17,28 +24,110 @@ using test::TempDir;
 
 const std::vector<std::uint8_t> kNew{1, 2, 3};
 
-int EntryCount(const std::string& folder) {
-  int n = 0;
+// Every name in `folder`, hidden ones (our temporaries) included.
+std::set<std::string> Entries(const std::string& folder) {
+  std::set<std::string> names;
   DIR* d = ::opendir(folder.c_str());
-  while (const dirent* e = ::readdir(d)) n += e->d_name[0] != '.';
+  while (const dirent* e = ::readdir(d))
+    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) names.insert(e->d_name);
   ::closedir(d);
-  return n;
+  return names;
 }
 
-TEST(ReplaceFile, KeepsModeAndLinkAndLeavesNoTemporaryFile) {
+TEST(ReplaceFile, KeepsTheModeOfTheFileItReplacesAndLeavesNoTemporaryFile) {
   TempDir dir;
   const std::string target = dir.Write("a.dig", "old");
   ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
-  const std::string link = dir.File("link.dig");
-  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
-  EXPECT_EQ(ReplaceFile(link, kNew), 0);
+  EXPECT_EQ(ReplaceFile(target, kNew), 0);
   EXPECT_EQ(test::ReadBytes(target), kNew);
   struct stat st {};
-  ASSERT_EQ(::lstat(link.c_str(), &st), 0);
-  EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link stays a link";
   ASSERT_EQ(::stat(target.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
-  EXPECT_EQ(EntryCount(dir.path()), 2);
+  EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"a.dig"});
+}
+
+// Any name the file system takes can be saved under, however little room it leaves.
+TEST(ReplaceFile, SavesUnderTheLongestNamesTheFileSystemTakes) {
+  TempDir dir;
+  const struct {
+    std::size_t length;
+    int error;
+  } cases[] = {{250, 0}, {255, 0}, {256, ENAMETOOLONG}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.length);
+    const std::string name(c.length, 'n');
+    EXPECT_EQ(CheckReplaceable(dir.File(name)), c.error);
+    EXPECT_EQ(ReplaceFile(dir.File(name), kNew), c.error) << "new";
+    EXPECT_EQ(ReplaceFile(dir.File(name), kNew), c.error) << "over the one just made";
+    if (c.error == 0) {
+      EXPECT_EQ(test::ReadBytes(dir.File(name)), kNew);
+    }
+  }
+  EXPECT_EQ(Entries(dir.path()),
+            (std::set<std::string>{std::string(250, 'n'), std::string(255, 'n')}));
+}
+
+// What a path holds, for a folder or nothing too.
+std::string Contents(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return "<nothing>";
+  return S_ISDIR(st.st_mode) ? "<folder>" : test::ReadText(path);
+}
+
+// A link at the path is replaced, unless it leads to the file the document was opened from.
+TEST(ReplaceFile, ReplacesALinkUnlessItLeadsToTheFileTheDocumentCameFrom) {
+  enum Identity { None, OfTheLinkedFile, OfAnotherFile };
+  const struct {
+    const char* name;
+    const char* linkTo;  // in the test's folder
+    Identity identity;
+    bool followed;  // the linked file gets the bytes and the link stays
+    int error = 0;
+  } cases[] = {
+      {"to another file", "other.dig", None, false},
+      {"to another file than the document's", "other.dig", OfAnotherFile, false},
+      {"dangling", "gone.dig", None, false},
+      {"dangling, with the document's identity", "gone.dig", OfAnotherFile, false},
+      {"to a folder", "sub", None, false},
+      {"to a read-only file", "ro.dig", None, false},
+      {"to the document's file", "own.dig", OfTheLinkedFile, true},
+      {"to the document's file, read-only", "ro.dig", OfTheLinkedFile, true, EACCES},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    dir.Write("other.dig", "other");
+    dir.Write("own.dig", "own");
+    dir.Write("ro.dig", "ro");
+    ASSERT_EQ(::chmod(dir.File("own.dig").c_str(), 0640), 0);
+    ASSERT_EQ(::chmod(dir.File("ro.dig").c_str(), 0444), 0);
+    ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0755), 0);
+    const std::string link = dir.File("link.dig"), linked = dir.File(c.linkTo);
+    ASSERT_EQ(::symlink(linked.c_str(), link.c_str()), 0);
+    std::optional<FileIdentity> identity;
+    if (c.identity == OfTheLinkedFile) identity = IdentityOf(linked);
+    if (c.identity == OfAnotherFile) identity = IdentityOf(dir.File("own.dig"));
+    const std::string before = Contents(linked);
+
+    EXPECT_EQ(CheckReplaceable(link, identity), c.error);
+    ASSERT_EQ(ReplaceFile(link, kNew, identity), c.error);
+    if (c.error != 0) {
+      EXPECT_EQ(Contents(linked), before);
+      continue;
+    }
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_EQ(S_ISLNK(st.st_mode), c.followed);
+    EXPECT_EQ(test::ReadBytes(link), kNew);
+    if (c.followed) {
+      ASSERT_EQ(::stat(linked.c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 07777, 0640u) << "the linked file keeps its mode";
+    } else {
+      EXPECT_EQ(Contents(linked), before) << "where the link led is untouched";
+    }
+    std::set<std::string> names{"link.dig", "other.dig", "own.dig", "ro.dig", "sub"};
+    EXPECT_EQ(Entries(dir.path()), names);
+  }
 }
 
 TEST(ReplaceFile, RefusesAndLeavesTheOldFile) {
@@ -58,7 +147,72 @@ TEST(ReplaceFile, RefusesAndLeavesTheOldFile) {
   }
   EXPECT_EQ(test::ReadText(readOnly), "old");
   EXPECT_EQ(CheckReplaceable(dir.File("new.dig")), 0);
-  EXPECT_EQ(EntryCount(dir.path()), 2);
+  EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"ro.dig", "sub"}));
+}
+
+// Only what matches our temporaries exactly, and is more than a day old, is swept.
+TEST(ReplaceFile, SweepsOnlyOurStaleTemporaries) {
+  enum Kind { File, Folder, Link };
+  const struct {
+    const char* name;
+    Kind kind;
+    std::time_t age;
+    bool swept;
+  } cases[] = {
+      {".rondel-a1B2c3", File, 2 * 86400, true},
+      {".rondel-zzzzzz", File, 86400 + 60, true},
+      {".rondel-a1B2c4", File, 86400 - 60, false},  // a save of another program, maybe
+      {".rondel-a1B2c", File, 2 * 86400, false},    // one letter short
+      {".rondel-a1B2c3d", File, 2 * 86400, false},  // one too many
+      {".rondel-a1B_c3", File, 2 * 86400, false},
+      {"x.rondel-a1B2c", File, 2 * 86400, false},
+      {".rondel_a1B2c3", File, 2 * 86400, false},
+      {".radio.dig.a1B2c3", File, 2 * 86400, false},
+      {".rondel-folder", Folder, 2 * 86400, false},
+      {".rondel-link12", Link, 2 * 86400, false},
+  };
+  TempDir dir;
+  std::set<std::string> kept{"a.dig"};
+  const std::time_t now = std::time(nullptr);
+  for (const auto& c : cases) {
+    const std::string path = dir.File(c.name);
+    const int made = c.kind == Folder ? ::mkdir(path.c_str(), 0755)
+                     : c.kind == Link ? ::symlink("a.dig", path.c_str())
+                                      : (dir.Write(c.name, "tmp"), 0);
+    ASSERT_EQ(made, 0) << c.name;
+    const timespec times[2] = {{now - c.age, 0}, {now - c.age, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+    if (!c.swept) kept.insert(c.name);
+  }
+  ASSERT_EQ(ReplaceFile(dir.File("a.dig"), kNew), 0);
+  EXPECT_EQ(Entries(dir.path()), kept);
+  EXPECT_EQ(SweepStaleTemporaries(dir.path()), 0) << "nothing left to sweep";
+}
+
+int g_signal = 0;
+
+// Ctrl+C or a kill in the middle of a save ends the program by that signal, and takes the
+// temporary file with it; the old file stays as it was.
+TEST(ReplaceFile, ASignalDuringTheSaveRemovesTheTemporaryFile) {
+  for (const int sig : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(sig);
+    TempDir dir;
+    const std::string target = dir.Write("a.dig", "old");
+    g_signal = sig;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      InstallTemporaryCleanup();
+      SetBeforeRenameHook([] { ::raise(g_signal); });
+      ReplaceFile(target, kNew);
+      ::_exit(3);  // the signal did not end the save
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << "status " << status;
+    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"a.dig"});
+    EXPECT_EQ(test::ReadText(target), "old");
+  }
 }
 
 TEST(ReadWholeFile, ReadsRegularFilesUpToTheLimit) {

@@ -1,6 +1,7 @@
 // The document life cycle: the questions of New, Open, Save and exit, the Cancel paths, refused and
 // short files. How a data file is read is the core's; here only what the shell asks and keeps.
 #include <gtest/gtest.h>
+#include <filesystem>
 #include "core/data_file.h"
 #include "shell/app_core.h"
 #include "shell/app_paths.h"
@@ -167,5 +168,48 @@ TEST_F(DocumentSequences, RefusedAndShortFiles) {
     EXPECT_EQ(app.document().ShortFileLength(), c.length % 4144);
   }
 }
+// Saving where a symbolic link stands: the document's own file, opened through the link, is
+// written through it; a link to anything else is replaced, whatever it leads to.
+TEST_F(DocumentSequences, ASaveFollowsALinkOnlyToTheDocumentsOwnFile) {
+  namespace fs = std::filesystem;
+  const struct {
+    const char* name;
+    bool openThroughLink;  // else the link is planted at the name a Save As is given
+    bool followed;
+  } cases[] = {
+      {"opened through the link", true, true},
+      {"a planted link", false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string target = Sample(std::string(c.name) + " target.dig");
+    const std::vector<std::uint8_t> targetBefore = ReadBytes(target);
+    const std::string link = dir.File(std::string(c.name) + " link.dig");
+    fs::create_symlink(target, link);
+    if (c.openThroughLink) {
+      ASSERT_TRUE(app.OpenDocumentFile(link));
+    } else {
+      ASSERT_TRUE(app.OpenDocumentFile(Sample(std::string(c.name) + " own.dig")));
+    }
+    app.doc().SetFrequencyText(9, Direction::Receive, "446.1");
+    app.doc().SetModifiedFlag(true);
+    if (c.openThroughLink) {
+      prompter.Answer(PromptAnswer::Ok);  // write over the file
+      ASSERT_TRUE(app.OnFileSave());
+      // Saved twice: the second save still knows the file behind the link.
+      app.doc().SetFrequencyText(10, Direction::Receive, "446.2");
+      prompter.Answer(PromptAnswer::Ok);
+      ASSERT_TRUE(app.OnFileSave());
+    } else {
+      prompter.ChooseSave(link);
+      ASSERT_TRUE(app.OnFileSaveAs());
+    }
+    EXPECT_EQ(fs::is_symlink(link), c.followed);
+    EXPECT_EQ(ReadBytes(link), SerializeDocument(app.doc()));
+    EXPECT_EQ(ReadBytes(target) == targetBefore, !c.followed);
+    Seen();
+  }
+}
+
 }  // namespace
 }  // namespace rondel

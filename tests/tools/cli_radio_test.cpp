@@ -112,6 +112,34 @@ TEST(CliRadio, AFailedTransferExitsWithItsStatusSaysWhyOnceAndWritesNothing) {
   }
 }
 
+// An output that cannot be written is found out before the radio hears anything; the longest
+// name a folder takes is written.
+TEST(CliRadio, ReadRefusesAnOutputItCannotWriteBeforeTouchingTheRadio) {
+  const std::string tooLong(256, 'n'), longest(255, 'n');
+  const struct {
+    std::string out;  // in the test's folder
+    int status;
+    std::string reason;
+  } cases[] = {{tooLong, 73, "File name too long"},
+               {"radio.dig/out.dig", 73, "Not a directory"},
+               {"none/out.dig", 73, "No such file or directory"},
+               {longest, 0, ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.out.substr(0, 20));
+    Rig rig{sim::RadioOptions{}};
+    const ProcessResult r = RunCli(rig.Line({"read", "-o", "@/" + c.out}));
+    EXPECT_EQ(r.exitStatus, c.status) << Describe(r);
+    rig.radio.WaitQuiet(50ms, 1s);
+    if (c.status != 0) {
+      EXPECT_EQ(r.err, "rondel-cli: T-cannot write " + rig.dir.File(c.out) + ": " + c.reason + "\n");
+      EXPECT_TRUE(rig.radio.Frames().empty()) << "the radio was not touched";
+    } else {
+      EXPECT_EQ(ReadBytes(rig.dir.File(c.out)).size(), 4144u);
+      EXPECT_GT(Count(rig.radio.Frames(), FrameKind::ReadBlock), 0u);
+    }
+  }
+}
+
 TEST(CliRadio, CtrlCCancelsTheTransferAndWritesNothing) {
   sim::RadioOptions paced;
   paced.pace = true;

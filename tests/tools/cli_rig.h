@@ -50,11 +50,16 @@ class Child {
     ::waitpid(m_pid, nullptr, 0);
   }
   bool started() const { return m_pid > 0; }
+  pid_t pid() const { return m_pid; }
   // Sends `sig` and waits: the exit status, or -1 when the child did not exit within 10 s.
   int Stop(int sig) {
     if (m_pid <= 0 || ::kill(m_pid, sig) != 0) return -1;
+    return Wait();
+  }
+  // The exit status, or -1 when the child did not exit within 10 s.
+  int Wait() {
     int status = 0;
-    for (int i = 0; i < 2000; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
+    for (int i = 0; m_pid > 0 && i < 2000; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
       if (::waitpid(m_pid, &status, WNOHANG) != m_pid) continue;
       m_pid = -1;
       return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -1,7 +1,9 @@
 // rondel-cli's own glue, run as a user runs it: the command line and its exit statuses, and
 // that each command prints or writes what the document holds (golden/ holds the expectations).
 #include <filesystem>
+#include <sys/file.h>
 
+#include "platform/atomic_file.h"
 #include "tools/cli_rig.h"
 
 namespace rondel::test::cli {
@@ -49,7 +51,7 @@ class Cli : public testing::Test {
 struct LineCase {
   std::vector<std::string> args;
   int status;
-  const char* err;       // all of standard error
+  std::string err;       // all of standard error
   const char* out = "";  // the start of standard output
 };
 
@@ -119,6 +121,10 @@ const LineCase kLines[] = {
     {{"export", "@/radio.dig", "-o", "@/no/x.csv"}, 73, "rondel-cli: T-cannot write @/no/x.csv\n"},
     {{"import", "@/radio.dig", "@/good.csv", "-o", "@/no/x.dig"}, 73,
      "rondel-cli: T-cannot write @/no/x.dig: No such file or directory\n"},
+    {{"new", "-o", "@/" + std::string(256, 'n')}, 73,
+     "rondel-cli: T-cannot write @/" + std::string(256, 'n') + ": File name too long\n"},
+    {{"read", "-o", "@/radio.dig/x.dig"}, 73,
+     "rondel-cli: T-cannot write @/radio.dig/x.dig: Not a directory\n"},
 };
 // clang-format on
 
@@ -232,6 +238,119 @@ TEST_F(Cli, EditRefusesWhatTheFormWouldRefuseAndWritesNothing) {
     EXPECT_EQ(r.exitStatus, 65) << Describe(r);
     EXPECT_EQ(r.err, "rondel-cli: T-edit " + std::string(why) + " " + assignment + "\n");
   }
+  EXPECT_EQ(ReadBytes(m_dir.File("radio.dig")), ReadBytes(Golden("radio.dig")));
+}
+
+// The longest names a folder takes are saved like any other, by each command that saves.
+TEST_F(Cli, SavesUnderTheLongestFileNames) {
+  for (const std::size_t length : {250u, 255u}) {
+    const std::string name = "@/" + std::string(length, 'n');
+    SCOPED_TRACE(length);
+    ProcessResult r = Run({"new", "-o", name, "--model", "2"});
+    EXPECT_EQ(r.exitStatus, 0) << Describe(r);
+    EXPECT_EQ(ReadBytes(At(name)), ReadBytes(Golden("new.dig")));
+    r = Run({"edit", "@/radio.dig", "-o", name, "ch2.narrow=0"});
+    EXPECT_EQ(r.exitStatus, 0) << Describe(r);
+    EXPECT_EQ(ReadBytes(At(name)), Patched(Golden("radio.dig"), {{48 + 0x2C, {0x10}}}));
+    fs::remove(At(name));
+  }
+  EXPECT_EQ(ReadBytes(m_dir.File("radio.dig")), ReadBytes(Golden("radio.dig")));
+}
+
+// edit and import write through a link to the file they read, and keep the link; an output
+// named by -o, or by new, that is a link is replaced, whatever it led to.
+TEST_F(Cli, ALinkIsFollowedOnlyToTheFileTheCommandRead) {
+  const std::vector<std::uint8_t> radio = ReadBytes(Golden("radio.dig"));
+  const std::vector<std::uint8_t> edited = Patched(Golden("radio.dig"), {{48 + 0x2C, {0x10}}});
+  const struct {
+    const char* linkTo;
+    std::vector<std::string> args;  // "@/link" is the link
+    bool followed;                  // else the link is a file of the command's output
+  } cases[] = {
+      {"radio.dig", {"edit", "@/link", "ch2.narrow=0"}, true},
+      {"radio.dig", {"import", "@/link", "@/good.csv"}, true},
+      {"other.dig", {"edit", "@/radio.dig", "-o", "@/link", "ch2.narrow=0"}, false},
+      {"gone.dig", {"new", "-o", "@/link"}, false},
+      {"other.dig", {"export", "@/radio.dig", "-o", "@/link"}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    fs::copy_file(Golden("radio.dig"), m_dir.File("radio.dig"), fs::copy_options::overwrite_existing);
+    m_dir.Write("other.dig", "other");
+    fs::remove(m_dir.File("link"));
+    fs::create_symlink(m_dir.File(c.linkTo), m_dir.File("link"));
+    const ProcessResult r = Run(c.args);
+    EXPECT_EQ(r.exitStatus, 0) << Describe(r);
+    EXPECT_EQ(fs::is_symlink(m_dir.File("link")), c.followed);
+    EXPECT_EQ(ReadText(m_dir.File("other.dig")), "other");
+    if (c.followed) {
+      EXPECT_NE(ReadBytes(m_dir.File("radio.dig")), radio) << "changed through the link";
+    } else {
+      EXPECT_EQ(ReadBytes(m_dir.File("radio.dig")), radio);
+    }
+    if (c.args[0] == "edit") {
+      EXPECT_EQ(ReadBytes(m_dir.File("link")), edited);
+    }
+  }
+  EXPECT_FALSE(fs::exists(m_dir.File("gone.dig")));
+}
+
+// Whether the process `pid` has the file `id` open.
+bool HasOpen(pid_t pid, const FileIdentity& id) {
+  const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(fds, ec))
+    if (IdentityOf(e.path().string()) == id) return true;
+  return false;
+}
+
+// Holds the lock another rondel-cli would hold while it changes the file.
+struct HeldLock {
+  int fd;
+  explicit HeldLock(const std::string& path) : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+  }
+  ~HeldLock() { ::close(fd); }
+};
+
+// Two edits of one file at once take turns: whichever goes second changes the file the first
+// one saved, so both changes are in it.
+TEST_F(Cli, TwoEditsAtOnceBothLand) {
+  const std::string file = m_dir.File("radio.dig");
+  const FileIdentity before = *IdentityOf(file);
+  auto holder = std::make_unique<HeldLock>(file);
+  std::vector<std::string> line = {"--ini", At("@/setting.ini"), "--lang", At("@/test.lang"),
+                                   "edit", file};
+  auto with = [&](const char* assignment) {
+    std::vector<std::string> args = line;
+    args.push_back(assignment);
+    return args;
+  };
+  Child first(BinDir() + "/rondel-cli", with("ch6.rxFreq=146.5"), m_dir.File("first.err"));
+  Child second(BinDir() + "/rondel-cli", with("ch2.narrow=0"), m_dir.File("second.err"));
+  ASSERT_TRUE(first.started() && second.started());
+  // Both wait on the file as it was: neither has read anything yet.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+  while (!(HasOpen(first.pid(), before) && HasOpen(second.pid(), before)) &&
+         std::chrono::steady_clock::now() < deadline)
+    std::this_thread::yield();
+  ASSERT_TRUE(HasOpen(first.pid(), before) && HasOpen(second.pid(), before));
+  EXPECT_EQ(ReadBytes(file), ReadBytes(Golden("radio.dig")));
+  holder.reset();
+  EXPECT_EQ(first.Wait(), 0) << ReadText(m_dir.File("first.err"));
+  EXPECT_EQ(second.Wait(), 0) << ReadText(m_dir.File("second.err"));
+  EXPECT_EQ(ReadBytes(file),
+            Patched(Golden("radio.dig"),
+                    {{48 + 0x60, {0x00, 0x00, 0x65, 0x14, 0x00, 0x00, 0x65, 0x14}},
+                     {48 + 0x2C, {0x10}}}));
+}
+
+// An edit that waits longer than it may for the lock gives up, says why, and changes nothing.
+TEST_F(Cli, AnEditThatCannotGetTheFileGivesUpAndChangesNothing) {
+  HeldLock holder(m_dir.File("radio.dig"));
+  const ProcessResult r = Run({"import", "@/radio.dig", "@/good.csv"});
+  EXPECT_EQ(r.exitStatus, 75) << Describe(r);
+  EXPECT_EQ(r.err, At("rondel-cli: T-locked 10 @/radio.dig\n"));
   EXPECT_EQ(ReadBytes(m_dir.File("radio.dig")), ReadBytes(Golden("radio.dig")));
 }
 

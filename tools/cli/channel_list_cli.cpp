@@ -26,7 +26,7 @@ bool Arguments(const ChannelListCommand& command, std::size_t count) {
 int CmdExport(const ChannelListCommand& command, std::ostream& out, std::ostream& err) {
   if (!Arguments(command, 1)) return command.usage("export");
   CRondelDoc doc;
-  if (const int status = command.openDataFile(doc, command.positional[0]); status != kExitOk)
+  if (const int status = command.openDataFile(doc, command.positional[0], nullptr); status != kExitOk)
     return status;
   const std::string text = ExportChannelCsv(doc, command.settings);
   if (command.output.empty()) {
@@ -50,8 +50,12 @@ int CmdImport(const ChannelListCommand& command, std::ostream& err) {
   if (!Arguments(command, 2)) return command.usage("import");
   const std::string& file = command.positional[0];
   const std::string& list = command.positional[1];
+  const std::string& target = command.output.empty() ? file : command.output;
+  Rewrite rewrite;
+  if (const int status = BeginRewrite(file, target, rewrite, err); status != kExitOk) return status;
   CRondelDoc doc;
-  if (const int status = command.openDataFile(doc, file); status != kExitOk) return status;
+  if (const int status = command.openDataFile(doc, file, &rewrite.opened); status != kExitOk)
+    return status;
   std::string text;
   if (!ReadChannelCsvFile(list, text)) {
     FileError(err, "IDS_CLI_NOINPUT", list, "");
@@ -64,8 +68,7 @@ int CmdImport(const ChannelListCommand& command, std::ostream& err) {
   }
   for (const CsvIssue& w : result.warnings)
     err << "rondel-cli: " << list << ": " << CsvIssueText(w, command.settings) << "\n";
-  const std::string& target = command.output.empty() ? file : command.output;
-  if (int error = 0; !StoreDataFile(doc, target, command.settings, &error))
+  if (int error = 0; !StoreDataFile(doc, target, command.settings, &error, rewrite.SaveOver()))
     return ReportStoreFailure(err, target, error);
   return kExitOk;
 }

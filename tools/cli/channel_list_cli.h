@@ -4,10 +4,12 @@
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/rondel_doc.h"
+#include "platform/atomic_file.h"
 #include "shell/settings.h"
 
 namespace rondel::cli {
@@ -16,8 +18,9 @@ struct ChannelListCommand {
   const CSettings& settings;
   std::vector<std::string> positional;  // export: FILE; import: FILE LIST
   std::string output;                   // -o; empty: standard output (export), FILE (import)
-  // Opens FILE the way every command opens a data file; returns an exit status.
-  std::function<int(CRondelDoc&, const std::string&)> openDataFile;
+  // Opens FILE the way every command opens a data file, telling which file was read when
+  // asked; returns an exit status.
+  std::function<int(CRondelDoc&, const std::string&, std::optional<FileIdentity>*)> openDataFile;
   // Reports a usage error naming `culprit`; returns its exit status.
   std::function<int(const std::string& culprit)> usage;
 };

@@ -162,12 +162,15 @@ int CmdNew(const Options& opt, const CSettings& settings, std::ostream& err) {
 // new document of model 0), or that new document itself. `whole`: only a complete data file
 // will do (it goes into a radio). Returns an exit status.
 int StartingDocument(CRondelDoc& doc, const std::optional<std::string>& file,
-                     const CSettings& settings, bool whole, std::ostream& err) {
+                     const CSettings& settings, bool whole, std::ostream& err,
+                     std::optional<FileIdentity>* opened) {
   doc.Blank();
   doc.SelectModel(0, settings);
   if (!file) return kExitOk;
   LoadDetails details;
-  switch (LoadDataFile(doc, *file, settings, &details)) {
+  const LoadResult loaded = LoadDataFile(doc, *file, settings, &details);
+  if (opened) *opened = details.identity;
+  switch (loaded) {
     case LoadResult::CannotOpen:
       FileError(err, "IDS_CLI_NOINPUT", *file, ReadErrorReason(details.error, g_strLangPath));
       return kExitNoInput;
@@ -189,6 +192,19 @@ int StartingDocument(CRondelDoc& doc, const std::optional<std::string>& file,
       break;
   }
   return kExitOk;
+}
+
+int BeginRewrite(const std::string& file, const std::string& out, Rewrite& rewrite,
+                 std::ostream& err) {
+  const std::optional<FileIdentity> fileIdentity = IdentityOf(file);
+  rewrite.overFile = out == file || (fileIdentity && IdentityOf(out) == fileIdentity);
+  if (!rewrite.overFile) return kExitOk;
+  if (LockForUpdate(file, kLockWait, rewrite.lock) != LockOutcome::Busy) return kExitOk;
+  err << "rondel-cli: "
+      << FillIn(GetLangString("IDS_CLI_LOCKED"), "%d",
+                std::to_string(std::chrono::seconds(kLockWait).count()))
+      << " " << file << "\n";
+  return kExitLocked;
 }
 
 namespace {
@@ -438,8 +454,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (opt.command == "export" || opt.command == "import") {
     const ChannelListCommand list{
         settings, opt.positional, opt.output.value_or(std::string()),
-        [&](CRondelDoc& doc, const std::string& file) {
-          return StartingDocument(doc, file, settings, false, err);
+        [&](CRondelDoc& doc, const std::string& file, std::optional<FileIdentity>* opened) {
+          return StartingDocument(doc, file, settings, false, err, opened);
         },
         [&](const std::string& culprit) { return Usage(err, "IDS_CLI_MISSING", culprit); }};
     return opt.command == "export" ? CmdExport(list, out, err) : CmdImport(list, err);

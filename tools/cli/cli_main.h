@@ -1,10 +1,14 @@
 // rondel-cli: the headless companion of the desktop program, on the same document code.
 #pragma once
 
+#include <chrono>
 #include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/atomic_file.h"
+#include "platform/file_lock.h"
 
 namespace rondel {
 class CRondelDoc;
@@ -26,6 +30,7 @@ inline constexpr int kExitUsage = 64;
 inline constexpr int kExitDataErr = 65;   // a list or assignment the form's rules refuse
 inline constexpr int kExitNoInput = 66;   // an input, settings or language file cannot be used
 inline constexpr int kExitCantCreate = 73;
+inline constexpr int kExitLocked = 75;    // another program kept the file to rewrite locked
 inline constexpr int kExitInterrupted = 130;  // Ctrl+C: the transfer was cancelled
 
 // Runs one command line (without the program name) and returns the exit status.
@@ -39,8 +44,29 @@ void FileError(std::ostream& err, const char* key, const std::string& path,
                const std::string& reason);
 int ReportStoreFailure(std::ostream& err, const std::string& path, int error);
 // The document a command starts from: `file` opened as the desktop program opens it, or a new
-// document of model 0 without one. `whole`: only a complete data file will do. Returns an exit
-// status.
+// document of model 0 without one. `whole`: only a complete data file will do. `opened`, when
+// given, receives the identity of the file read. Returns an exit status.
 int StartingDocument(CRondelDoc& doc, const std::optional<std::string>& file,
-                     const CSettings& settings, bool whole, std::ostream& err);
+                     const CSettings& settings, bool whole, std::ostream& err,
+                     std::optional<FileIdentity>* opened = nullptr);
+
+// How long a rewrite waits for another program that holds the file's lock.
+inline constexpr std::chrono::seconds kLockWait{10};
+
+// A command that reads FILE and saves its result over it (edit and import without -o, or with
+// -o naming FILE itself). FILE's lock is held from before the read until the new file is in
+// place, so two such commands at once take turns and the second changes the first's result;
+// and the save goes to the file that was read, also through a symbolic link to it.
+struct Rewrite {
+  bool overFile = false;                 // the output is FILE
+  FileLock lock;
+  std::optional<FileIdentity> opened;    // of the file read; set by StartingDocument
+  // What the save passes on: the identity of what was read when writing over it, else none.
+  std::optional<FileIdentity> SaveOver() const { return overFile ? opened : std::nullopt; }
+};
+// Takes FILE's lock when `out` names FILE. Returns an exit status: kExitLocked, after saying
+// so, when another holder kept it for all of kLockWait. A FILE that cannot be locked (missing,
+// no regular file) is left to the read to report.
+int BeginRewrite(const std::string& file, const std::string& out, Rewrite& rewrite,
+                 std::ostream& err);
 }  // namespace rondel::cli

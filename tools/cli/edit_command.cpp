@@ -126,8 +126,12 @@ int CmdEdit(const std::vector<std::string>& operands, const std::optional<std::s
     if (operands[i].find('=') == std::string::npos) return Usage(err, "IDS_CLI_BADARG", operands[i]);
 
   const std::string& file = operands[0];
+  const std::string& out = output ? *output : file;
+  Rewrite rewrite;
+  if (const int status = BeginRewrite(file, out, rewrite, err); status != kExitOk) return status;
   CRondelDoc doc;
-  if (const int status = StartingDocument(doc, file, settings, false, err); status != kExitOk)
+  if (const int status = StartingDocument(doc, file, settings, false, err, &rewrite.opened);
+      status != kExitOk)
     return status;
 
   for (std::size_t i = 1; i < operands.size(); ++i) {
@@ -145,8 +149,8 @@ int CmdEdit(const std::vector<std::string>& operands, const std::optional<std::s
     }
   }
 
-  const std::string& out = output ? *output : file;
-  if (int error = 0; !StoreDataFile(doc, out, settings, &error)) return ReportStoreFailure(err, out, error);
+  if (int error = 0; !StoreDataFile(doc, out, settings, &error, rewrite.SaveOver()))
+    return ReportStoreFailure(err, out, error);
   return kExitOk;
 }
 

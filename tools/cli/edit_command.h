@@ -24,7 +24,8 @@ struct ParsedAssignment {
 ParsedAssignment ParseAssignment(std::string_view name, std::string_view text,
                                  const CRondelDoc& doc, const CSettings& settings);
 
-// `operands`: FILE, then the assignments. Without `output` FILE is written over.
+// `operands`: FILE, then the assignments. Without `output` FILE is written over, under its
+// lock (see Rewrite in cli_main.h).
 int CmdEdit(const std::vector<std::string>& operands, const std::optional<std::string>& output,
             const CSettings& settings, std::ostream& err);
 

@@ -1,0 +1,96 @@
+// flock() with a bounded wait, taken again when the locked file is no longer the one named.
+#include "platform/file_lock.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace rondel {
+namespace {
+
+// Short against a person's patience, long against the few milliseconds a save takes.
+constexpr std::chrono::milliseconds kRetryStep{20};
+
+// Whether `path` names the file open as `fd`.
+bool StillNamed(const std::string& path, int fd) {
+  struct stat byName {}, byFd {};
+  return ::stat(path.c_str(), &byName) == 0 && ::fstat(fd, &byFd) == 0 &&
+         byName.st_dev == byFd.st_dev && byName.st_ino == byFd.st_ino;
+}
+
+}  // namespace
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+  if (this != &other) {
+    Release();
+    m_fd = other.m_fd;
+    other.m_fd = -1;
+  }
+  return *this;
+}
+
+void FileLock::Release() {
+  // Closing the only descriptor of the open file releases its lock.
+  if (m_fd >= 0) ::close(m_fd);
+  m_fd = -1;
+}
+
+LockOutcome LockForUpdate(const std::string& path, std::chrono::milliseconds wait, FileLock& lock,
+                          int* error) {
+  lock.Release();
+  int localError = 0;
+  int& e = error ? *error : localError;
+  e = 0;
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    // Read-only and without blocking: a FIFO named here must not stall us, and a file we may
+    // read but not write is still refused by the save, not by the lock.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+      e = errno;
+      return LockOutcome::NotLockable;
+    }
+    struct stat st {};
+    const bool statted = ::fstat(fd, &st) == 0;
+    if (!statted || !S_ISREG(st.st_mode)) {
+      e = statted ? EISDIR : errno;
+      ::close(fd);
+      return LockOutcome::NotLockable;
+    }
+    bool locked = false;
+    for (;;) {
+      if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        locked = true;
+        break;
+      }
+      if (errno == EINTR) continue;
+      if (errno != EWOULDBLOCK) {
+        e = errno;
+        ::close(fd);
+        return LockOutcome::NotLockable;
+      }
+      if (std::chrono::steady_clock::now() >= deadline) break;
+      std::this_thread::sleep_for(kRetryStep);
+    }
+    if (!locked) {
+      ::close(fd);
+      e = EWOULDBLOCK;
+      return LockOutcome::Busy;
+    }
+    if (StillNamed(path, fd)) {
+      lock.m_fd = fd;
+      return LockOutcome::Locked;
+    }
+    // The holder we waited for renamed its result over the path: that is the file to lock.
+    ::close(fd);
+    if (std::chrono::steady_clock::now() >= deadline) {
+      e = EWOULDBLOCK;
+      return LockOutcome::Busy;
+    }
+  }
+}
+
+}  // namespace rondel
