@@ -172,6 +172,9 @@ CSecretDialog::CSecretDialog(const SecretRequest& request, const CQtPrompter::Te
     : QDialog(parent) {
   setObjectName(QStringLiteral("secretDialog"));
   setWindowTitle(FromUtf8(request.caption));
+  // A question of a few words: nothing to minimise or maximise.
+  setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   auto* layout = new QVBoxLayout(this);
   auto* label = new QLabel(FromUtf8(request.text), this);
   label->setTextFormat(Qt::PlainText);
