@@ -2,6 +2,7 @@
 #include "link/transfer.h"
 
 #include <algorithm>
+#include <optional>
 #include <chrono>
 #include <cstdio>
 #include <sys/prctl.h>
@@ -33,19 +34,36 @@ class WorkerReporter final : public HandshakeReporter {
   TransferShared& m_shared;
 };
 
+// The verification greets the same radio again: never a search of other ports.
+class SamePortSettings final : public LinkSettings {
+ public:
+  explicit SamePortSettings(const LinkSettings& s) : m_s(s) {}
+  std::string Communication() const override { return m_s.Communication(); }
+  bool SearchEnabled() const override { return false; }
+  int Com() const override { return m_s.Com(); }
+  bool WriteCom(int port) const override { return m_s.WriteCom(port); }
+  bool PasswordEnabled() const override { return m_s.PasswordEnabled(); }
+  std::string TestPassword() const override { return m_s.TestPassword(); }
+  std::string PortDevice(int n) const override { return m_s.PortDevice(n); }
+
+ private:
+  const LinkSettings& m_s;
+};
+
 class Worker {
  public:
   explicit Worker(TransferShared& shared)
       : m_s(shared), m_link(*shared.port), m_image(*shared.image), m_reporter(shared) {}
 
   void Run() {
-    switch (ConnectRadio(m_link, *m_s.settings, m_reporter)) {
-      case HandshakeResult::Cancelled: return;
-      case HandshakeResult::NoConnection: Finish(S::NoConnection); return;
-      case HandshakeResult::WrongType: Finish(S::WrongType); return;
-      case HandshakeResult::Connected: break;
+    if (!m_s.reading && m_s.backupFirst) {
+      SetPhase(TransferPhase::Backup);
+      if (!Connect(*m_s.settings)) return;
+      if (!BackUp()) return;
+      SetPhase(TransferPhase::Main);
+      m_s.progress.store(0);
     }
-    m_s.foundPort.store(-1);  // ConnectRadio has saved it
+    if (!Connect(*m_s.settings)) return;
     if (m_s.reading) {
       ReadAll();
     } else {
@@ -62,41 +80,101 @@ class Worker {
     m_s.progress.store(static_cast<int>(100 * n / kTransferBlocks));
     Finish(status);
   }
+  void SetPhase(TransferPhase phase) { m_s.phase.store(static_cast<int>(phase)); }
 
-  void ReadAll() {
-    if (m_s.settings->PasswordEnabled()) {
-      const auto password = QueryPassword(m_link, m_reporter);
-      if (!password) return Finish(S::ReadFailed);
-      if (!std::equal(password->begin(), password->end(),
-                      m_image.begin() + layout::kReadPassword)) {
-        m_s.radioPassword = *password;
-        return Finish(S::PasswordDiffers);
-      }
+  // The handshake; false (with the failure's status) when the radio is not there.
+  bool Connect(const LinkSettings& settings) {
+    switch (ConnectRadio(m_link, settings, m_reporter)) {
+      case HandshakeResult::Cancelled: return false;
+      case HandshakeResult::NoConnection: Finish(S::NoConnection); return false;
+      case HandshakeResult::WrongType: Finish(S::WrongType); return false;
+      case HandshakeResult::Connected: break;
     }
+    m_s.foundPort.store(-1);  // ConnectRadio has saved it
+    return true;
+  }
+
+  enum class Blocks { Read, Short, Cancelled };
+  // The read exchange's 126 blocks into `into`, each good reply acknowledged, each block sent
+  // at most three times; a block answered garbled three times is passed over and keeps its
+  // bytes. Short: a reply that did not arrive whole.
+  Blocks ReadBlocks(TransferShared::Image& into, std::vector<std::size_t>& passedOver) {
     for (std::size_t n = 1; n <= kTransferBlocks; ++n) {
       const std::size_t a = P::kBlockSize * (n - 1);
       BlockReply reply{};
       int got = 0;
       bool good = false;
       for (int send = 0; send < P::kSendsPerBlock && !good; ++send) {
-        if (m_s.Cancelled()) return;
+        if (m_s.Cancelled()) return Blocks::Cancelled;
         got = RequestBlock(m_link, a, reply);
         good = P::IsGoodReply(std::span(reply.data(), static_cast<std::size_t>(got)), a);
       }
       if (good) {
-        StoreBlock(m_image, a, reply);
+        StoreBlock(into, a, reply);
         Acknowledge(m_link);
         Progress(n, S::BlockRead);
       } else if (got < static_cast<int>(reply.size())) {
-        return Finish(S::ReadFailed);
+        return Blocks::Short;
       } else {
-        m_s.passedOver.push_back(a);
+        passedOver.push_back(a);
       }
-      // A whole reply with the wrong header three times: the block is passed over and keeps
-      // the document's bytes.
-      if (m_s.Cancelled()) return;
+      if (m_s.Cancelled()) return Blocks::Cancelled;
     }
+    return Blocks::Read;
+  }
+
+  // The read password's query, when the settings ask for it. Nothing: a short reply, which
+  // has been reported.
+  std::optional<bool> PasswordMatches() {
+    if (!m_s.settings->PasswordEnabled()) return true;
+    const auto password = QueryPassword(m_link, m_reporter);
+    if (!password) {
+      Finish(S::ReadFailed);
+      return std::nullopt;
+    }
+    if (std::equal(password->begin(), password->end(), m_image.begin() + layout::kReadPassword))
+      return true;
+    m_s.radioPassword = *password;
+    return false;
+  }
+
+  void ReadAll() {
+    const auto matches = PasswordMatches();
+    if (!matches) return;
+    if (!*matches) return Finish(S::PasswordDiffers);
+    switch (ReadBlocks(m_image, m_s.passedOver)) {
+      case Blocks::Cancelled: return;
+      case Blocks::Short: return Finish(S::ReadFailed);
+      case Blocks::Read: break;
+    }
+    // Garbled answers to most blocks are no radio's memory, whatever else answered.
+    if (m_s.passedOver.size() > kMaxPassedOverBlocks) return Finish(S::ReadFailed);
     Finish(S::ReadComplete);
+  }
+
+  // The read exchange into the backup buffer, then a word to the watcher, who stores it. A
+  // protected radio whose password is not the image's is not read: the write goes on without
+  // a backup, and says so. False: the write must not go on.
+  bool BackUp() {
+    const auto matches = PasswordMatches();
+    if (!matches) return false;
+    if (!*matches) {
+      m_s.backupSkipped = true;
+      return true;
+    }
+    *m_s.backup = m_image;
+    std::vector<std::size_t> passedOver;
+    switch (ReadBlocks(*m_s.backup, passedOver)) {
+      case Blocks::Cancelled: return false;
+      case Blocks::Short: Finish(S::ReadFailed); return false;
+      case Blocks::Read: break;
+    }
+    if (passedOver.size() > kMaxPassedOverBlocks) {
+      Finish(S::ReadFailed);
+      return false;
+    }
+    Finish(S::BackupRead);
+    return m_s.WaitToContinue();
   }
 
   void WriteAll() {
@@ -113,7 +191,53 @@ class Worker {
     }
     // The radio stores the last block before it is told to leave programming mode.
     if (!m_s.PauseUnlessCancelled(P::kBeforeLeaveMs)) return;
-    Finish(S::WriteComplete);
+    if (!m_s.verifyAfter) return Finish(S::WriteComplete);
+    // The write is complete: the leave byte is the worker's now, since the verification
+    // follows it.
+    SendLeave(m_link);
+    Verify();
+  }
+
+  // After the leave byte the radio restarts; it is greeted again on the same port until it
+  // answers, then read as an ordinary read reads it, and every block compared with what was
+  // written.
+  void Verify() {
+    SetPhase(TransferPhase::Verify);
+    m_s.progress.store(0);
+    const SamePortSettings samePort(*m_s.settings);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kVerifyGreetingMs);
+    for (;;) {
+      const HandshakeResult r = ConnectRadio(m_link, samePort, m_reporter);
+      if (r == HandshakeResult::Cancelled) return;
+      if (r == HandshakeResult::Connected) break;
+      if (std::chrono::steady_clock::now() >= until) return NotVerified();
+      if (!m_s.PauseUnlessCancelled(kVerifyGreetingPauseMs)) return;
+    }
+    if (m_s.settings->PasswordEnabled() && !QueryPassword(m_link, m_reporter)) return NotVerified();
+    TransferShared::Image readBack = m_image;
+    std::vector<std::size_t> passedOver;
+    switch (ReadBlocks(readBack, passedOver)) {
+      case Blocks::Cancelled: return;
+      case Blocks::Short: return NotVerified();
+      case Blocks::Read: break;
+    }
+    for (std::size_t a = 0; a < layout::kTransferEnd; a += P::kBlockSize) {
+      if (std::find(passedOver.begin(), passedOver.end(), a) != passedOver.end()) {
+        m_s.notVerified.push_back(a);
+      } else if (!std::equal(m_image.begin() + static_cast<long>(a),
+                             m_image.begin() + static_cast<long>(a + P::kBlockSize),
+                             readBack.begin() + static_cast<long>(a))) {
+        m_s.verifyDiffers.push_back(a);
+      }
+    }
+    if (!m_s.verifyDiffers.empty()) return Finish(S::VerifyFailed);
+    Finish(m_s.notVerified.empty() ? S::WriteVerified : S::NotVerified);
+  }
+
+  // The radio did not answer the verification: nothing of it was read back.
+  void NotVerified() {
+    m_s.notVerified.clear();
+    Finish(S::NotVerified);
   }
 
   TransferShared& m_s;
@@ -142,6 +266,20 @@ void TransferShared::RequestCancel() {
   m_pauseCv.notify_all();
 }
 
+void TransferShared::ContinueAfterBackup() {
+  {
+    std::lock_guard lock(m_pauseMutex);
+    goOn.store(1);
+  }
+  m_pauseCv.notify_all();
+}
+
+bool TransferShared::WaitToContinue() {
+  std::unique_lock lock(m_pauseMutex);
+  m_pauseCv.wait(lock, [this] { return goOn.load() != 0 || Cancelled(); });
+  return !Cancelled();
+}
+
 bool TransferShared::PauseUnlessCancelled(int ms) {
   std::unique_lock lock(m_pauseMutex);
   return !m_pauseCv.wait_for(lock, std::chrono::milliseconds(ms), [this] { return Cancelled(); });
@@ -155,7 +293,8 @@ void TransferWorker(TransferShared& shared) {
   Worker(shared).Run();
 }
 
-TransferReaction ReactToStatus(int status, int progress, int foundPort, bool reading) {
+TransferReaction ReactToStatus(int status, int progress, int foundPort, bool reading,
+                               TransferPhase phase) {
   TransferReaction r;
   switch (static_cast<S>(status)) {
     case S::Started:
@@ -170,13 +309,18 @@ TransferReaction ReactToStatus(int status, int progress, int foundPort, bool rea
     case S::BlockWritten: {
       const int percent = std::clamp(progress, 0, 100);
       r.show = TransferShow::Progress;
-      r.key = reading ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE";
+      r.key = phase == TransferPhase::Backup   ? "IDS_PROMPT_BACKUP"
+              : phase == TransferPhase::Verify ? "IDS_PROMPT_VERIFY"
+              : reading                        ? "IDS_PROMPT_READ"
+                                               : "IDS_PROMPT_WRITE";
       r.percent = percent;
       r.barPosition = percent * kProgressBarRange / 100;
       break;
     }
     case S::ReadFailed:
-      r = Final("IDS_PROMPT_READFAIL", TransferShow::Text, TransferNext::Idle);
+      // Before a write: nothing has been written, and the radio's memory is as it was.
+      r = Final(phase == TransferPhase::Backup ? "IDS_PROMPT_BACKUPFAIL" : "IDS_PROMPT_READFAIL",
+                TransferShow::Text, TransferNext::Idle);
       break;
     case S::ReadComplete:
       r = Final(nullptr, TransferShow::Nothing, TransferNext::End);
@@ -197,14 +341,40 @@ TransferReaction ReactToStatus(int status, int progress, int foundPort, bool rea
     case S::PasswordDiffers:
       r = Final("IDS_ERROR_PASSWORD", TransferShow::Message, TransferNext::End);
       break;
+    case S::BackupRead:
+      r.storeBackup = true;
+      break;
+    case S::VerifyFailed:
+      // The leave byte went before the verification.
+      r = Final("IDS_VERIFY_DIFFERS", TransferShow::Message, TransferNext::End);
+      break;
+    case S::NotVerified:
+      r = Final("IDS_VERIFY_NOTVERIFIED", TransferShow::Message, TransferNext::End);
+      r.warning = true;
+      break;
+    case S::WriteVerified:
+      r = Final(nullptr, TransferShow::Nothing, TransferNext::End);
+      break;
     default:
       r = Final(nullptr, TransferShow::Nothing, TransferNext::End);
       break;
   }
   r.status = status;
+  r.phase = phase;
   // The port the search opened; the status bar shows it while the search goes on.
   if (foundPort >= 1) r.portPane = foundPort;
   return r;
+}
+
+std::string BlockAddressList(const std::vector<std::size_t>& addresses) {
+  std::string out;
+  for (const std::size_t a : addresses) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%03zX", a);
+    if (!out.empty()) out += ' ';
+    out += text;
+  }
+  return out;
 }
 
 std::string ReactionText(const TransferReaction& reaction,
@@ -226,10 +396,19 @@ CTransferSession::CTransferSession(CSerialLink& port, const LinkSettings& settin
 
 CTransferSession::~CTransferSession() { Cancel(); }
 
-bool CTransferSession::Start(TransferDirection direction, const Image& image) {
+bool CTransferSession::Start(TransferDirection direction, const Image& image, WriteNets nets) {
   if (IsRunning()) return false;
   m_direction = direction;
   m_image = image;
+  const bool writing = direction == TransferDirection::Write;
+  m_shared.backupFirst = writing && nets.backupFirst ? 1 : 0;
+  m_shared.verifyAfter = writing && nets.verifyAfter ? 1 : 0;
+  m_shared.backup = &m_backup;
+  m_shared.phase.store(static_cast<int>(TransferPhase::Main));
+  m_shared.goOn.store(0);
+  m_shared.backupSkipped = false;
+  m_shared.verifyDiffers.clear();
+  m_shared.notVerified.clear();
   m_port.SetBaudRate(P::kBaud);
   m_shared.port = &m_port;
   m_shared.settings = &m_settings;
@@ -254,7 +433,8 @@ TransferReaction CTransferSession::Poll() {
   const int found = m_shared.foundPort.load();
   const int status = m_shared.status.load();
   const int progress = m_shared.progress.load();
-  TransferReaction r = ReactToStatus(status, progress, found, m_shared.reading != 0);
+  const auto phase = static_cast<TransferPhase>(m_shared.phase.load());
+  TransferReaction r = ReactToStatus(status, progress, found, m_shared.reading != 0, phase);
   if (r.final) {
     // The worker returns right after a final status.
     m_worker.join();

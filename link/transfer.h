@@ -35,7 +35,26 @@ enum class TransferStatus : int {
   WriteComplete = 9,
   SearchingPort = 11,
   PasswordDiffers = 12,
+  // A write with its safety nets: the radio's memory read into the backup buffer (the watcher
+  // stores it, then lets the worker go on), the written blocks read back and found different,
+  // not read back at all, or read back the same.
+  BackupRead = 13,
+  VerifyFailed = 14,
+  NotVerified = 15,
+  WriteVerified = 16,
 };
+
+// Which exchange of a write runs: the backup read before it, the write itself, or the read
+// that verifies it. A read has only the main phase.
+enum class TransferPhase : int { Main = 0, Backup = 1, Verify = 2 };
+
+// A read that passed over more blocks than it read holds more of the starting image than of
+// the radio: it is a failed read, not a complete one.
+inline constexpr std::size_t kMaxPassedOverBlocks = 63;
+// How long the verification tries to greet the radio again after the leave byte, while the
+// radio restarts.
+inline constexpr int kVerifyGreetingMs = 8000;
+inline constexpr int kVerifyGreetingPauseMs = 250;
 
 enum class TransferDirection { Write = 0, Read = 1 };
 
@@ -55,22 +74,37 @@ struct TransferShared {
   const LinkSettings* settings = nullptr;
   int reading = 1;
   Image* image = nullptr;
+  int backupFirst = 0;   // write: the radio's memory into `backup` before anything is written
+  int verifyAfter = 0;   // write: read the written blocks back and compare them
+  Image* backup = nullptr;
 
   std::atomic<int> status{0};
   std::atomic<int> progress{0};  // percent with 4 and 8; the port just opened with 11
   std::atomic<int> cancel{0};
   std::atomic<int> foundPort{-1};  // port opened by the search; -1 when none or once saved
+  std::atomic<int> phase{0};       // TransferPhase, stored before the status it belongs to
+  std::atomic<int> goOn{0};        // the watcher has stored the backup
   // Addresses of the blocks a read passed over; the worker's alone until it has been joined.
   std::vector<std::size_t> passedOver;
   // The radio's read password when it differed from the image's; the worker's alone until it
   // has been joined.
   PasswordBytes radioPassword{};
+  // The worker's alone until it has been joined: the backup read was left out because the
+  // radio's read password is not the image's (a protected radio is not read without it); the
+  // blocks the verification found different, and those it could not read back.
+  bool backupSkipped = false;
+  std::vector<std::size_t> verifyDiffers;
+  std::vector<std::size_t> notVerified;
 
   // Sets cancel and cuts short any mandated wait of the worker.
   void RequestCancel();
   bool Cancelled() const { return cancel.load() != 0; }
   // Waits `ms` unless cancelled; false when cancelled.
   bool PauseUnlessCancelled(int ms);
+  // After BackupRead: the watcher lets the worker go on; the worker waits for it (false when
+  // cancelled instead).
+  void ContinueAfterBackup();
+  bool WaitToContinue();
 
  private:
   std::mutex m_pauseMutex;
@@ -108,13 +142,27 @@ struct TransferReaction {
   int dots = 0;
   int portPane = 0;  // > 0: the status bar shows "COM<portPane>"
   TransferNext next = TransferNext::Continue;
+  TransferPhase phase = TransferPhase::Main;
+  bool storeBackup = false;  // BackupRead: store the session's BackupImage, then ContinueAfterBackup
+  bool warning = false;      // a Message that warns rather than reports a failure
 };
 
-TransferReaction ReactToStatus(int status, int progress, int foundPort, bool reading);
+TransferReaction ReactToStatus(int status, int progress, int foundPort, bool reading,
+                               TransferPhase phase = TransferPhase::Main);
+
+// Block addresses as the messages name them: "0x088 0x090".
+std::string BlockAddressList(const std::vector<std::size_t>& addresses);
 
 // The status text of a reaction, with `lang` turning a key into its text; empty for Nothing.
 std::string ReactionText(const TransferReaction& reaction,
                          const std::function<std::string(std::string_view)>& lang);
+
+// What a write does besides writing: read the radio into a backup first, read the written
+// blocks back after.
+struct TransferNets {
+  bool backupFirst = false;
+  bool verifyAfter = false;
+};
 
 // One transfer at a time on the application's port. Owns the image buffer and the worker
 // thread, so both outlive every use the worker makes of them: the worker is joined before a
@@ -128,8 +176,9 @@ class CTransferSession {
   CTransferSession(const CTransferSession&) = delete;
   CTransferSession& operator=(const CTransferSession&) = delete;
 
+  using WriteNets = TransferNets;
   // OK: copies `image` into the buffer and starts the worker. False while one runs.
-  bool Start(TransferDirection direction, const Image& image);
+  bool Start(TransferDirection direction, const Image& image, WriteNets nets = {});
   // A tick: reads the status block and reacts. At a final status the worker is joined and the
   // port side of the reaction is done here (leave byte, close); the caller renders the rest.
   TransferReaction Poll();
@@ -147,12 +196,21 @@ class CTransferSession {
   // The read password the radio gave when the last read ended with PasswordDiffers. Not to be
   // used while running.
   const PasswordBytes& RadioPassword() const { return m_shared.radioPassword; }
+  // The radio's memory as the backup read found it; valid from BackupRead on.
+  const Image& BackupImage() const { return m_backup; }
+  void ContinueAfterBackup() { m_shared.ContinueAfterBackup(); }
+  // After a write's final status: whether the backup read was left out, the blocks the
+  // verification found different, and those it could not read back, by address.
+  bool BackupSkipped() const { return m_shared.backupSkipped; }
+  const std::vector<std::size_t>& VerifyDifferences() const { return m_shared.verifyDiffers; }
+  const std::vector<std::size_t>& NotVerifiedBlocks() const { return m_shared.notVerified; }
 
  private:
   CSerialLink& m_port;
   const LinkSettings& m_settings;
   TransferDirection m_direction = TransferDirection::Read;
   Image m_image{};
+  Image m_backup{};
   TransferShared m_shared;
   std::thread m_worker;
 };

@@ -59,6 +59,16 @@ std::string CSettings::TestPassword() const {
   return profile::GetString(m_path, kSetup, "testpw", "", 20);
 }
 
+bool CSettings::BackupBeforeWrite() const {
+  const std::string text = profile::GetString(m_path, "write", "backup", "1", 8);
+  return text.empty() || text[0] != '0';
+}
+
+bool CSettings::VerifyAfterWrite() const {
+  const std::string text = profile::GetString(m_path, "write", "verify", "1", 8);
+  return text.empty() || text[0] != '0';
+}
+
 bool CSettings::PasswordEnabled() const {
   const std::string text = profile::GetString(m_path, kSetup, "password", "1", 8);
   return !text.empty() && text[0] == '1';

@@ -32,6 +32,10 @@ class CSettings : public ModelDataSource, public LinkSettings {
   std::string Communication() const override;  // handshake word, at most 14 characters
   std::string TestPassword() const override;  // at most 19 characters
   bool PasswordEnabled() const override;     // "password" starts with "1" (default "1")
+  // [write] "backup" and "verify": a write first reads the radio into a backup, and reads the
+  // written blocks back after; each on unless its text starts with "0".
+  bool BackupBeforeWrite() const;
+  bool VerifyAfterWrite() const;
   int ChannelCount() const;                  // 0 to 16; larger values are limited to 16
 
   // [ports] "com<n>": the device of COM port n, at most 259 bytes, read at each call;

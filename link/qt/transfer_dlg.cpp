@@ -53,12 +53,43 @@ void CTransferDlg::OnOK() {
 bool CTransferDlg::StartTransfer(const CTransferSession::Image& image) {
   m_comAtStart = m_settings.Com();
   m_portTried = PortToBeTried(m_port.IsOpen(), m_port.Device(), m_settings);
-  if (!m_session.Start(m_direction, image)) return false;
   const bool reading = m_direction == TransferDirection::Read;
-  ShowStatus(m_host.Text(reading ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE"));
+  const TransferNets nets = reading ? TransferNets{} : m_host.WriteNets();
+  if (!m_session.Start(m_direction, image, nets)) return false;
+  ShowStatus(m_host.Text(reading ? "IDS_PROMPT_READ" : nets.backupFirst ? "IDS_PROMPT_BACKUP" : "IDS_PROMPT_WRITE"));
   if (auto* ok = Item<QPushButton>(IDOK)) ok->setEnabled(false);
   m_timer.start(kTransferTickMs, this);
   return true;
+}
+
+void CTransferDlg::ShowMessage(const TransferReaction& r) {
+  const auto lang = [this](std::string_view key) { return m_host.Text(key); };
+  if (r.status == static_cast<int>(TransferStatus::VerifyFailed)) {
+    TellBlocks(r.key, m_session.VerifyDifferences(), PromptIcon::Error);
+    return;
+  }
+  if (r.status == static_cast<int>(TransferStatus::NotVerified)) {
+    // Written all the same: a warning, not a failure. The blocks it names could not be read
+    // back; without any, the radio did not answer at all.
+    std::string text = m_host.Text(r.key);
+    if (const auto& blocks = m_session.NotVerifiedBlocks(); !blocks.empty())
+      text += "\n" + BlockAddressList(blocks);
+    ShowPrompt(text, m_host.Text("IDS_PROMPT"), PromptIcon::Warning, PromptButtons::Ok);
+    return;
+  }
+  std::string text = m_host.Text(r.key);
+  // Which device was tried, [ports] mapping included: the port pane alone cannot say.
+  if (r.status == static_cast<int>(TransferStatus::NoConnection))
+    text += "\n\n" + PortTriedText(m_portTried, lang);
+  ShowPrompt(text, m_host.Text("IDS_ERROR"), PromptIcon::Error, PromptButtons::Ok);
+}
+
+void CTransferDlg::TellBlocks(const char* key, const std::vector<std::size_t>& blocks,
+                              PromptIcon icon) {
+  if (blocks.empty()) return;
+  ShowPrompt(m_host.Text(key) + "\n" + BlockAddressList(blocks),
+             m_host.Text(icon == PromptIcon::Error ? "IDS_ERROR" : "IDS_PROMPT"), icon,
+             PromptButtons::Ok);
 }
 
 bool CTransferDlg::RetryWithTypedPassword() {
@@ -107,6 +138,17 @@ void CTransferDlg::OnTimer() {
   }
   const TransferReaction r = m_session.Poll();
   if (r.portPane > 0) m_host.SetPortPane(r.portPane);
+  if (r.storeBackup) {
+    // The worker waits until the backup is on disk: no block is written before that.
+    if (m_host.StoreWriteBackup(m_session.BackupImage())) {
+      m_session.ContinueAfterBackup();
+    } else {
+      m_session.Cancel();
+      m_timer.stop();
+      EndDialog(kTransferDialogEnded);
+    }
+    return;
+  }
   if (r.final) {
     // Stopped before any message, so no tick arrives while the message box waits.
     m_timer.stop();
@@ -134,15 +176,17 @@ void CTransferDlg::OnTimer() {
         if (RetryWithTypedPassword()) return;
         break;
       }
-      std::string text = m_host.Text(r.key);
-      // Which device was tried, [ports] mapping included: the port pane alone cannot say.
-      if (r.status == static_cast<int>(TransferStatus::NoConnection))
-        text += "\n\n" + PortTriedText(m_portTried, lang);
-      ShowPrompt(text, m_host.Text("IDS_ERROR"), PromptIcon::Error, PromptButtons::Ok);
+      ShowMessage(r);
       break;
     }
   }
-  if (r.handOverImage) m_host.HandOverImage(m_session.image());
+  if (r.final && m_direction == TransferDirection::Write && m_session.BackupSkipped())
+    ShowPrompt(m_host.Text("IDS_BACKUP_SKIPPED"), m_host.Text("IDS_PROMPT"), PromptIcon::Warning,
+               PromptButtons::Ok);
+  if (r.handOverImage) {
+    m_host.HandOverImage(m_session.image());
+    TellBlocks("IDS_WARN_PASSEDOVER", m_session.PassedOverBlocks(), PromptIcon::Warning);
+  }
   switch (r.next) {
     case TransferNext::Continue:
       break;

@@ -36,6 +36,11 @@ class TransferDlgHost {
   // Before a write: false when the user would rather not write this image (one that came
   // from a file cut short).
   virtual bool MayWriteDocument() = 0;
+  // What a write does besides writing (the settings' backup and verification).
+  virtual TransferNets WriteNets() = 0;
+  // The radio's memory read before a write: kept as a backup. False, when it could not be
+  // kept (and the user has been told): nothing may be written then.
+  virtual bool StoreWriteBackup(const CTransferSession::Image& image) = 0;
   // "COM<port>" in the status bar.
   virtual void SetPortPane(int port) = 0;
 };
@@ -69,6 +74,9 @@ class CTransferDlg : public CDialog {
  private:
   void OnTimer();
   void ShowStatus(const std::string& text);
+  // The message of a final reaction, with the blocks it names.
+  void ShowMessage(const TransferReaction& r);
+  void TellBlocks(const char* key, const std::vector<std::size_t>& blocks, PromptIcon icon);
   bool StartTransfer(const CTransferSession::Image& image);
   // The radio's read password differs from the form's: asks for it once; true when the read
   // has started again with the password typed.

@@ -15,6 +15,8 @@
 #include <QToolTip>
 #include <QUrl>
 
+#include <cstring>
+
 #include "link/qt/test_password_dlg.h"
 #include "platform/qt/help_viewer.h"
 #include "platform/qt/icons.h"
@@ -27,6 +29,7 @@
 #include "shell/qt/frame_resources.h"
 #include "shell/qt/rondel_app.h"
 #include "shell/qt/translate_dialog.h"
+#include "shell/radio_backups.h"
 
 namespace rondel {
 namespace {
@@ -362,6 +365,22 @@ bool CMainFrame::MayWriteDocument() {
   return ShowPrompt(FillIn(GetLangString("IDS_WARN_WRITE_INCOMPLETE"), "%d", std::to_string(length)),
                     GetLangString("IDS_PROMPT"), PromptIcon::Warning,
                     PromptButtons::OkCancel) == PromptAnswer::Ok;
+}
+
+TransferNets CMainFrame::WriteNets() {
+  return {m_app.Settings().BackupBeforeWrite(), m_app.Settings().VerifyAfterWrite()};
+}
+
+bool CMainFrame::StoreWriteBackup(const CTransferSession::Image& image) {
+  CRondelDoc radio;
+  radio.header() = m_app.Document().doc().header();
+  radio.image() = image;
+  const BackupResult kept = StoreRadioBackup(radio, m_app.Settings());
+  if (kept.ok()) return true;
+  ShowPrompt(GetLangString("IDS_BACKUP_WRITESTOP") + "\n" + BackupFolder() + "\n\n" +
+                 std::strerror(kept.error),
+             GetLangString("IDS_ERROR"), PromptIcon::Error, PromptButtons::Ok);
+  return false;
 }
 
 const CRondelDoc& CMainFrame::Document() { return m_app.Document().doc(); }

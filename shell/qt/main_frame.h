@@ -68,6 +68,8 @@ class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHo
   void HandOverImage(const CTransferSession::Image& image) override;
   bool MayReplaceDocument() override;
   bool MayWriteDocument() override;
+  TransferNets WriteNets() override;
+  bool StoreWriteBackup(const CTransferSession::Image& image) override;
   const CRondelDoc& Document() override;
   void ReplaceImage(const RadioImage& image) override;
   void CommitCalibration(int index, std::uint8_t value) override;

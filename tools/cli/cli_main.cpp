@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cstring>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -24,6 +25,7 @@
 #include "shell/language.h"
 #include "shell/settings.h"
 #include "shell/settings_location.h"
+#include "shell/radio_backups.h"
 #include "tools/cli/edit_command.h"
 #include "tools/cli/channel_list_cli.h"
 #include "tools/cli/image_json.h"
@@ -44,6 +46,8 @@ struct Options {
   std::optional<std::string> password;  // read: the read password to compare with
   std::optional<std::string> port;      // read, write: COM port opened first
   std::optional<std::string> device;    // read, write: device opened first
+  bool noVerify = false;                // write: no read-back after the write
+  bool noBackup = false;                // read, write: no backup of the radio's memory
   bool json = false;
   bool help = false;
   bool version = false;
@@ -83,6 +87,10 @@ UsageError Parse(const std::vector<std::string>& args, Options& opt) {
       e = value(opt.port);
     } else if (a == "--device") {
       e = value(opt.device);
+    } else if (a == "--no-verify") {
+      opt.noVerify = true;
+    } else if (a == "--no-backup") {
+      opt.noBackup = true;
     } else if (a == "--json") {
       opt.json = true;
     } else if (a == "-h" || a == "--help") {
@@ -278,6 +286,20 @@ std::string Hex(std::size_t address) {
   return text;
 }
 
+// The radio's memory, read before a write, kept as a backup; an exit status. Nothing is
+// written into the radio when it could not be kept.
+int StoreWriteBackup(const TransferShared::Image& image, const CRondelDoc& doc,
+                     const CSettings& settings, std::ostream& err) {
+  CRondelDoc radio;
+  radio.header() = doc.header();
+  radio.image() = image;
+  const BackupResult kept = StoreRadioBackup(radio, settings);
+  if (kept.ok()) return kExitOk;
+  err << "rondel-cli: " << GetLangString("IDS_BACKUP_WRITESTOP") << " " << BackupFolder() << ": "
+      << std::strerror(kept.error) << "\n";
+  return kExitCantCreate;
+}
+
 // Ticks as the desktop program's transfer dialog does.
 int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err) {
   const bool reading = opt.command == "read";
@@ -328,8 +350,13 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
 
   InterruptGuard interrupts;
   CTransferSession session(link, settings);
-  session.Start(reading ? TransferDirection::Read : TransferDirection::Write, doc.image());
-  const std::string prompt = GetLangString(reading ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE");
+  TransferNets nets;
+  if (!reading) {
+    nets.backupFirst = settings.BackupBeforeWrite() && !opt.noBackup;
+    nets.verifyAfter = settings.VerifyAfterWrite() && !opt.noVerify;
+  }
+  session.Start(reading ? TransferDirection::Read : TransferDirection::Write, doc.image(), nets);
+  std::string prompt = GetLangString(reading ? "IDS_PROMPT_READ" : nets.backupFirst ? "IDS_PROMPT_BACKUP" : "IDS_PROMPT_WRITE");
   ProgressLine progress(err, &err == &std::cerr && ::isatty(STDERR_FILENO));
   progress.Show(prompt, 0);
   TransferReaction r;
@@ -342,8 +369,25 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
     }
     r = session.Poll();
     if (r.final) break;
+    if (r.storeBackup) {
+      // No block is written before the radio's memory is on disk.
+      progress.Complete(prompt);
+      if (const int status = StoreWriteBackup(session.BackupImage(), doc, settings, err); status != kExitOk) {
+        session.Cancel();
+        return status;
+      }
+      session.ContinueAfterBackup();
+      prompt = GetLangString("IDS_PROMPT_WRITE");
+      progress.Show(prompt, 0);
+      continue;
+    }
     // A final status is reported once, below, not also as the progress line.
     if (r.show == TransferShow::Progress) {
+      // Each phase of a write has its own line.
+      if (const std::string phasePrompt = GetLangString(r.key); phasePrompt != prompt) {
+        progress.Complete(prompt);
+        prompt = phasePrompt;
+      }
       progress.Percent(prompt, r.percent);
     } else {
       progress.Show(ReactionText(r, GetLangString), r.portPane);
@@ -351,6 +395,27 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
     std::this_thread::sleep_for(std::chrono::milliseconds(kTransferTickMs));
   }
 
+  if (!reading && session.BackupSkipped())
+    err << "rondel-cli: " << GetLangString("IDS_BACKUP_SKIPPED") << "\n";
+  if (r.status == static_cast<int>(TransferStatus::NotVerified)) {
+    // Written all the same: a warning, and the exit status of a write that went through.
+    progress.Complete(prompt);
+    err << "rondel-cli: " << GetLangString("IDS_VERIFY_NOTVERIFIED");
+    if (const auto& blocks = session.NotVerifiedBlocks(); !blocks.empty())
+      err << " " << BlockAddressList(blocks);
+    err << "\n";
+    return kExitOk;
+  }
+  if (r.status == static_cast<int>(TransferStatus::VerifyFailed)) {
+    progress.Finish();
+    err << "rondel-cli: " << GetLangString("IDS_ERROR") << ": " << GetLangString(r.key) << " "
+        << BlockAddressList(session.VerifyDifferences()) << "\n";
+    return kExitVerifyFailed;
+  }
+  if (r.status == static_cast<int>(TransferStatus::WriteVerified)) {
+    progress.Complete(prompt);
+    return kExitOk;
+  }
   if (r.show == TransferShow::Text || r.show == TransferShow::Message) {
     progress.Finish();
     err << "rondel-cli: " << GetLangString("IDS_ERROR") << ": " << GetLangString(r.key) << "\n";

@@ -26,6 +26,7 @@ inline constexpr int kExitRejected = 3;   // not a data file; for write, not a c
 inline constexpr int kExitReadFailed = 5;
 inline constexpr int kExitWriteFailed = 7;
 inline constexpr int kExitPasswordDiffers = 12;  // the radio's read password is not the file's
+inline constexpr int kExitVerifyFailed = 14;  // written, but read back different
 inline constexpr int kExitUsage = 64;
 inline constexpr int kExitDataErr = 65;   // a list or assignment the form's rules refuse
 inline constexpr int kExitNoInput = 66;   // an input, settings or language file cannot be used

@@ -58,7 +58,11 @@ const char* const kRadioSimUsage =
     "  --refuse-write ADDR[:M] ... NAK to its first M write requests\n"
     "  --no-ack-byte           send nothing after the tool's ACKs\n"
     "  --hang-up-after K       drop the line after answering K block requests\n"
-    "  --noise N               send N bytes of garbage at start\n";
+    "  --noise N               send N bytes of garbage at start\n"
+    "  --ack-only              after the handshake, answer every frame with 0x06 bytes only\n"
+    "  --drop-writes ADDR      acknowledge the write of the block at ADDR but keep the old bytes\n"
+    "                          (repeatable)\n"
+    "  --restart-ms N          after the leave byte, answer no hello for N ms\n";
 
 std::string ParseRadioSimArgs(const std::vector<std::string>& args, RadioSimConfig& config) {
   RadioOptions& r = config.radio;
@@ -120,6 +124,17 @@ std::string ParseRadioSimArgs(const std::vector<std::string>& args, RadioSimConf
     } else if (a == "--hang-up-after") {
       if (!number(1, 1000000)) return "--hang-up-after takes a number of blocks";
       r.hangUpAfterBlock = static_cast<int>(n);
+    } else if (a == "--ack-only") {
+      r.ackOnly = true;
+    } else if (a == "--drop-writes") {
+      constexpr long kBlock = static_cast<long>(protocol::kBlockSize);
+      if (!value() || !ParseNumber(v, 0, static_cast<long>(layout::kRadioMemorySize) - kBlock, n) ||
+          n % kBlock != 0)
+        return "--drop-writes takes the address of a block (0x000 to 0x3F8, a multiple of 8)";
+      r.dropWrites.push_back(static_cast<std::size_t>(n));
+    } else if (a == "--restart-ms") {
+      if (!number(0, 600000)) return "--restart-ms takes 0 to 600000 ms";
+      r.restartMs = static_cast<int>(n);
     } else if (a == "--noise") {
       if (!number(0, 4096)) return "--noise takes 0 to 4096 bytes";
       r.noise.clear();

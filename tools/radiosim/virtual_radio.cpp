@@ -423,7 +423,11 @@ class VirtualRadio::Engine {
       case P::kPasswordQuery:
         if (!identified) break;
         Log(FrameKind::PasswordQuery, 1);
-        AnswerPassword();
+        if (m_opt.ackOnly) {
+          Send(P::kAck);
+        } else {
+          AnswerPassword();
+        }
         return true;
       case P::kReadCommand:
       case P::kDataHeader:
@@ -442,7 +446,15 @@ class VirtualRadio::Engine {
         if (!valid) break;
         if (read) {
           Log(FrameKind::ReadBlock, need);
-          AnswerRead(address);
+          if (m_opt.ackOnly) {
+            const std::vector<std::uint8_t> acks(P::kDataFrameSize, P::kAck);
+            Send(acks);
+          } else {
+            AnswerRead(address);
+          }
+        } else if (m_opt.ackOnly) {
+          Log(m_buf[0] == P::kLiveCommand ? FrameKind::LiveCalibration : FrameKind::WriteBlock, need);
+          Send(P::kAck);
         } else {
           std::array<std::uint8_t, P::kBlockSize> data;
           std::copy_n(m_buf.begin() + P::kFrameHeaderSize, P::kBlockSize, data.begin());
@@ -460,7 +472,10 @@ class VirtualRadio::Engine {
       case P::kLeave:
         // The mode changes before the frame is logged, so whoever waits for the frame also
         // sees the radio out of programming mode.
-        if (inMode) m_mode.store(Mode::Idle);
+        if (inMode) {
+          m_mode.store(Mode::Idle);
+          m_restartedAt = now + std::chrono::milliseconds(m_opt.restartMs);
+        }
         Log(FrameKind::Leave, 1);
         return true;
       default:
@@ -476,6 +491,8 @@ class VirtualRadio::Engine {
 
   void AnswerHello() {
     if (m_opt.silent) return;
+    // Still starting up after the leave byte: the hello goes unanswered.
+    if (Clock::now() < m_restartedAt) return;
     if (m_opt.wrongHelloAnswer) {
       Send(kNak);
       return;
@@ -535,7 +552,8 @@ class VirtualRadio::Engine {
     if (FaultFor(address, true, ++m_writeRequests[address])) {
       Send(kNak);
     } else {
-      Store(address, data);
+      const auto& dropped = m_opt.dropWrites;
+      if (std::find(dropped.begin(), dropped.end(), address) == dropped.end()) Store(address, data);
       Send(P::kAck);
     }
     BlockAnswered();
@@ -583,6 +601,7 @@ class VirtualRadio::Engine {
   std::map<std::size_t, int> m_writeRequests;
   int m_blocksAnswered = 0;
   bool m_hangUpArmed = false;
+  Clock::time_point m_restartedAt{};
 };
 
 VirtualRadio::VirtualRadio(RadioOptions options)

@@ -46,6 +46,14 @@ struct RadioOptions {
   int hangUpAfterBlock = 0;      // > 0: after answering that many block requests, the line
                                  // drops at the next byte the tool sends
   std::vector<std::uint8_t> noise;  // sent at once on start: garbage at power-up
+  // A peer that lies. After the handshake, every frame is answered with 0x06 bytes only: one
+  // for a password query or a write, a whole reply's length for a block request (so each
+  // reply arrives whole, with a wrong header).
+  bool ackOnly = false;
+  // Write blocks at these addresses are acknowledged but not stored.
+  std::vector<std::size_t> dropWrites;
+  // After the leave byte the radio restarts: for this long it answers no hello.
+  int restartMs = 0;
 };
 
 enum class FrameKind {
