@@ -102,9 +102,12 @@ struct Knobs {
   bool noByteAfterAck = false;
   int hangUpAfterBlock = 0;
   Bytes noise = {};
+  bool ackOnly = false;
+  std::vector<std::size_t> dropWrites = {};
+  int restartMs = 0;
   operator sim::RadioOptions() const {
     return {"PELTPGM", pace, silent, wrongHelloAnswer, identLength, passwordLength, faults, noByteAfterAck,
-            hangUpAfterBlock, noise};
+            hangUpAfterBlock, noise, ackOnly, dropWrites, restartMs};
   }
 };
 
