@@ -13,11 +13,29 @@ namespace {
 constexpr const char* kSetup = "setup";
 constexpr const char* kModelInfo = "ModelInfo";
 constexpr const char* kPorts = "ports";
+constexpr const char* kBackups = "backups";
 
 std::string Indexed(const char* stem, int k) {
   char key[32];
   std::snprintf(key, sizeof key, "%s%d", stem, k);
   return key;
+}
+
+// A limit of the backups: digits only (blanks around them allowed), 1 to 1,000,000. Anything
+// else is a slip of the hand, and the default keeps the backups rather than pruning them all.
+int BackupLimit(const std::string& path, const char* key, int fallback) {
+  const std::string text = profile::GetString(path, kBackups, key, "", 20);
+  std::size_t i = 0, end = text.size();
+  while (i < end && (text[i] == ' ' || text[i] == '\t')) ++i;
+  while (end > i && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+  if (i == end) return fallback;
+  long value = 0;
+  for (; i < end; ++i) {
+    if (text[i] < '0' || text[i] > '9') return fallback;
+    value = value * 10 + (text[i] - '0');
+    if (value > 1000000) return fallback;
+  }
+  return value >= 1 ? static_cast<int>(value) : fallback;
 }
 
 }  // namespace
@@ -86,6 +104,10 @@ int CSettings::ChannelCount() const {
   }
   return count;
 }
+
+int CSettings::BackupDays() const { return BackupLimit(m_path, "days", kDefaultBackupDays); }
+
+int CSettings::BackupFiles() const { return BackupLimit(m_path, "files", kDefaultBackupFiles); }
 
 std::string CSettings::PortDevice(int n) const {
   const std::string fallback = DefaultPortDevice(n);

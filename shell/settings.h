@@ -11,6 +11,8 @@
 namespace rondel {
 
 inline constexpr const char* kSettingsFileName = "setting.ini";
+inline constexpr int kDefaultBackupDays = 365;
+inline constexpr int kDefaultBackupFiles = 1000;
 // The one text the programs carry themselves: without the settings file no language file is
 // known to word it.
 inline constexpr const char* kNoSettingsMessage = "Can not find the file setting.ini!";
@@ -37,6 +39,11 @@ class CSettings : public ModelDataSource, public LinkSettings {
   bool BackupBeforeWrite() const;
   bool VerifyAfterWrite() const;
   int ChannelCount() const;                  // 0 to 16; larger values are limited to 16
+
+  // [backups]: how long and how many of the radio backups are kept. A value that is missing,
+  // not a whole number, or outside 1 to 1,000,000 gives the default.
+  int BackupDays() const;                    // "days", default 365
+  int BackupFiles() const;                   // "files", default 1000
 
   // [ports] "com<n>": the device of COM port n, at most 259 bytes, read at each call;
   // /dev/ttyUSB<n-1> without that key.

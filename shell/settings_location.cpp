@@ -22,9 +22,9 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-// Creates `folder` and the folders above it that are missing, private to the user as the XDG
-// rules ask for the folders they create.
-bool MakeFolders(const std::string& folder) {
+}  // namespace
+
+bool MakePrivateFolders(const std::string& folder) {
   for (std::size_t at = 1; at <= folder.size(); ++at) {
     if (at != folder.size() && folder[at] != '/') continue;
     const std::string part = folder.substr(0, at);
@@ -40,8 +40,6 @@ std::string HomeFolder() {
     return pw->pw_dir;
   return {};
 }
-
-}  // namespace
 
 std::string UserSettingsPath() {
   std::string config;
@@ -72,7 +70,7 @@ SettingsLocation LocateSettingsFile(const std::string& exeDir, const FolderCheck
   // be read is used as it is, so the start-up check names the file at fault.
   std::vector<std::uint8_t> bytes;
   if (user.empty() || !ReadWholeFile(shipped, bytes, profile::kMaxProfileBytes) ||
-      !MakeFolders(user.substr(0, user.rfind('/'))) || ReplaceFile(user, bytes) != 0)
+      !MakePrivateFolders(user.substr(0, user.rfind('/'))) || ReplaceFile(user, bytes) != 0)
     return {shipped, false, false};
   return {user, true, true};
 }

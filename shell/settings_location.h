@@ -10,6 +10,13 @@
 
 namespace rondel {
 
+// The user's home folder: $HOME when it is an absolute path, else the account's; empty when
+// there is neither.
+std::string HomeFolder();
+// Creates `folder` and the folders above it that are missing, private to the user (0700) as
+// the XDG rules ask for the folders they create. True when `folder` is a folder afterwards.
+bool MakePrivateFolders(const std::string& folder);
+
 // $XDG_CONFIG_HOME/rondel/setting.ini; $HOME/.config stands in for a variable that is unset,
 // empty or not an absolute path, as the XDG rules say. Empty when there is no home either.
 std::string UserSettingsPath();
