@@ -435,6 +435,9 @@ TransferReaction CTransferSession::Poll() {
   const int progress = m_shared.progress.load();
   const auto phase = static_cast<TransferPhase>(m_shared.phase.load());
   TransferReaction r = ReactToStatus(status, progress, found, m_shared.reading != 0, phase);
+  // The backup is the watcher's to keep once: until the worker's next status it still reads
+  // BackupRead.
+  if (r.storeBackup && m_shared.goOn.load() != 0) r.storeBackup = false;
   if (r.final) {
     // The worker returns right after a final status.
     m_worker.join();

@@ -12,6 +12,7 @@
 #include "link/port_message.h"
 #include "link/transfer.h"
 #include "platform/dialogs/cdialog.h"
+#include "platform/prompt.h"
 
 class QLabel;
 class QProgressBar;

@@ -196,7 +196,11 @@ TEST(RadioSimProgram, ServesAReadAndAWriteAndSavesWhatWasWritten) {
   args.insert(args.end(), {"write", Golden("new.dig")});
   r = RunCli(args);
   ASSERT_EQ(r.exitStatus, 0) << Describe(r);
-  EXPECT_TRUE(r.err.starts_with("T-writing\n") && r.err.ends_with("\nT-writing 100%\n")) << r.err;
+  // The radio's read password is not the file's: no backup of a protected radio, then the
+  // write and its verification, each phase on lines of its own.
+  EXPECT_TRUE(r.err.starts_with("T-backing up\nT-writing\n")) << r.err;
+  EXPECT_NE(r.err.find("\nT-writing 100%\nT-verifying\n"), std::string::npos) << r.err;
+  EXPECT_TRUE(r.err.ends_with("T-verifying 100%\nrondel-cli: T-no backup\n")) << r.err;
   // The radio is another process: wait for the leave byte to show in its log.
   for (int i = 0;
        i < 500 && ReadText(dir.File("radio.log")).find("leave 62\n") == std::string::npos; ++i)

@@ -378,15 +378,17 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
       }
       session.ContinueAfterBackup();
       prompt = GetLangString("IDS_PROMPT_WRITE");
-      progress.Show(prompt, 0);
+      progress.Begin(prompt);
       continue;
     }
     // A final status is reported once, below, not also as the progress line.
     if (r.show == TransferShow::Progress) {
       // Each phase of a write has its own line.
       if (const std::string phasePrompt = GetLangString(r.key); phasePrompt != prompt) {
-        progress.Complete(prompt);
+        // A backup read that was left out has no blocks to show.
+        if (r.phase != TransferPhase::Main || !session.BackupSkipped()) progress.Complete(prompt);
         prompt = phasePrompt;
+        progress.Begin(prompt);
       }
       progress.Percent(prompt, r.percent);
     } else {
@@ -395,11 +397,15 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
     std::this_thread::sleep_for(std::chrono::milliseconds(kTransferTickMs));
   }
 
-  if (!reading && session.BackupSkipped())
-    err << "rondel-cli: " << GetLangString("IDS_BACKUP_SKIPPED") << "\n";
+  // Said once the progress line has ended.
+  const auto tellSkipped = [&] {
+    if (!reading && session.BackupSkipped())
+      err << "rondel-cli: " << GetLangString("IDS_BACKUP_SKIPPED") << "\n";
+  };
   if (r.status == static_cast<int>(TransferStatus::NotVerified)) {
     // Written all the same: a warning, and the exit status of a write that went through.
     progress.Complete(prompt);
+    tellSkipped();
     err << "rondel-cli: " << GetLangString("IDS_VERIFY_NOTVERIFIED");
     if (const auto& blocks = session.NotVerifiedBlocks(); !blocks.empty())
       err << " " << BlockAddressList(blocks);
@@ -408,16 +414,19 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
   }
   if (r.status == static_cast<int>(TransferStatus::VerifyFailed)) {
     progress.Finish();
+    tellSkipped();
     err << "rondel-cli: " << GetLangString("IDS_ERROR") << ": " << GetLangString(r.key) << " "
         << BlockAddressList(session.VerifyDifferences()) << "\n";
     return kExitVerifyFailed;
   }
   if (r.status == static_cast<int>(TransferStatus::WriteVerified)) {
     progress.Complete(prompt);
+    tellSkipped();
     return kExitOk;
   }
   if (r.show == TransferShow::Text || r.show == TransferShow::Message) {
     progress.Finish();
+    tellSkipped();
     err << "rondel-cli: " << GetLangString("IDS_ERROR") << ": " << GetLangString(r.key) << "\n";
     if (r.status == static_cast<int>(TransferStatus::NoConnection))
       err << PortTriedText(tried, GetLangString) << "\n";
@@ -440,6 +449,7 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
   }
   if (r.sendLeaveByte) {
     progress.Complete(prompt);
+    tellSkipped();
     return kExitOk;
   }
   progress.Finish();

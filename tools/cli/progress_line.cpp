@@ -45,6 +45,13 @@ void ProgressLine::Complete(const std::string& prompt) {
   Finish();
 }
 
+void ProgressLine::Begin(const std::string& prompt) {
+  Finish();
+  m_nextQuarter = 25;
+  m_lastPercent = -1;
+  Print(prompt);
+}
+
 void ProgressLine::Finish() {
   if (m_open) m_err << "\n" << std::flush;
   m_open = false;

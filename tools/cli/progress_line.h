@@ -22,6 +22,9 @@ class ProgressLine {
   void Percent(const std::string& prompt, int percent);
   // A complete transfer: the line ends at 100 %.
   void Complete(const std::string& prompt);
+  // The next phase of a write (the backup read, the write, the verification) starts its own
+  // line from 0 %.
+  void Begin(const std::string& prompt);
   // Ends a line rewritten in place, so what follows starts on a line of its own.
   void Finish();
 
