@@ -251,5 +251,63 @@ TEST_F(TransferDialog, AFailureShowsItsMessageOrItsTextAndLeavesTheDocument) {
   EXPECT_FALSE(App().m_serialPort.IsOpen());
 }
 
+// A write keeps what it overwrites and reads back what it wrote: one new backup with the
+// radio's bytes, and a word on a verification that found differences or no radio.
+TEST_F(TransferDialog, AWriteKeepsABackupAndVerifiesWhatItWrote) {
+  namespace fs = std::filesystem;
+  const auto radio = [](std::vector<std::size_t> dropWrites, int restartMs) {
+    sim::RadioOptions o;
+    o.dropWrites = std::move(dropWrites);
+    o.restartMs = restartMs;
+    return o;
+  };
+  const struct {
+    const char* name;
+    sim::RadioOptions radio;
+    const char* told;  // the key of the one message, or none
+    PromptIcon icon;
+  } cases[] = {
+      {"verified", radio({}, 0), nullptr, PromptIcon::None},
+      {"a block dropped", radio({0x3C0}, 0), "IDS_VERIFY_DIFFERS", PromptIcon::Error},
+      {"no answer after the leave byte", radio({}, 600000), "IDS_VERIFY_NOTVERIFIED", PromptIcon::Warning},
+  };
+  const fs::path backups = fs::path(std::getenv("XDG_STATE_HOME")) / "rondel" / "backups";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_app.reset();
+    m_prompter.prompts.clear();
+    StartWith(c.radio);
+    const sim::Memory before = m_radio->GetMemory();
+    const std::size_t kept = fs::exists(backups) ? static_cast<std::size_t>(std::distance(fs::directory_iterator(backups), {})) : 0;
+    RunToTheEnd();
+    Frame().OnCommand(cmd::kWriteData);
+    EXPECT_EQ(m_result, kTransferDialogEnded);
+    ASSERT_EQ(m_prompter.prompts.size(), c.told ? 1u : 0u);
+    if (c.told) {
+      EXPECT_EQ(m_prompter.prompts[0].text.rfind(GetLangString(c.told), 0), 0u);
+      EXPECT_EQ(m_prompter.prompts[0].icon, c.icon);
+    }
+    if (c.radio.dropWrites.size() == 1) {
+      EXPECT_NE(m_prompter.prompts[0].text.find("0x3C0"), std::string::npos);
+    }
+    // The newest backup holds what the radio held before the write (the squelch block
+    // differs from the form's, so a dropped write of it shows).
+    ASSERT_TRUE(fs::exists(backups));
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(backups)) files.push_back(e.path());
+    ASSERT_EQ(files.size(), kept + 1);
+    std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+      return fs::last_write_time(a) < fs::last_write_time(b);
+    });
+    const std::vector<std::uint8_t> backup = test::ReadBytes(files.back().string());
+    ASSERT_EQ(backup.size(), layout::kFileSize);
+    EXPECT_TRUE(std::equal(before.begin(), before.begin() + kTransferred, backup.begin() + layout::kHeaderSize));
+    const auto frames = m_radio->Frames();
+    EXPECT_EQ(std::count_if(frames.begin(), frames.end(),
+                            [](const sim::ReceivedFrame& f) { return f.kind == sim::FrameKind::Leave; }),
+              1);
+  }
+}
+
 }  // namespace
 }  // namespace rondel
