@@ -268,6 +268,7 @@ TEST_F(TransferDialog, AWriteKeepsABackupAndVerifiesWhatItWrote) {
     PromptIcon icon;
   } cases[] = {
       {"verified", radio({}, 0), nullptr, PromptIcon::None},
+      // The squelch block differs from the form's, so a dropped write of it shows.
       {"a block dropped", radio({0x3C0}, 0), "IDS_VERIFY_DIFFERS", PromptIcon::Error},
       {"no answer after the leave byte", radio({}, 600000), "IDS_VERIFY_NOTVERIFIED", PromptIcon::Warning},
   };
@@ -290,8 +291,7 @@ TEST_F(TransferDialog, AWriteKeepsABackupAndVerifiesWhatItWrote) {
     if (c.radio.dropWrites.size() == 1) {
       EXPECT_NE(m_prompter.prompts[0].text.find("0x3C0"), std::string::npos);
     }
-    // The newest backup holds what the radio held before the write (the squelch block
-    // differs from the form's, so a dropped write of it shows).
+    // The newest backup holds what the radio held before the write.
     ASSERT_TRUE(fs::exists(backups));
     std::vector<fs::path> files;
     for (const auto& e : fs::directory_iterator(backups)) files.push_back(e.path());
