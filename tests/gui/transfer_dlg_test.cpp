@@ -97,6 +97,21 @@ TEST_F(TransferDialog, AReadReplacesTheImageRefreshesTheFormAndShowsThePortFound
   EXPECT_EQ(squelch->currentIndex(), 7);
 }
 
+// A block the radio answered garbled three times keeps the form's bytes, and the read says which.
+TEST_F(TransferDialog, AReadThatPassedOverBlocksNamesThem) {
+  sim::RadioOptions garbled;
+  garbled.faults = {{0x100, 3, sim::FaultKind::Corrupt}, {0x1F8, 3, sim::FaultKind::WrongAddress}};
+  StartWith(garbled);
+  RunToTheEnd();
+  Frame().OnCommand(cmd::kReadData);
+  EXPECT_EQ(m_result, kTransferDialogEnded);
+  ASSERT_EQ(m_prompter.prompts.size(), 1u);
+  EXPECT_EQ(m_prompter.prompts[0].text, GetLangString("IDS_WARN_PASSEDOVER") + "\n0x100 0x1F8");
+  EXPECT_EQ(m_prompter.prompts[0].icon, PromptIcon::Warning);
+  EXPECT_TRUE(std::equal(m_before.begin() + 0x100, m_before.begin() + 0x108, Doc().image().begin() + 0x100));
+  EXPECT_EQ(Doc().GetSetting(Setting::SquelchLevel), 7) << "the rest is the radio's";
+}
+
 // Over a modified document the read first asks whether to save it; Cancel sends nothing.
 TEST_F(TransferDialog, AReadOverAModifiedDocumentAsksFirstAndCancelSendsNothing) {
   const struct {
