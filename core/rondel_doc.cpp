@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/field_catalogue.h"
 #include "core/frequency_codec.h"
 #include "core/tone_codec.h"
 
@@ -12,57 +13,27 @@ namespace L = layout;
 
 namespace {
 
-// How each radio-wide setting is stored: a bit field of optionByte or a whole byte, and the
-// largest value a read shows (larger stored values read as this one).
-struct SettingInfo {
+// How a radio-wide setting reads: the largest value a read shows (larger stored values read as
+// this one). Where each is stored is the field catalogue's.
+struct ReadLimit {
   Setting setting;
-  std::string_view name;
-  L::BitField field;  // for whole bytes: {offset, 0, 8}
-  int readLimit;      // -1: as stored
+  int limit;  // -1: as stored
 };
 
-constexpr SettingInfo kSettingInfo[] = {
-    {Setting::FmRadio, "fmRadio", L::kFmRadio, -1},
-    {Setting::BatterySaver, "batterySaver", L::kBatterySaver, -1},
-    {Setting::VoicePrompt, "voicePrompt", L::kVoicePrompt, 2},
-    {Setting::PttIdMode, "pttIdMode", L::kPttIdMode, -1},
-    {Setting::ScanMode, "scanMode", L::kScanMode, -1},
-    {Setting::SquelchLevel, "squelchLevel", {L::kSquelchLevel, 0, 8}, 9},
-    {Setting::SideKey1, "sideKey1", {L::kSideKey1, 0, 8}, 6},
-    {Setting::TxTimeout, "txTimeout", {L::kTxTimeout, 0, 8}, 10},
-    {Setting::VoxLevel, "voxLevel", {L::kVoxLevel, 0, 8}, 9},
-    {Setting::SideKey2, "sideKey2", {L::kSideKey2, 0, 8}, 6},
-    {Setting::PriorityChannel, "priorityChannel", {L::kPriorityChannel, 0, 8}, -1},
-    {Setting::VoxDelay, "voxDelay", {L::kVoxDelay, 0, 8}, 6},
+constexpr ReadLimit kReadLimits[] = {
+    {Setting::FmRadio, -1},      {Setting::BatterySaver, -1}, {Setting::VoicePrompt, 2},
+    {Setting::PttIdMode, -1},    {Setting::ScanMode, -1},     {Setting::SquelchLevel, 9},
+    {Setting::SideKey1, 6},      {Setting::TxTimeout, 10},    {Setting::VoxLevel, 9},
+    {Setting::SideKey2, 6},      {Setting::PriorityChannel, -1}, {Setting::VoxDelay, 6},
 };
 
-const SettingInfo& InfoOf(Setting s) {
-  for (const auto& info : kSettingInfo)
-    if (info.setting == s) return info;
-  return kSettingInfo[0];  // unreachable: every enumerator is in the table
+int ReadLimitOf(Setting s) {
+  for (const auto& r : kReadLimits)
+    if (r.setting == s) return r.limit;
+  return -1;  // unreachable: every enumerator is in the table
 }
 
-struct OptionInfo {
-  ChannelOption option;
-  std::string_view name;
-  int bit;
-};
-
-constexpr OptionInfo kOptionInfo[] = {
-    {ChannelOption::Opt5Off, "opt5Off", L::kBitOpt5Off},
-    {ChannelOption::Narrow, "narrow", L::kBitNarrow},
-    {ChannelOption::HighPower, "highPower", L::kBitHighPower},
-    {ChannelOption::Opt8Off, "opt8Off", L::kBitOpt8Off},
-    {ChannelOption::Opt9Off, "opt9Off", L::kBitOpt9Off},
-    {ChannelOption::Opt10Off, "opt10Off", L::kBitOpt10Off},
-    {ChannelOption::Opt11Off, "opt11Off", L::kBitOpt11Off},
-};
-
-const OptionInfo& InfoOf(ChannelOption o) {
-  for (const auto& info : kOptionInfo)
-    if (info.option == o) return info;
-  return kOptionInfo[0];
-}
+int OptionBit(ChannelOption o) { return OptionField(o).bits.shift; }
 
 std::size_t FreqOffset(Direction d) { return d == Direction::Receive ? L::kRxFreq : L::kTxFreq; }
 std::size_t ToneOffset(Direction d) { return d == Direction::Receive ? L::kRxTone : L::kTxTone; }
@@ -79,8 +50,8 @@ constexpr std::array<std::uint8_t, L::kChannelRecordSize> kBlankRecord = [] {
 
 }  // namespace
 
-std::string_view SettingName(Setting s) { return InfoOf(s).name; }
-std::string_view ChannelOptionName(ChannelOption o) { return InfoOf(o).name; }
+std::string_view SettingName(Setting s) { return SettingField(s).name; }
+std::string_view ChannelOptionName(ChannelOption o) { return OptionField(o).name; }
 
 CRondelDoc::CRondelDoc() {
   // A new document's reserved header bytes are zeros; blanking keeps whatever they hold.
@@ -213,27 +184,28 @@ void CRondelDoc::SetToneText(int n, Direction d, std::string_view text) {
 }
 
 int CRondelDoc::GetChannelOption(int n, ChannelOption o) const {
-  return (Record(n)[L::kChanFlags] >> InfoOf(o).bit) & 1;
+  return (Record(n)[L::kChanFlags] >> OptionBit(o)) & 1;
 }
 
 void CRondelDoc::SetChannelOption(int n, ChannelOption o, int value) {
   if (!IsValidChannel(n)) return;
   auto& flags = Record(n)[L::kChanFlags];
-  const auto bit = static_cast<std::uint8_t>(1u << InfoOf(o).bit);
+  const auto bit = static_cast<std::uint8_t>(1u << OptionBit(o));
   flags = static_cast<std::uint8_t>(value ? (flags | bit) : (flags & ~bit));
 }
 
 int CRondelDoc::GetSetting(Setting s) const {
-  const SettingInfo& info = InfoOf(s);
-  const std::uint8_t byte = m_image[info.field.offset];
+  const L::BitField& field = SettingField(s).bits;
+  const std::uint8_t byte = m_image[field.offset];
   if (s == Setting::PriorityChannel) return byte == L::kUnset ? 0 : byte + 1;
-  const int value = (byte & info.field.Mask()) >> info.field.shift;
-  return info.readLimit >= 0 ? std::min(value, info.readLimit) : value;
+  const int value = (byte & field.Mask()) >> field.shift;
+  const int limit = ReadLimitOf(s);
+  return limit >= 0 ? std::min(value, limit) : value;
 }
 
 bool CRondelDoc::SetSetting(Setting s, int value) {
-  const SettingInfo& info = InfoOf(s);
-  std::uint8_t& byte = m_image[info.field.offset];
+  const L::BitField& field = SettingField(s).bits;
+  std::uint8_t& byte = m_image[field.offset];
   if (s == Setting::PriorityChannel) {
     // The form passes the channel number, 0 for off; only real channels can be stored.
     if (value < 0 || value > L::kChannelCount) return false;
@@ -241,9 +213,9 @@ bool CRondelDoc::SetSetting(Setting s, int value) {
     return true;
   }
   // A value wider than its field would spill into the neighbouring settings: refuse it.
-  if (value < 0 || static_cast<unsigned>(value) > info.field.MaxValue()) return false;
-  byte = static_cast<std::uint8_t>((byte & ~info.field.Mask()) |
-                                   (static_cast<unsigned>(value) << info.field.shift));
+  if (value < 0 || static_cast<unsigned>(value) > field.MaxValue()) return false;
+  byte = static_cast<std::uint8_t>((byte & ~field.Mask()) |
+                                   (static_cast<unsigned>(value) << field.shift));
   return true;
 }
 

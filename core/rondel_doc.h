@@ -33,7 +33,7 @@ inline constexpr Setting kAllSettings[] = {
 
 enum class PttCode { Start, End };
 
-// Names as the JSON listing and the tests spell them.
+// The names of the field catalogue (core/field_catalogue.h).
 std::string_view SettingName(Setting s);
 std::string_view ChannelOptionName(ChannelOption o);
 

@@ -1,5 +1,7 @@
 #include "shell/channel_columns.h"
 
+#include "core/field_catalogue.h"
+
 namespace rondel {
 namespace {
 
@@ -9,24 +11,27 @@ constexpr auto kRx = Direction::Receive;
 constexpr auto kTx = Direction::Transmit;
 constexpr std::array<const char*, 2> kNoChoices{nullptr, nullptr};
 constexpr std::array<const char*, 2> kYesNo{"IDS_YES", "IDS_NO"};
+constexpr std::string_view Freq(Direction d) { return FrequencyField(d).name; }
+constexpr std::string_view Tone(Direction d) { return ToneField(d).name; }
+constexpr std::string_view Option(ChannelOption o) { return OptionField(o).name; }
 
 }  // namespace
 
 const std::array<ChannelColumnInfo, kChannelColumns> kChannelColumnTable = {{
-    {C::Number, 40, E::None, "channel", kRx, ChannelOption::Opt5Off, kNoChoices, true},
-    {C::RxFreq, 80, E::Frequency, "rxFreq", kRx, ChannelOption::Opt5Off, kNoChoices, true},
-    {C::RxTone, 70, E::Tone, "rxTone", kRx, ChannelOption::Opt5Off, kNoChoices, true},
-    {C::TxFreq, 80, E::Frequency, "txFreq", kTx, ChannelOption::Opt5Off, kNoChoices, true},
-    {C::TxTone, 70, E::Tone, "txTone", kTx, ChannelOption::Opt5Off, kNoChoices, true},
-    {C::Opt5Off, 70, E::Choice, "opt5Off", kRx, ChannelOption::Opt5Off, kYesNo, false},
-    {C::Narrow, 60, E::Choice, "narrow", kRx, ChannelOption::Narrow, {"IDS_WIDE", "IDS_NARROW"},
+    {C::Number, 40, E::None, field_names::kChannel, kRx, ChannelOption::Opt5Off, kNoChoices, true},
+    {C::RxFreq, 80, E::Frequency, Freq(kRx), kRx, ChannelOption::Opt5Off, kNoChoices, true},
+    {C::RxTone, 70, E::Tone, Tone(kRx), kRx, ChannelOption::Opt5Off, kNoChoices, true},
+    {C::TxFreq, 80, E::Frequency, Freq(kTx), kTx, ChannelOption::Opt5Off, kNoChoices, true},
+    {C::TxTone, 70, E::Tone, Tone(kTx), kTx, ChannelOption::Opt5Off, kNoChoices, true},
+    {C::Opt5Off, 70, E::Choice, Option(ChannelOption::Opt5Off), kRx, ChannelOption::Opt5Off, kYesNo, false},
+    {C::Narrow, 60, E::Choice, Option(ChannelOption::Narrow), kRx, ChannelOption::Narrow, {"IDS_WIDE", "IDS_NARROW"},
      false},
-    {C::HighPower, 70, E::Choice, "highPower", kRx, ChannelOption::HighPower,
+    {C::HighPower, 70, E::Choice, Option(ChannelOption::HighPower), kRx, ChannelOption::HighPower,
      {"IDS_LOW", "IDS_HIGH"}, false},
-    {C::Opt8Off, 70, E::Choice, "opt8Off", kRx, ChannelOption::Opt8Off, kYesNo, false},
-    {C::Opt9Off, 73, E::Choice, "opt9Off", kRx, ChannelOption::Opt9Off, kYesNo, false},
-    {C::Opt10Off, 70, E::Choice, "opt10Off", kRx, ChannelOption::Opt10Off, kYesNo, false},
-    {C::Opt11Off, 70, E::Choice, "opt11Off", kRx, ChannelOption::Opt11Off, kYesNo, false},
+    {C::Opt8Off, 70, E::Choice, Option(ChannelOption::Opt8Off), kRx, ChannelOption::Opt8Off, kYesNo, false},
+    {C::Opt9Off, 73, E::Choice, Option(ChannelOption::Opt9Off), kRx, ChannelOption::Opt9Off, kYesNo, false},
+    {C::Opt10Off, 70, E::Choice, Option(ChannelOption::Opt10Off), kRx, ChannelOption::Opt10Off, kYesNo, false},
+    {C::Opt11Off, 70, E::Choice, Option(ChannelOption::Opt11Off), kRx, ChannelOption::Opt11Off, kYesNo, false},
 }};
 
 const ChannelColumnInfo& ColumnInfo(int column) {

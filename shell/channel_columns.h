@@ -22,7 +22,7 @@ struct ChannelColumnInfo {
   ChannelColumn column;
   int width;                  // pixels
   CellEditor editor;
-  std::string_view field;     // the field's name as the listing and `edit` spell it
+  std::string_view field;     // the field's name, from the field catalogue
   Direction direction;        // frequency and tone columns
   ChannelOption option;       // choice columns
   // Choice columns: the language keys of the two list items; item i stores bit value i.

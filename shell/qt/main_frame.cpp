@@ -18,13 +18,16 @@
 #include <cstring>
 
 #include "link/qt/test_password_dlg.h"
+#include "platform/dialogs/modal_run.h"
 #include "platform/qt/help_viewer.h"
 #include "platform/qt/icons.h"
 #include "platform/qt/local_path.h"
 #include "shell/app_paths.h"
 #include "shell/channel_list_commands.h"
+#include "shell/compare_command.h"
 #include "shell/language.h"
 #include "shell/qt/accelerator_filter.h"
+#include "shell/qt/compare_dlg.h"
 #include "shell/qt/form_view.h"
 #include "shell/qt/frame_resources.h"
 #include "shell/qt/rondel_app.h"
@@ -258,6 +261,9 @@ void CMainFrame::OnCommand(int command) {
     case cmd::kExportChannels:
       ExportChannelList(m_app.Document(), m_app.Settings());
       break;
+    case cmd::kFileCompare:
+      OnFileCompare();
+      break;
     case cmd::kFilePrint:
       OnFilePrint();
       break;
@@ -302,6 +308,16 @@ void CMainFrame::OnCommand(int command) {
       // is taken and nothing happens.
       break;
   }
+}
+
+void CMainFrame::OnFileCompare() {
+  const std::optional<FileComparison> comparison =
+      CompareWithChosenFile(m_app.Core().frame(), m_app.Document().doc(), m_app.Settings());
+  if (!comparison) return;
+  CCompareDlg dialog(*comparison, this);
+  // Opened only once the list is gone, through the open every data file takes: a modified
+  // document is asked about first.
+  if (RunModal(dialog) == CCompareDlg::kOpenOther) m_app.OpenDocumentFile(comparison->path);
 }
 
 void CMainFrame::RunTransfer(TransferDirection direction) {

@@ -87,6 +87,8 @@ class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHo
   void BuildStatusBar();
   QAction* MakeCommandAction(int command, const char* text);
   void RunTransfer(TransferDirection direction);
+  // File → Compare with...: the list of differences, and the other file opened on request.
+  void OnFileCompare();
   void OnTestMode();
   void OnHelp();
   void OnFilePrint();

@@ -241,6 +241,76 @@ TEST_F(Cli, EditRefusesWhatTheFormWouldRefuseAndWritesNothing) {
   EXPECT_EQ(ReadBytes(m_dir.File("radio.dig")), ReadBytes(Golden("radio.dig")));
 }
 
+// diff: nothing and 0 for the same bytes, else the differences and 1, as diff(1); a file it
+// cannot compare has info's status and message. A file cut short compares as info reads it.
+TEST_F(Cli, DiffListsTheDifferencesAndExitsAsDiffDoes) {
+  m_dir.WriteBytes("other.dig", Patched(Golden("radio.dig"), {{30, {'A'}},
+                                                              {48 + 0x20, {0x00, 0x50}},
+                                                              {48 + 0x3C1, {0x05}},
+                                                              {48 + 0x3F8, {0x12}}}));
+  const char* kText =
+      "squelchLevel 7 → 5\n"
+      "ch2.rxFreq 146.02500 → 146.05000\n"
+      "header+0x1E 00 → 41\n"
+      "0x3F8 FF → 12\n";
+  const char* kJson =
+      "{\"format\": 1, \"equal\": false, \"differences\": [\n"
+      "  {\"field\": \"squelchLevel\", \"a\": \"7\", \"b\": \"5\"},\n"
+      "  {\"field\": \"ch2.rxFreq\", \"a\": \"146.02500\", \"b\": \"146.05000\"},\n"
+      "  {\"header\": \"0x1E\", \"a\": \"00\", \"b\": \"41\"},\n"
+      "  {\"address\": \"0x3F8\", \"a\": \"FF\", \"b\": \"12\"}]}\n";
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+    std::string err;
+  } cases[] = {
+      {{"diff", "@/radio.dig", "@/radio.dig"}, 0, "", ""},
+      {{"diff", "@/radio.dig", "@/radio.dig", "--json"}, 0,
+       "{\"format\": 1, \"equal\": true, \"differences\": []}\n", ""},
+      {{"diff", "@/radio.dig", "@/other.dig"}, 1, kText, ""},
+      {{"diff", "--json", "@/radio.dig", "@/other.dig"}, 1, kJson, ""},
+      {{"diff", "@/other.dig", "@/radio.dig"}, 1,
+       "squelchLevel 5 → 7\nch2.rxFreq 146.05000 → 146.02500\nheader+0x1E 41 → 00\n"
+       "0x3F8 12 → FF\n",
+       ""},
+      // The byte short.dig lacks is blank in radio.dig too.
+      {{"diff", "@/short.dig", "@/radio.dig"}, 0, "", "rondel-cli: @/short.dig: T-only 4143 bytes\n"},
+      {{"diff", "@/radio.dig", "@/bad.dig"}, 3, "", "rondel-cli: @/bad.dig: T-not a data file\n"},
+      {{"diff", "@/empty.dig", "@/radio.dig"}, 3, "", "rondel-cli: @/empty.dig: T-not a data file\n"},
+      {{"diff", "@/radio.dig", "@/none.dig"}, 66, "",
+       "rondel-cli: T-cannot open @/none.dig: No such file or directory\n"},
+      {{"diff", "@/radio.dig"}, 64, "", "rondel-cli: T-missing diff A.dig B.dig\nT-tryhelp\n"},
+      {{"diff", "@/radio.dig", "@/radio.dig", "x"}, 64, "", "rondel-cli: T-bad x\nT-tryhelp\n"},
+  };
+  for (const auto& c : cases) {
+    const ProcessResult r = Run(c.args);
+    SCOPED_TRACE(testing::PrintToString(c.args) + "\n" + Describe(r));
+    EXPECT_EQ(r.exitStatus, c.status);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, At(c.err));
+  }
+  EXPECT_EQ(ReadBytes(m_dir.File("radio.dig")), ReadBytes(Golden("radio.dig")));
+}
+
+// The names diff lists are those edit takes: an edit of each kind of field is listed by the
+// name it was made under.
+TEST_F(Cli, DiffNamesWhatEditChangedByTheNamesItTook) {
+  const std::vector<std::string> assignments = {
+      "squelchLevel=3", "fmRadio=0", "pttEndCode=D", "readPassword=AB", "ch1.txTone=D023N",
+      "ch2.narrow=0", "ch6.rxFreq=146.5"};
+  std::vector<std::string> line = {"edit", "@/radio.dig", "-o", "@/edited.dig"};
+  line.insert(line.end(), assignments.begin(), assignments.end());
+  ASSERT_EQ(Run(line).exitStatus, 0);
+  const ProcessResult r = Run({"diff", "@/radio.dig", "@/edited.dig"});
+  ASSERT_EQ(r.exitStatus, 1) << Describe(r);
+  std::vector<std::string> named;
+  for (std::size_t at = 0; at < r.out.size(); at = r.out.find('\n', at) + 1)
+    named.push_back(r.out.substr(at, r.out.find(' ', at) - at));
+  EXPECT_EQ(named, (std::vector<std::string>{"fmRadio", "squelchLevel", "pttEndCode", "readPassword",
+                                             "ch1.txTone", "ch2.narrow", "ch6.rxFreq", "ch6.txFreq"}));
+}
+
 // The longest names a folder takes are saved like any other, by each command that saves.
 TEST_F(Cli, SavesUnderTheLongestFileNames) {
   for (const std::size_t length : {250u, 255u}) {

@@ -26,6 +26,7 @@
 #include "shell/settings.h"
 #include "shell/settings_location.h"
 #include "shell/radio_backups.h"
+#include "tools/cli/diff_command.h"
 #include "tools/cli/edit_command.h"
 #include "tools/cli/channel_list_cli.h"
 #include "tools/cli/image_json.h"
@@ -526,6 +527,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (opt.command == "info") return CmdInfo(opt, settings, out, err);
   if (opt.command == "read" || opt.command == "write") return CmdTransfer(opt, settings, err);
   if (opt.command == "edit") return CmdEdit(opt.positional, opt.output, settings, err);
+  if (opt.command == "diff") return CmdDiff(opt.positional, opt.json, settings, out, err);
   if (opt.command == "export" || opt.command == "import") {
     const ChannelListCommand list{
         settings, opt.positional, opt.output.value_or(std::string()),

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "core/data_file.h"
+#include "core/field_catalogue.h"
 #include "shell/channel_columns.h"
 #include "shell/language.h"
 #include "tools/cli/cli_main.h"
@@ -30,28 +31,27 @@ ParsedAssignment Refused(EditRefusal why) { return {std::nullopt, why}; }
 
 // "ch<n>.<field>": the grid cell of channel n in the column of that field.
 ParsedAssignment ChannelAssignment(std::string_view name, std::string_view text) {
-  const std::size_t dot = name.find('.');
-  if (!name.starts_with("ch") || dot == std::string_view::npos) return Refused(EditRefusal::NotAControl);
-  const std::optional<int> row = Number(name.substr(2, dot - 2));
-  const std::string_view field = name.substr(dot + 1);
-  if (!row) return Refused(EditRefusal::NotAControl);
+  const std::optional<ChannelFieldName> split = SplitChannelFieldName(name);
+  if (!split) return Refused(EditRefusal::NotAControl);
+  const int row = split->channel;
+  const std::string_view field = split->field;
   for (const ChannelColumnInfo& c : kChannelColumnTable) {
     if (c.field != field) continue;
     const int column = ColumnIndex(c.column);
     switch (c.editor) {
-      case CellEditor::Frequency: return Edit(FrequencyEdit{*row, column, std::string(text)});
+      case CellEditor::Frequency: return Edit(FrequencyEdit{row, column, std::string(text)});
       case CellEditor::Tone: {
         // The tone editor's item of that text; "off" and an empty text are its off item.
         const std::vector<std::string> items = ToneListItems();
         int item = FindToneItem(items, text);
         if (text.empty() || EqualNoCase(text, "off")) item = 0;
         if (item < 0) return Refused(EditRefusal::NotInToneList);
-        return Edit(ToneEdit{*row, column, items[static_cast<std::size_t>(item)]});
+        return Edit(ToneEdit{row, column, items[static_cast<std::size_t>(item)]});
       }
       case CellEditor::Choice: {
         const std::optional<int> bit = Bit(text);
         if (!bit) return Refused(EditRefusal::NotABit);
-        return Edit(OptionEdit{*row, column, *bit});
+        return Edit(OptionEdit{row, column, *bit});
       }
       case CellEditor::None: break;
     }
@@ -63,9 +63,9 @@ ParsedAssignment ChannelAssignment(std::string_view name, std::string_view text)
 
 ParsedAssignment ParseAssignment(std::string_view name, std::string_view text,
                                  const CRondelDoc& doc, const CSettings& settings) {
-  if (name.starts_with("ch")) return ChannelAssignment(name, text);
+  if (name.starts_with(field_names::kChannelPrefix)) return ChannelAssignment(name, text);
 
-  if (name == "model") {
+  if (name == field_names::kModel) {
     const std::optional<int> k = Number(text);
     if (!k) return Refused(EditRefusal::NotAnEntry);
     return Edit(ListEdit{SettingsList::FrequencyRange, *k});
@@ -94,9 +94,9 @@ ParsedAssignment ParseAssignment(std::string_view name, std::string_view text,
     if (!bit) return Refused(EditRefusal::NotABit);
     return Edit(CheckEdit{box, *bit == 1});
   }
-  if (name == "pttStartCode") return Edit(CodeEdit{PttCode::Start, std::string(text)});
-  if (name == "pttEndCode") return Edit(CodeEdit{PttCode::End, std::string(text)});
-  if (name == "readPassword") return Edit(PasswordEdit{std::string(text)});
+  for (const PttCode code : {PttCode::Start, PttCode::End})
+    if (name == PttCodeField(code).name) return Edit(CodeEdit{code, std::string(text)});
+  if (name == FieldOfKind(FieldKind::ReadPassword).name) return Edit(PasswordEdit{std::string(text)});
   return Refused(EditRefusal::NotAControl);
 }
 

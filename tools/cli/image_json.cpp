@@ -2,10 +2,11 @@
 
 #include <cstdio>
 
-namespace rondel {
-namespace {
+#include "core/field_catalogue.h"
 
-void AppendString(std::string& out, std::string_view s) {
+namespace rondel {
+
+void AppendJsonString(std::string& out, std::string_view s) {
   out += '"';
   for (const char c : s) {
     const auto u = static_cast<unsigned char>(c);
@@ -23,8 +24,10 @@ void AppendString(std::string& out, std::string_view s) {
   out += '"';
 }
 
+namespace {
+
 void AppendKey(std::string& out, std::string_view key) {
-  AppendString(out, key);
+  AppendJsonString(out, key);
   out += ": ";
 }
 
@@ -33,9 +36,21 @@ void AppendKey(std::string& out, std::string_view key) {
 std::string DocumentToJson(const CRondelDoc& doc, const ModelDataSource& models) {
   std::string out;
   out.reserve(4096);
+  // One field as "name": value, numbers bare and an off tone as null.
+  const auto field = [&](const FieldEntry& f, int channel) {
+    AppendKey(out, f.name);
+    const FieldValue v = ReadField(doc, f, channel);
+    switch (v.form) {
+      case ValueForm::Number: out += v.text; break;
+      case ValueForm::Text: AppendJsonString(out, v.text); break;
+      case ValueForm::Null: out += "null"; break;
+    }
+  };
 
-  out += "{\"model\": {\"index\": " + std::to_string(doc.FindModel(models)) + ", \"bandCode\": ";
-  AppendString(out, BandCodeHex(doc.GetBandCode()));
+  out += "{";
+  AppendKey(out, field_names::kModel);
+  out += "{\"index\": " + std::to_string(doc.FindModel(models)) + ", ";
+  field(FieldOfKind(FieldKind::BandCode), 0);
   out += ", \"bandLow\": " + std::to_string(doc.bandLow) +
          ", \"bandHigh\": " + std::to_string(doc.bandHigh) + "},\n";
 
@@ -44,48 +59,43 @@ std::string DocumentToJson(const CRondelDoc& doc, const ModelDataSource& models)
   for (const Setting s : kAllSettings) {
     if (!first) out += ", ";
     first = false;
-    AppendKey(out, SettingName(s));
-    out += std::to_string(doc.GetSetting(s));
+    field(SettingField(s), 0);
   }
   out += "},\n";
 
   out += " ";
-  AppendKey(out, "pttStartCode");
-  AppendString(out, doc.GetPttCodeText(PttCode::Start));
+  field(PttCodeField(PttCode::Start), 0);
   out += ", ";
-  AppendKey(out, "pttEndCode");
-  AppendString(out, doc.GetPttCodeText(PttCode::End));
+  field(PttCodeField(PttCode::End), 0);
   out += ", ";
-  AppendKey(out, "readPassword");
-  AppendString(out, doc.GetReadPasswordText());
-  out += ",\n \"calibration\": [";
-  for (int i = 0; i < static_cast<int>(layout::kCalibrationValueCount); ++i) {
-    if (i) out += ", ";
-    out += std::to_string(doc.GetCalibration(i));
+  field(FieldOfKind(FieldKind::ReadPassword), 0);
+  out += ",\n ";
+  first = true;
+  for (const FieldEntry& f : FieldCatalogue()) {
+    if (f.kind != FieldKind::Calibration) continue;
+    if (first) {
+      AppendKey(out, f.name);
+      out += "[";
+    } else {
+      out += ", ";
+    }
+    first = false;
+    out += ReadField(doc, f).text;
   }
-  out += "], \"calibrationLast\": " + std::to_string(doc.GetLastCalibrationIndex()) + ",\n";
+  out += "], ";
+  field(FieldOfKind(FieldKind::CalibrationLast), 0);
+  out += ",\n";
 
   out += " \"channels\": [";
   for (int n = 1; n <= layout::kChannelCount; ++n) {
     out += n == 1 ? "" : ",\n  ";
-    out += "{\"channel\": " + std::to_string(n);
-    for (const Direction d : {Direction::Receive, Direction::Transmit}) {
+    out += "{";
+    AppendKey(out, field_names::kChannel);
+    out += std::to_string(n);
+    for (const FieldEntry& f : FieldCatalogue()) {
+      if (!f.perChannel) continue;
       out += ", ";
-      AppendKey(out, d == Direction::Receive ? "rxFreq" : "txFreq");
-      AppendString(out, doc.GetFrequencyText(n, d));
-    }
-    for (const Direction d : {Direction::Receive, Direction::Transmit}) {
-      out += ", ";
-      AppendKey(out, d == Direction::Receive ? "rxTone" : "txTone");
-      if (doc.IsToneOff(n, d))
-        out += "null";
-      else
-        AppendString(out, doc.GetToneText(n, d, ""));
-    }
-    for (const ChannelOption o : kAllChannelOptions) {
-      out += ", ";
-      AppendKey(out, ChannelOptionName(o));
-      out += std::to_string(doc.GetChannelOption(n, o));
+      field(f, n);
     }
     out += "}";
   }

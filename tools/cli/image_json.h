@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "core/model_info.h"
 #include "core/rondel_doc.h"
@@ -10,5 +11,8 @@
 namespace rondel {
 
 std::string DocumentToJson(const CRondelDoc& doc, const ModelDataSource& models);
+
+// `s` as a JSON string, quoted and escaped, appended to `out`.
+void AppendJsonString(std::string& out, std::string_view s);
 
 }  // namespace rondel

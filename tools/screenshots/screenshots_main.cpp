@@ -1,5 +1,5 @@
 // rondel-screenshots: opens the main window, its Edit menu, the port, language, about,
-// progress, read-password, test-mode password and test-mode dialogs of the desktop program in English and Chinese and
+// progress, read-password, compare, test-mode password and test-mode dialogs of the desktop program in English and Chinese and
 // saves each as a PNG, for the README. Run by scripts/screenshots.sh under the offscreen
 // platform.
 //   rondel-screenshots <bin folder with setting.ini and *.lang> <output folder>
@@ -27,7 +27,9 @@
 #include "platform/prompt.h"
 #include "platform/qt/qt_prompter.h"
 #include "shell/language.h"
+#include "shell/compare_command.h"
 #include "shell/qt/about_dlg.h"
+#include "shell/qt/compare_dlg.h"
 #include "shell/qt/language_dlg.h"
 #include "shell/qt/main_frame.h"
 #include "shell/qt/port_dlg.h"
@@ -194,6 +196,16 @@ bool Shoot(const fs::path& binDir, const fs::path& outDir, const std::string& la
     dlg.OnInitDialog();
     dlg.show();
     ok &= Save(dlg, prefix + "-about.png");
+  }
+  {
+    // The form's channels against the radio's file they were typed over.
+    if (const auto comparison = CompareWithFile(app.Document().doc(), data.string(), app.Settings())) {
+      CCompareDlg dlg(*comparison, &frame);
+      dlg.show();
+      ok &= Save(dlg, prefix + "-compare.png");
+    } else {
+      ok = false;
+    }
   }
   {
     app.Settings().WriteCom(2);
