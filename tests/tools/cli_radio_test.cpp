@@ -87,6 +87,21 @@ const FailureCase kFailures[] = {
 };
 // clang-format on
 
+// Without the password check, a peer that acknowledges everything and answers every block whole
+// with the wrong header passes the handshake; all its blocks are passed over, and that is no read.
+TEST(CliRadio, APeerThatOnlyAcknowledgesIsNoRadioAndOutIsNotWritten) {
+  sim::RadioOptions options;
+  options.ackOnly = true;
+  Rig rig(options);
+  std::string text = ReadText(rig.ini);
+  text.replace(text.find("com=2\n"), 6, "com=2\npassword=0\n");
+  rig.dir.Write("setting.ini", text);
+  const ProcessResult r = RunCli(rig.Line({"read", "-o", "@/out.dig", "--no-backup"}));
+  EXPECT_EQ(r.exitStatus, 5) << Describe(r);
+  EXPECT_TRUE(r.err.ends_with("rondel-cli: T-Error: T-read failed\n")) << r.err;
+  EXPECT_FALSE(fs::exists(rig.dir.File("out.dig")));
+}
+
 TEST(CliRadio, AFailedTransferExitsWithItsStatusSaysWhyOnceAndWritesNothing) {
   for (const FailureCase& c : kFailures) {
     sim::RadioOptions options;
