@@ -58,7 +58,9 @@ struct LineCase {
 // None of these writes anything: a failure leaves the folder as it was.
 // clang-format off
 const LineCase kLines[] = {
-    {{"--help"}, 0, "", "T-usage\nT-options\nT-exit statuses\n"},
+    {{"--help"}, 0, "", "T-usage\n  T-backups usage\nT-options\n  T-backups options\nT-exit statuses\n"},
+    {{"info", "@/radio.dig", "--no-backup"}, 64, "rondel-cli: T-bad --no-backup\nT-tryhelp\n"},
+    {{"backups", "x"}, 64, "rondel-cli: T-bad x\nT-tryhelp\n"},
     {{"--version"}, 0, "", "rondel-cli "},
     {{"info", "@/short.dig"}, 0,
      "rondel-cli: @/short.dig: T-only 4143 bytes\n", "Not Found  136-174MHz"},

@@ -3,9 +3,8 @@
 #include <cstdio>
 
 namespace rondel {
-namespace {
 
-void AppendString(std::string& out, std::string_view s) {
+void AppendJsonString(std::string& out, std::string_view s) {
   out += '"';
   for (const char c : s) {
     const auto u = static_cast<unsigned char>(c);
@@ -22,6 +21,10 @@ void AppendString(std::string& out, std::string_view s) {
   }
   out += '"';
 }
+
+namespace {
+
+void AppendString(std::string& out, std::string_view s) { AppendJsonString(out, s); }
 
 void AppendKey(std::string& out, std::string_view key) {
   AppendString(out, key);

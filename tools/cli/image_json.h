@@ -3,11 +3,16 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "core/model_info.h"
 #include "core/rondel_doc.h"
 
 namespace rondel {
+
+// `s` as a quoted JSON string appended to `out`: quote, backslash and control characters
+// escaped, UTF-8 passed through.
+void AppendJsonString(std::string& out, std::string_view s);
 
 std::string DocumentToJson(const CRondelDoc& doc, const ModelDataSource& models);
 
