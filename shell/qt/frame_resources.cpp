@@ -16,6 +16,7 @@ const std::array<TopMenu, 5>& MainMenu() {
         {0, nullptr},
         {cmd::kImportChannels, "导入信道(&I)..."},
         {cmd::kExportChannels, "导出信道(&E)..."},
+        {cmd::kRadioBackups, "对讲机备份(&B)..."},
         {0, nullptr},
         {cmd::kFilePrint, "打印(&P)...\tCtrl+P"},
         {cmd::kFilePrintPreview, "打印预览(&V)"},
@@ -47,13 +48,14 @@ const std::array<TopMenu, 5>& MainMenu() {
 const std::array<const char*, 5> kTopMenuKeys = {"Menu_File", "Menu_Edit", "Menu_Program",
                                                  "Menu_Setting", "Menu_Help"};
 
-const std::array<MenuTextKey, 19> kMenuTextKeys = {{
+const std::array<MenuTextKey, 20> kMenuTextKeys = {{
     {"Menu_File_New", cmd::kFileNew},
     {"Menu_File_Open", cmd::kFileOpen},
     {"Menu_File_Save", cmd::kFileSave},
     {"Menu_File_Save_As", cmd::kFileSaveAs},
     {"Menu_File_ImportChannels", cmd::kImportChannels},
     {"Menu_File_ExportChannels", cmd::kExportChannels},
+    {"Menu_File_RadioBackups", cmd::kRadioBackups},
     {"Menu_File_Print", cmd::kFilePrint},
     {"Menu_File_Print_Preview", cmd::kFilePrintPreview},
     {"Menu_File_Print_Setup", cmd::kFilePrintSetup},

@@ -70,6 +70,7 @@ class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHo
   bool MayWriteDocument() override;
   const CRondelDoc& Document() override;
   void ReplaceImage(const RadioImage& image) override;
+  void BackUpRadioImage(const RadioImage& image) override;
   void CommitCalibration(int index, std::uint8_t value) override;
   void RecomputeAndRefresh() override;
 
@@ -86,6 +87,8 @@ class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHo
   QAction* MakeCommandAction(int command, const char* text);
   void RunTransfer(TransferDirection direction);
   void OnTestMode();
+  // File → Radio backups...: the list of backups; Open makes the chosen one a new document.
+  void OnRadioBackups();
   void OnHelp();
   void OnFilePrint();
   void OnFilePrintPreview();
