@@ -105,6 +105,7 @@ const LineCase kLines[] = {
     {{"import", "@/radio.dig"}, 64, "rondel-cli: T-missing import\nT-tryhelp\n"},
     {{"info", "@/bad.dig"}, 3, "rondel-cli: @/bad.dig: T-not a data file\n"},
     {{"write", "@/short.dig"}, 3, "rondel-cli: @/short.dig: T-incomplete 4143\n"},
+    {{"write", "@/short.dig", "--no-backup"}, 3, "rondel-cli: @/short.dig: T-incomplete 4143\n"},
     {{"write", "@/empty.dig"}, 3, "rondel-cli: @/empty.dig: T-not a data file\n"},
     {{"info", "@/none.dig"}, 66,
      "rondel-cli: T-cannot open @/none.dig: No such file or directory\n"},
