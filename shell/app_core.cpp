@@ -28,6 +28,14 @@ OpenOutcome CRondelAppCore::Open(const std::string& path) {
   return m_frame.OpenDocumentFile(path);
 }
 
+OpenOutcome CRondelAppCore::OpenBackup(const std::string& path) {
+  const OpenOutcome opened = Open(path);
+  if (opened != OpenOutcome::Opened) return opened;
+  m_recent.Remove(path);
+  m_document.ForgetFile();
+  return opened;
+}
+
 bool CRondelAppCore::OnFileOpen() {
   const auto path = m_frame.PromptFileToOpen();
   if (!path) return false;

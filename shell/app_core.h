@@ -27,6 +27,10 @@ class CRondelAppCore {
   // Always loads into a freshly reset document; true when the file became the document's.
   bool OpenDocumentFile(const std::string& path) { return Open(path) == OpenOutcome::Opened; }
   OpenOutcome Open(const std::string& path);
+  // A backup opened as a new, unnamed document holding its bytes: opened as any data file
+  // (the save question first), then no longer that file's, and not among the recent files,
+  // so Save asks for a name and the backup itself is never written over.
+  OpenOutcome OpenBackup(const std::string& path);
 
   bool OnFileNew() { return m_frame.OnFileNew(); }
   bool OnFileOpen();

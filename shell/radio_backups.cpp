@@ -266,7 +266,7 @@ std::vector<BackupEntry> ListRadioBackups(const CSettings& settings, const std::
     BackupEntry e;
     e.path = f.path;
     e.taken = f.name.taken;
-    e.when = Stamp(f.name.taken, " ", ':') + " UTC";
+    e.when = Stamp(f.name.taken, " ", ':');
     e.bandCode = BandCodeHex(doc.GetBandCode());
     e.model = ModelOf(doc, settings);
     for (int n = 1; n <= layout::kChannelCount; ++n)

@@ -55,7 +55,7 @@ int PruneRadioBackups(const CSettings& settings, BackupClock::time_point now = B
 struct BackupEntry {
   std::string path;
   BackupClock::time_point taken;  // from the name
-  std::string when;               // "2026-12-09 13:45:07 UTC"
+  std::string when;               // "2026-12-09 13:45:07", UTC
   std::string bandCode;           // eight hex digits, from the image
   std::string model;              // the settings' name of that band, else the band code
   int channelsInUse = 0;          // channels with a receive frequency

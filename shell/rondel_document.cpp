@@ -83,6 +83,11 @@ bool CRondelDocument::OnFileSave(CDocFrame& frame) {
   return frame.DoFileSave();
 }
 
+void CRondelDocument::ForgetFile() {
+  m_fileIdentity.reset();
+  ClearPathName();
+}
+
 void CRondelDocument::RecomputeAndRefresh() {
   m_doc.ComputeBandLimits(m_settings);
   UpdateAllViews();

@@ -45,6 +45,9 @@ class CRondelDocument : public CDocument {
 
   // Menu Save: asks before writing over the document's file, then the framework's save.
   bool OnFileSave(CDocFrame& frame);
+  // The document keeps what it holds, and its history, but no longer belongs to a file: a
+  // new, unnamed document, whose Save asks for a name.
+  void ForgetFile();
   // Recompute the band limits and refresh every view (after a language switch, a read).
   void RecomputeAndRefresh();
 

@@ -29,6 +29,9 @@ class TestModeHost {
   virtual bool MayReplaceDocument() = 0;
   // What the radio sent replaces the image, and the form shows it.
   virtual void ReplaceImage(const RadioImage& image) = 0;
+  // The entry read came back whole: what the radio held is kept as a backup before any
+  // calibration changes it. A backup that fails is said, and the test mode goes on.
+  virtual void BackUpRadioImage(const RadioImage& image) = 0;
   // A committed calibration value of slider `index`.
   virtual void CommitCalibration(int index, std::uint8_t value) = 0;
   // The document's recompute and refresh: band limits from its image, every view updated.

@@ -44,6 +44,7 @@ void CTestPasswordDlg::OnOK() {
     ShowTestModeMessage(m_host, result, false);
     return;
   }
+  m_host.BackUpRadioImage(image);
   CTestModeDlg dialog(m_port, m_settings, m_host, this);
   dialog.DoModal();
   // The password dialog stays: OK starts over, Cancel leaves.

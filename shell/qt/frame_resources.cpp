@@ -17,6 +17,7 @@ const std::array<TopMenu, 5>& MainMenu() {
         {cmd::kImportChannels, "导入信道(&I)..."},
         {cmd::kExportChannels, "导出信道(&E)..."},
         {cmd::kFileCompare, "比较(&C)..."},
+        {cmd::kRadioBackups, "对讲机备份(&B)..."},
         {0, nullptr},
         {cmd::kFilePrint, "打印(&P)...\tCtrl+P"},
         {cmd::kFilePrintPreview, "打印预览(&V)"},
@@ -48,7 +49,7 @@ const std::array<TopMenu, 5>& MainMenu() {
 const std::array<const char*, 5> kTopMenuKeys = {"Menu_File", "Menu_Edit", "Menu_Program",
                                                  "Menu_Setting", "Menu_Help"};
 
-const std::array<MenuTextKey, 20> kMenuTextKeys = {{
+const std::array<MenuTextKey, 21> kMenuTextKeys = {{
     {"Menu_File_New", cmd::kFileNew},
     {"Menu_File_Open", cmd::kFileOpen},
     {"Menu_File_Save", cmd::kFileSave},
@@ -56,6 +57,7 @@ const std::array<MenuTextKey, 20> kMenuTextKeys = {{
     {"Menu_File_ImportChannels", cmd::kImportChannels},
     {"Menu_File_ExportChannels", cmd::kExportChannels},
     {"Menu_File_Compare", cmd::kFileCompare},
+    {"Menu_File_RadioBackups", cmd::kRadioBackups},
     {"Menu_File_Print", cmd::kFilePrint},
     {"Menu_File_Print_Preview", cmd::kFilePrintPreview},
     {"Menu_File_Print_Setup", cmd::kFilePrintSetup},

@@ -38,6 +38,7 @@ inline constexpr int kTestMode = 32779;
 inline constexpr int kImportChannels = 32780;
 inline constexpr int kExportChannels = 32781;
 inline constexpr int kFileCompare = 32782;
+inline constexpr int kRadioBackups = 32783;
 }  // namespace cmd
 
 inline constexpr std::size_t kRecentFileCount = 4;
@@ -61,7 +62,7 @@ struct MenuTextKey {
   const char* key;
   int command;
 };
-extern const std::array<MenuTextKey, 20> kMenuTextKeys;
+extern const std::array<MenuTextKey, 21> kMenuTextKeys;
 
 // The toolbar from left to right; 0 is a separator.
 extern const std::array<int, 13> kToolbarButtons;

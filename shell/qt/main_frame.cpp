@@ -26,8 +26,12 @@
 #include "shell/channel_list_commands.h"
 #include "shell/compare_command.h"
 #include "shell/language.h"
+#include "platform/dialogs/modal_run.h"
+#include "shell/file_messages.h"
 #include "shell/qt/accelerator_filter.h"
 #include "shell/qt/compare_dlg.h"
+#include "shell/qt/backups_dlg.h"
+#include "shell/radio_backups.h"
 #include "shell/qt/form_view.h"
 #include "shell/qt/frame_resources.h"
 #include "shell/qt/rondel_app.h"
@@ -264,6 +268,9 @@ void CMainFrame::OnCommand(int command) {
     case cmd::kFileCompare:
       OnFileCompare();
       break;
+    case cmd::kRadioBackups:
+      OnRadioBackups();
+      break;
     case cmd::kFilePrint:
       OnFilePrint();
       break;
@@ -368,6 +375,24 @@ void CMainFrame::HandOverImage(const CTransferSession::Image& image) {
   // document until it is saved.
   m_app.TranslateMenu();
   m_app.Document().ReplaceImage(image);
+  BackUpRadioImage(image);
+}
+
+void CMainFrame::BackUpRadioImage(const RadioImage& image) {
+  // The document's header with what the radio sent: the data file a save would write now.
+  CRondelDoc copy = m_app.Document().doc();
+  copy.image() = image;
+  const BackupResult backup = StoreRadioBackup(copy, m_app.Settings());
+  if (backup.ok()) return;
+  ShowPrompt(GetLangString("IDS_WARN_BACKUP_FAILED") + "\n" + BackupFolder() + ": " +
+                 WriteErrorReason(backup.error),
+             GetLangString("IDS_PROMPT"), PromptIcon::Warning, PromptButtons::Ok);
+}
+
+void CMainFrame::OnRadioBackups() {
+  CBackupsDlg dialog(ListRadioBackups(m_app.Settings()), this);
+  if (RunModal(dialog) != QDialog::Accepted || dialog.ChosenPath().empty()) return;
+  m_app.OpenBackup(dialog.ChosenPath());
 }
 
 bool CMainFrame::MayReplaceDocument() {

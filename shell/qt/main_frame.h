@@ -72,6 +72,7 @@ class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHo
   bool StoreWriteBackup(const CTransferSession::Image& image) override;
   const CRondelDoc& Document() override;
   void ReplaceImage(const RadioImage& image) override;
+  void BackUpRadioImage(const RadioImage& image) override;
   void CommitCalibration(int index, std::uint8_t value) override;
   void RecomputeAndRefresh() override;
 
@@ -90,6 +91,8 @@ class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHo
   // File → Compare with...: the list of differences, and the other file opened on request.
   void OnFileCompare();
   void OnTestMode();
+  // File → Radio backups...: the list of backups; Open makes the chosen one a new document.
+  void OnRadioBackups();
   void OnHelp();
   void OnFilePrint();
   void OnFilePrintPreview();

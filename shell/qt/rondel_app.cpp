@@ -123,6 +123,10 @@ bool CRondelApp::OpenDocumentFile(const std::string& path) {
   return AsNewOrOpen([&] { return m_core->OpenDocumentFile(path); });
 }
 
+bool CRondelApp::OpenBackup(const std::string& path) {
+  return AsNewOrOpen([&] { return m_core->OpenBackup(path) == OpenOutcome::Opened; });
+}
+
 void CRondelApp::OnFileNew() {
   AsNewOrOpen([&] { return m_core->OnFileNew(); });
 }

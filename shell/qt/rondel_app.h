@@ -40,6 +40,8 @@ class CRondelApp {
 
   // Every route to a data file: File Open, recent files, dropped files, the command line.
   bool OpenDocumentFile(const std::string& path);
+  // A backup as a new, unnamed document (see CRondelAppCore::OpenBackup).
+  bool OpenBackup(const std::string& path);
   void TranslateMenu();
   void ApplyLanguage();
 

@@ -22,6 +22,8 @@ class QtEnvironment : public ::testing::Environment {
     if (::mkdtemp(config.data()) != nullptr) {
       m_config = config;
       ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+      // Every read keeps a backup: in this run's own folder, gone with it.
+      ::setenv("XDG_STATE_HOME", (config + "/state").c_str(), 1);
     }
     static int argc = 1;
     static char name[] = "rondel_gui_tests";

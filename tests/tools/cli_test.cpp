@@ -58,7 +58,9 @@ struct LineCase {
 // None of these writes anything: a failure leaves the folder as it was.
 // clang-format off
 const LineCase kLines[] = {
-    {{"--help"}, 0, "", "T-usage\nT-options\nT-exit statuses\n"},
+    {{"--help"}, 0, "", "T-usage\n  T-backups usage\nT-options\n  T-backups options\nT-exit statuses\n"},
+    {{"info", "@/radio.dig", "--no-backup"}, 64, "rondel-cli: T-bad --no-backup\nT-tryhelp\n"},
+    {{"backups", "x"}, 64, "rondel-cli: T-bad x\nT-tryhelp\n"},
     {{"--version"}, 0, "", "rondel-cli "},
     {{"info", "@/short.dig"}, 0,
      "rondel-cli: @/short.dig: T-only 4143 bytes\n", "Not Found  136-174MHz"},
@@ -103,6 +105,7 @@ const LineCase kLines[] = {
     {{"import", "@/radio.dig"}, 64, "rondel-cli: T-missing import\nT-tryhelp\n"},
     {{"info", "@/bad.dig"}, 3, "rondel-cli: @/bad.dig: T-not a data file\n"},
     {{"write", "@/short.dig"}, 3, "rondel-cli: @/short.dig: T-incomplete 4143\n"},
+    {{"write", "@/short.dig", "--no-backup"}, 3, "rondel-cli: @/short.dig: T-incomplete 4143\n"},
     {{"write", "@/empty.dig"}, 3, "rondel-cli: @/empty.dig: T-not a data file\n"},
     {{"info", "@/none.dig"}, 66,
      "rondel-cli: T-cannot open @/none.dig: No such file or directory\n"},

@@ -23,10 +23,12 @@
 #include "shell/app_paths.h"
 #include "shell/file_messages.h"
 #include "shell/language.h"
+#include "shell/radio_backups.h"
 #include "shell/settings.h"
 #include "shell/settings_location.h"
 #include "shell/radio_backups.h"
 #include "tools/cli/diff_command.h"
+#include "tools/cli/backups_command.h"
 #include "tools/cli/edit_command.h"
 #include "tools/cli/channel_list_cli.h"
 #include "tools/cli/image_json.h"
@@ -444,6 +446,12 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
     }
     // Only a complete read reaches the file; blocks passed over keep the starting bytes.
     doc.image() = session.image();
+    // Kept before OUT is written, so the radio's memory survives also an OUT that fails; a
+    // backup that fails is said and the read goes on.
+    if (!opt.noBackup) {
+      if (const BackupResult backup = StoreRadioBackup(doc, settings); !backup.ok())
+        FileError(err, "IDS_WARN_BACKUP_FAILED", BackupFolder(), WriteErrorReason(backup.error));
+    }
     if (int error = 0; !StoreDataFile(doc, *opt.output, settings, &error))
       return ReportStoreFailure(err, *opt.output, error);
     return kExitOk;
@@ -503,8 +511,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (opt.help) {
     // Help needs no settings file, but speaks its language when there is one.
     if (!langUsable && settingsStatus == kExitOk) SetAppPaths(exeDir, ini, ChooseLanguagePath(exeDir, ini));
-    out << GetLangString("IDS_CLI_USAGE") << "\n" << GetLangString("IDS_CLI_OPTIONS") << "\n"
-        << GetLangString("IDS_CLI_EXITCODES") << "\n";
+    out << GetLangString("IDS_CLI_USAGE") << "\n  " << GetLangString("IDS_CLI_BACKUPS_USAGE") << "\n"
+        << GetLangString("IDS_CLI_OPTIONS") << "\n  " << GetLangString("IDS_CLI_BACKUPS_OPTIONS")
+        << "\n" << GetLangString("IDS_CLI_EXITCODES") << "\n";
     return kExitOk;
   }
   if (settingsStatus != kExitOk) return settingsStatus;
@@ -522,10 +531,13 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         << ": " << ReadErrorReason(why, startupLang) << "\n";
   if (opt.command.empty()) return Usage(err, "IDS_CLI_MISSING", "COMMAND");
   const CSettings settings(ini);
+  if (opt.noBackup && opt.command != "read" && opt.command != "write")
+    return Usage(err, "IDS_CLI_BADARG", "--no-backup");
 
   if (opt.command == "new") return CmdNew(opt, settings, err);
   if (opt.command == "info") return CmdInfo(opt, settings, out, err);
   if (opt.command == "read" || opt.command == "write") return CmdTransfer(opt, settings, err);
+  if (opt.command == "backups") return CmdBackups(opt.positional, opt.json, settings, out, err);
   if (opt.command == "edit") return CmdEdit(opt.positional, opt.output, settings, err);
   if (opt.command == "diff") return CmdDiff(opt.positional, opt.json, settings, out, err);
   if (opt.command == "export" || opt.command == "import") {

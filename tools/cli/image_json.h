@@ -10,9 +10,10 @@
 
 namespace rondel {
 
-std::string DocumentToJson(const CRondelDoc& doc, const ModelDataSource& models);
-
-// `s` as a JSON string, quoted and escaped, appended to `out`.
+// `s` as a quoted JSON string appended to `out`: quote, backslash and control characters
+// escaped, UTF-8 passed through.
 void AppendJsonString(std::string& out, std::string_view s);
+
+std::string DocumentToJson(const CRondelDoc& doc, const ModelDataSource& models);
 
 }  // namespace rondel
