@@ -1,5 +1,5 @@
 // rondel-screenshots: opens the main window, its Edit menu, the port, language, about,
-// progress, read-password, compare, test-mode password and test-mode dialogs of the desktop program in English and Chinese and
+// progress, read-password, compare, backups, test-mode password and test-mode dialogs of the desktop program in English and Chinese and
 // saves each as a PNG, for the README. Run by scripts/screenshots.sh under the offscreen
 // platform.
 //   rondel-screenshots <bin folder with setting.ini and *.lang> <output folder>
@@ -29,7 +29,9 @@
 #include "shell/language.h"
 #include "shell/compare_command.h"
 #include "shell/qt/about_dlg.h"
+#include "shell/qt/backups_dlg.h"
 #include "shell/qt/compare_dlg.h"
+#include "shell/radio_backups.h"
 #include "shell/qt/language_dlg.h"
 #include "shell/qt/main_frame.h"
 #include "shell/qt/port_dlg.h"
@@ -206,6 +208,25 @@ bool Shoot(const fs::path& binDir, const fs::path& outDir, const std::string& la
     } else {
       ok = false;
     }
+  }
+  {
+    // Three radios read on one afternoon: the form's, the radio's file, a VHF one.
+    const std::string folder = (dir / "backups").string();
+    CRondelDoc vhf;
+    vhf.Blank();
+    vhf.SelectModel(1, app.Settings());
+    vhf.SetFrequencyText(1, Direction::Receive, "145.50000");
+    CRondelDoc radioFile;
+    LoadDataFile(radioFile, data.string(), app.Settings());
+    const auto at = [](int minutes) {
+      return BackupClock::time_point(std::chrono::seconds(1796830200 + 60 * minutes));
+    };
+    bool kept = StoreRadioBackup(radioFile, app.Settings(), at(0), folder).ok();
+    kept &= StoreRadioBackup(vhf, app.Settings(), at(17), folder).ok();
+    kept &= StoreRadioBackup(app.Document().doc(), app.Settings(), at(42), folder).ok();
+    CBackupsDlg dlg(ListRadioBackups(app.Settings(), folder), &frame);
+    dlg.show();
+    ok &= kept && Save(dlg, prefix + "-backups.png");
   }
   {
     app.Settings().WriteCom(2);
