@@ -124,14 +124,8 @@ std::string ModelOf(const CRondelDoc& doc, const CSettings& settings) {
 }  // namespace
 
 std::string BackupFolder() {
-  std::string state;
-  if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg == '/') {
-    state = xdg;
-  } else {
-    const std::string home = HomeFolder();
-    if (home.empty()) return {};
-    state = home + "/.local/state";
-  }
+  const std::string state = XdgBaseFolder("XDG_STATE_HOME", ".local/state");
+  if (state.empty()) return {};
   return state + "/rondel/backups";
 }
 
@@ -170,6 +164,14 @@ BackupName ParseBackupFileName(std::string_view name) {
   out.bandCode = std::string(code);
   out.counter = counter;
   return out;
+}
+
+BackupResult StoreRadioImageBackup(const CRondelDoc& doc, const CRondelDoc::Image& image,
+                                   const CSettings& settings) {
+  CRondelDoc radio;
+  radio.header() = doc.header();
+  radio.image() = image;
+  return StoreRadioBackup(radio, settings);
 }
 
 BackupResult StoreRadioBackup(const CRondelDoc& doc, const CSettings& settings,

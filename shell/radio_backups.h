@@ -46,6 +46,11 @@ BackupResult StoreRadioBackup(const CRondelDoc& doc, const CSettings& settings,
                               BackupClock::time_point now = BackupClock::now(),
                               const std::string& folder = BackupFolder());
 
+// What a radio sent (`image`) under the header of `doc`, the document it is read for: the data
+// file a save of the read would write, kept now in the backup folder.
+BackupResult StoreRadioImageBackup(const CRondelDoc& doc, const CRondelDoc::Image& image,
+                                   const CSettings& settings);
+
 // Removes, oldest first, the backups older than the settings' "days" and those beyond its
 // "files". Only regular files named as StoreRadioBackup names them are counted or removed;
 // anything else in the folder is left alone. Returns how many were removed.

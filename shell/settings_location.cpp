@@ -41,15 +41,15 @@ std::string HomeFolder() {
   return {};
 }
 
+std::string XdgBaseFolder(const char* variable, const char* underHome) {
+  if (const char* xdg = std::getenv(variable); xdg && *xdg == '/') return xdg;
+  const std::string home = HomeFolder();
+  return home.empty() ? std::string() : home + "/" + underHome;
+}
+
 std::string UserSettingsPath() {
-  std::string config;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
-    config = xdg;
-  } else {
-    const std::string home = HomeFolder();
-    if (home.empty()) return {};
-    config = home + "/.config";
-  }
+  const std::string config = XdgBaseFolder("XDG_CONFIG_HOME", ".config");
+  if (config.empty()) return {};
   return config + "/rondel/" + kSettingsFileName;
 }
 

@@ -17,6 +17,11 @@ std::string HomeFolder();
 // the XDG rules ask for the folders they create. True when `folder` is a folder afterwards.
 bool MakePrivateFolders(const std::string& folder);
 
+// The XDG base folder `variable` names ("XDG_CONFIG_HOME"), or `underHome` in the home
+// folder (".config") when the variable is unset, empty or not an absolute path, as the XDG
+// rules say. Empty when there is no home either.
+std::string XdgBaseFolder(const char* variable, const char* underHome);
+
 // $XDG_CONFIG_HOME/rondel/setting.ini; $HOME/.config stands in for a variable that is unset,
 // empty or not an absolute path, as the XDG rules say. Empty when there is no home either.
 std::string UserSettingsPath();

@@ -15,8 +15,6 @@
 #include <QToolTip>
 #include <QUrl>
 
-#include <cstring>
-
 #include "link/qt/test_password_dlg.h"
 #include "platform/dialogs/modal_run.h"
 #include "platform/qt/help_viewer.h"
@@ -379,10 +377,7 @@ void CMainFrame::HandOverImage(const CTransferSession::Image& image) {
 }
 
 void CMainFrame::BackUpRadioImage(const RadioImage& image) {
-  // The document's header with what the radio sent: the data file a save would write now.
-  CRondelDoc copy = m_app.Document().doc();
-  copy.image() = image;
-  const BackupResult backup = StoreRadioBackup(copy, m_app.Settings());
+  const BackupResult backup = StoreRadioImageBackup(m_app.Document().doc(), image, m_app.Settings());
   if (backup.ok()) return;
   ShowPrompt(GetLangString("IDS_WARN_BACKUP_FAILED") + "\n" + BackupFolder() + ": " +
                  WriteErrorReason(backup.error),
@@ -413,13 +408,10 @@ TransferNets CMainFrame::WriteNets() {
 }
 
 bool CMainFrame::StoreWriteBackup(const CTransferSession::Image& image) {
-  CRondelDoc radio;
-  radio.header() = m_app.Document().doc().header();
-  radio.image() = image;
-  const BackupResult kept = StoreRadioBackup(radio, m_app.Settings());
+  const BackupResult kept = StoreRadioImageBackup(m_app.Document().doc(), image, m_app.Settings());
   if (kept.ok()) return true;
-  ShowPrompt(GetLangString("IDS_BACKUP_WRITESTOP") + "\n" + BackupFolder() + "\n\n" +
-                 std::strerror(kept.error),
+  ShowPrompt(GetLangString("IDS_BACKUP_WRITESTOP") + "\n" + BackupFolder() + ": " +
+                 WriteErrorReason(kept.error),
              GetLangString("IDS_ERROR"), PromptIcon::Error, PromptButtons::Ok);
   return false;
 }

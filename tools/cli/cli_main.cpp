@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
-#include <cstring>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -283,23 +282,13 @@ bool ParsePort(const std::string& text, int& port) {
 // A read password the radio can hold: up to six of 0-9, A-Z, a-z (none at all: no password).
 bool ValidPassword(const std::string& text) { return IsPasswordText(text); }
 
-std::string Hex(std::size_t address) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%03zX", address);
-  return text;
-}
-
 // The radio's memory, read before a write, kept as a backup; an exit status. Nothing is
 // written into the radio when it could not be kept.
 int StoreWriteBackup(const TransferShared::Image& image, const CRondelDoc& doc,
                      const CSettings& settings, std::ostream& err) {
-  CRondelDoc radio;
-  radio.header() = doc.header();
-  radio.image() = image;
-  const BackupResult kept = StoreRadioBackup(radio, settings);
+  const BackupResult kept = StoreRadioImageBackup(doc, image, settings);
   if (kept.ok()) return kExitOk;
-  err << "rondel-cli: " << GetLangString("IDS_BACKUP_WRITESTOP") << " " << BackupFolder() << ": "
-      << std::strerror(kept.error) << "\n";
+  FileError(err, "IDS_BACKUP_WRITESTOP", BackupFolder(), WriteErrorReason(kept.error));
   return kExitCantCreate;
 }
 
@@ -441,7 +430,7 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
     progress.Complete(prompt);
     if (const auto& skipped = session.PassedOverBlocks(); !skipped.empty()) {
       err << "rondel-cli: " << GetLangString("IDS_CLI_PASSEDOVER");
-      for (const std::size_t a : skipped) err << " " << Hex(a);
+      err << " " << BlockAddressList(skipped);
       err << "\n";
     }
     // Only a complete read reaches the file; blocks passed over keep the starting bytes.
