@@ -2,8 +2,8 @@
 # setting.ini, the language files (and the desktop program's help files), the way the
 # programs look for their files beside their real path; a link in bin/ for each program; their
 # manual pages, gzipped as Debian wants them; bash completion; the licence and the changelog in
-# share/doc/rondel. The desktop entry, the file type, the icons, the metainfo and the udev rule
-# come from resources/desktop.
+# share/doc/rondel; the udev rule for programming cables. The desktop entry, the file type, the
+# icons and the metainfo come from resources/desktop.
 set(RONDEL_DOC_DIR share/doc/rondel)
 set(RONDEL_PROGRAMS rondel-cli rondel-radiosim)
 if(TARGET rondel)
@@ -60,6 +60,8 @@ foreach(program IN LISTS RONDEL_PROGRAMS)
     rondel_install_link(${completions} ${program} rondel)
   endif()
 endforeach()
+
+install(FILES ${CMAKE_SOURCE_DIR}/resources/70-rondel-cable.rules DESTINATION lib/udev/rules.d)
 
 rondel_gzip(${CMAKE_SOURCE_DIR}/packaging/debian/changelog ${CMAKE_BINARY_DIR}/changelog.gz)
 add_custom_target(rondel_gzipped_docs ALL DEPENDS ${RONDEL_GZIPPED})
