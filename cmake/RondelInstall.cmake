@@ -24,16 +24,6 @@ install(CODE "
   endif()
 ")
 
-# rondel_install_link(<folder> <name> <target>): the relative symbolic link <folder>/<name>.
-function(rondel_install_link folder name target)
-  install(CODE "
-    set(dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${folder}\")
-    file(MAKE_DIRECTORY \"\${dir}\")
-    file(CREATE_LINK \"${target}\" \"\${dir}/${name}\" SYMBOLIC)
-    message(STATUS \"Installing: \${dir}/${name} -> ${target}\")
-  ")
-endfunction()
-
 # rondel_gzip(<source> <output>): <output> is <source> compressed the reproducible way
 # (gzip -9n: no name, no time stamp), remade when the source changes.
 set(RONDEL_GZIPPED)
