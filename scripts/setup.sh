@@ -12,6 +12,7 @@ packages=(
   fonts-liberation poppler-utils
   xauth xvfb libxtst6
   fonts-noto-cjk
+  desktop-file-utils appstream shared-mime-info
 )
 
 missing=()

@@ -1,11 +1,15 @@
 // rondel: the desktop program.
 #include <QApplication>
 
+#include <iostream>
+
+#include "platform/exe_path.h"
 #include "platform/prompt.h"
 #include "platform/temporary_cleanup.h"
 #include "platform/qt/icons.h"
 #include "platform/qt/qt_prompter.h"
 #include "shell/language.h"
+#include "shell/program_help.h"
 #include "shell/qt/main_frame.h"
 #include "shell/qt/print_to_pdf.h"
 #include "shell/qt/prompt_script.h"
@@ -13,6 +17,12 @@
 #include "view/rondel_view.h"
 
 int main(int argc, char** argv) {
+  // --help and --version answer before the toolkit starts: no window, no display needed.
+  if (const rondel::InfoRequest info = rondel::FindInfoRequest({argv + 1, argv + argc});
+      info != rondel::InfoRequest::None) {
+    rondel::WriteProgramInfo(info, rondel::HelpLanguagePath(rondel::ExecutableDir()), std::cout);
+    return 0;
+  }
   // Ctrl+C or a kill in the middle of a save leaves no temporary file behind.
   rondel::InstallTemporaryCleanup();
   // A printout for the command line runs without a window, and ends when it is written.

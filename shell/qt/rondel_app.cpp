@@ -1,6 +1,7 @@
 #include "shell/qt/rondel_app.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QPrinter>
 
@@ -63,6 +64,8 @@ bool CRondelApp::InitInstance(const std::vector<std::string>& args, bool showFra
 
   QCoreApplication::setOrganizationName(QString::fromLatin1(kSettingsOrganisation));
   QCoreApplication::setApplicationName(QString::fromLatin1(kSettingsApplication));
+  // The name of the installed desktop entry, so the desktop finds the program's name and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral(RONDEL_APP_ID));
   m_recentStore = std::make_unique<CQSettingsRecentFileStore>(kRecentFileCount);
   m_core = std::make_unique<CRondelAppCore>(iniPath, *m_recentStore);
   // Read at every open, so a [ports] entry edited by hand counts at once.

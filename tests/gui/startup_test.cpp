@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -15,6 +16,8 @@
 #include <sys/stat.h>
 
 #include "gui_support.h"
+#include "platform/version.h"
+#include "shell/language.h"
 #include "platform/qt/recent_file_store.h"
 #include "shell/qt/main_frame.h"
 #include "support/process.h"
@@ -50,6 +53,44 @@ TEST(StartUpProgram, WithoutSettingsFileShowsOnlyTheFixedMessageAndWritesNothing
   EXPECT_EQ(test::ReadText(user.File("prompts.log")), "ask\tstop\tok\t\tCan not find the file setting.ini!\n");
   EXPECT_EQ(Listing(folder.path()), before);
   EXPECT_TRUE(fs::is_empty(user.File("config")));
+}
+
+// --help and --version print and end before the toolkit starts: without a display and without
+// a platform named, nothing is asked and no window is made; the help speaks the language of the
+// program's settings file.
+TEST(StartUpProgram, HelpAndVersionPrintWithoutADisplay) {
+  TempDir folder;
+  TempDir user;
+  fs::copy_file(fs::path(RONDEL_BIN_DIR) / "rondel", folder.File("rondel"));
+  for (const char* lang : {"english.lang", "chinese.lang"})
+    fs::copy_file(fs::path(RONDEL_SOURCE_DIR) / "resources" / lang, folder.File(lang));
+  folder.Write("setting.ini", "[setup]\nlanguage=chinese\n");
+  const std::string chinese = folder.File("chinese.lang");
+  std::string help;
+  for (const char* key : {"IDS_APP_USAGE", "IDS_APP_OPTIONS", "IDS_APP_EXITCODES"})
+    help += GetLangStringFrom(chinese, key) + "\n";
+  ASSERT_EQ(help.find(kLangNotFound), std::string::npos);
+  ScopedEnv display("DISPLAY", nullptr);
+  ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+  ScopedEnv platform("QT_QPA_PLATFORM", nullptr);
+  ScopedEnv answers("RONDEL_PROMPT_SCRIPT", user.Write("answers", "").c_str());
+  ScopedEnv prompts("RONDEL_PROMPT_LOG", user.File("prompts.log").c_str());
+  ScopedEnv config("XDG_CONFIG_HOME", user.File("config").c_str());
+  const struct {
+    std::vector<std::string> args;
+    std::string out;
+  } cases[] = {{{"--help"}, help},
+               {{"-h"}, help},
+               {{"radio.dig", "--help"}, help},
+               {{"--version"}, std::string("rondel ") + ProgramVersion() + "\n"}};
+  for (const auto& c : cases) {
+    const test::ProcessResult r = test::RunProcess(folder.File("rondel"), c.args, std::chrono::seconds(30));
+    ASSERT_TRUE(r.started) << r.error;
+    EXPECT_EQ(r.exitStatus, 0) << c.args[0] << "\n" << test::Describe(r);
+    EXPECT_EQ(r.out, c.out) << c.args[0];
+    EXPECT_EQ(r.err, "") << c.args[0];
+  }
+  EXPECT_FALSE(fs::exists(user.File("prompts.log")));
 }
 
 // The prompt script is held to the bounds of every file the program reads: a FIFO or a device
@@ -127,6 +168,13 @@ TEST_F(StartUp, AFileOnTheCommandLineIsOpenedAndKeptInTheRecentFiles) {
   for (QAction* a : Frame().FileMenu()->actions()) entries << a->text();
   EXPECT_TRUE(entries.contains(QStringLiteral("&1 ") + QString::fromStdString(file))) << entries.join('|').toStdString();
   EXPECT_TRUE(m_prompter.prompts.empty());
+}
+
+// The desktop learns the program's name and icon from the desktop entry the program names.
+TEST_F(StartUp, TheProgramNamesTheDesktopEntryItShips) {
+  ASSERT_TRUE(Start());
+  const std::string entry = QGuiApplication::desktopFileName().toStdString() + ".desktop";
+  EXPECT_TRUE(fs::is_regular_file(fs::path(RONDEL_SOURCE_DIR) / "resources/desktop" / entry)) << entry;
 }
 
 TEST_F(StartUp, AMissingCommandLineFileIsReportedAndEndsTheStart) {

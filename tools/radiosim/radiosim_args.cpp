@@ -62,7 +62,9 @@ const char* const kRadioSimUsage =
     "  --ack-only              after the handshake, answer every frame with 0x06 bytes only\n"
     "  --drop-writes ADDR      acknowledge the write of the block at ADDR but keep the old bytes\n"
     "                          (repeatable)\n"
-    "  --restart-ms N          after the leave byte, answer no hello for N ms\n";
+    "  --restart-ms N          after the leave byte, answer no hello for N ms\n"
+    "  -h, --help              print this text and exit\n"
+    "  --version               print the version and exit\n";
 
 std::string ParseRadioSimArgs(const std::vector<std::string>& args, RadioSimConfig& config) {
   RadioOptions& r = config.radio;
@@ -142,6 +144,8 @@ std::string ParseRadioSimArgs(const std::vector<std::string>& args, RadioSimConf
       for (long k = 0; k < n; ++k) r.noise.push_back(static_cast<std::uint8_t>(0xA5 ^ (k * 37)));
     } else if (a == "-h" || a == "--help") {
       config.help = true;
+    } else if (a == "--version") {
+      config.version = true;
     } else {
       return "unknown argument " + a;
     }

@@ -18,6 +18,7 @@ struct RadioSimConfig {
   std::string link;      // symbolic link made to the device
   bool log = true;       // frames received, one line each on stderr
   bool help = false;
+  bool version = false;
 };
 
 extern const char* const kRadioSimUsage;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "core/digit_codec.h"
+#include "platform/version.h"
 #include "tools/radiosim/radiosim_args.h"
 #include "tools/radiosim/virtual_radio.h"
 
@@ -36,6 +37,10 @@ int main(int argc, char** argv) {
   }
   if (config.help) {
     std::cout << kRadioSimUsage;
+    return 0;
+  }
+  if (config.version) {
+    std::cout << "rondel-radiosim " << rondel::ProgramVersion() << "\n";
     return 0;
   }
 
