@@ -92,6 +92,14 @@ void CRondelView::ConnectSettingsControls() {
   for (const SettingsListInfo& info : kSettingsLists) {
     if (auto* list = Item<QComboBox>(info.controlId)) {
       const SettingsList which = info.list;
+      // A new frequency range erases every channel, so its question waits for a choice the
+      // user commits (Enter, a click, an arrow on the closed list), never for a step through
+      // the open list.
+      if (which == SettingsList::FrequencyRange) {
+        connect(list, &QComboBox::activated, this,
+                [this, which](int index) { OnListSelected(which, index); });
+        continue;
+      }
       connect(list, &QComboBox::currentIndexChanged, this,
               [this, which](int index) { OnListSelected(which, index); });
     }
