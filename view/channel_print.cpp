@@ -1,23 +1,34 @@
 // Printing the channel list: a date line, the grid's heading row and the rows of the channels
 // in use, 35 to a page, scaled so that the grid's full width fills the page between two small
-// margins. The grid draws the cells itself, so the paper shows what the form shows.
+// margins, and a footer naming the file, the model and the page. The grid draws the cells
+// itself, so the paper shows what the form shows.
+#include <QFontInfo>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QStringList>
 
 #include <climits>
 #include <cstdint>
 #include <ctime>
 
 #include "grid/grid_ctrl.h"
+#include "shell/form_texts.h"
+#include "shell/language.h"
+#include "shell/qt/rondel_app.h"
+#include "shell/rondel_document.h"
 #include "view/rondel_view.h"
 
 namespace rondel {
 namespace {
 
-// The face the list was laid out for; on Linux fontconfig resolves it to a face of the same
-// metrics (Liberation Serif), so the margins come out as they were meant to.
+// The language's own face first (IDS_PRINT_FACE: for Chinese the Simplified Chinese one, which
+// fontconfig would not pick by itself), then the face the list was laid out for; on Linux
+// fontconfig resolves that to a face of the same metrics (Liberation Serif), so the margins
+// come out as they were meant to.
 QFont PrinterFont(int height) {
-  QFont font(QString::fromLatin1(kPrinterFontFace));
+  QFont font;
+  // By the face fontconfig makes of the name: in a list, an alias would not be looked up.
+  font.setFamilies(LanguageFamilies({QFontInfo(QFont(QString::fromLatin1(kPrinterFontFace))).family()}));
   // A pixel size is the character height in the units of the context, as the list's heights
   // are meant: device pixels while measuring, grid units on the page.
   font.setPixelSize(height);
@@ -32,7 +43,7 @@ std::string CurrentDateLine() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   if (::localtime_r(&now, &local) == nullptr) return {};
-  return FormatPrintDate(local);
+  return LanguageDateLine(local);
 }
 
 // Puts the logical point (originX, originY) at the paper's top left corner.
@@ -102,8 +113,25 @@ void CRondelView::OnPrint(QPainter& painter, CPrintInfo& info) {
     lineHeight = m_grid->GetRowHeight(n);
   }
 
+  SetWindowOrigin(painter, page, page.OriginX(), 0);
+  PrintFooter(painter, info, bandHeight);
   SetWindowOrigin(painter, page, 0, 0);
   painter.setFont(previous);
+}
+
+void CRondelView::PrintFooter(QPainter& painter, const CPrintInfo& info, int bandHeight) const {
+  const PrintPageGeometry& page = m_printPage;
+  // The last band of the page, one line high at its foot: the file (or the new document's
+  // title) left, the model in the middle, the page right.
+  const QRect band(0, page.logicalHeight - bandHeight, page.DrawWidth(), bandHeight);
+  const int flags = Qt::AlignBottom | Qt::TextSingleLine;
+  painter.drawText(band, flags | Qt::AlignLeft, QString::fromStdString(m_app.Document().GetTitle()));
+  const std::string model = ModelNameOf(m_app.Core().doc(), m_app.Settings());
+  painter.drawText(band, flags | Qt::AlignHCenter,
+                   QString::fromStdString(FillIn(GetLangString("IDS_PRINT_MODEL"), "%s", model)));
+  painter.drawText(band, flags | Qt::AlignRight,
+                   QString::fromStdString(
+                       FormatPageOf(GetLangString("IDS_PRINT_PAGE"), info.currentPage, info.maxPage)));
 }
 
 void CRondelView::OnEndPrinting(QPainter&, CPrintInfo&) { m_printerFont.reset(); }
