@@ -91,10 +91,10 @@ TEST(PrintToPdf, TheChannelsInUseOfTheFileLandOnTheOnePageWithoutADisplay) {
   const std::vector<std::string> lines = PdfLines(pdf);
   ASSERT_EQ(lines.size(), 7u) << ::testing::PrintToString(lines);
   EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(\d{4}-\d\d-\d\d [A-Z][a-z]+day \d\d:\d\d)"))) << lines[0];
-  // The headings wrap inside their cells.
+  // The headings wrap inside their cells, their last line too.
   EXPECT_EQ(lines[1], "CH RX RX CTCSS/ TX TX CTCSS/");
-  EXPECT_EQ(lines[2], "Scan add Bandwidth Power Busy lock Scrambler Compander PTT ID");
-  EXPECT_EQ(lines[3], "frequency DCS frequency DCS");
+  EXPECT_EQ(lines[2], "frequency DCS frequency DCS Scan add Bandwidth Power Busy lock Scrambler Compander PTT ID");
+  EXPECT_EQ(lines[3], "(MHz) (MHz)");
   EXPECT_EQ(lines[4], "2 446.01875 Off 446.01875 Off Yes Wide High No No No No");
   EXPECT_EQ(lines[5], "7 438.50000 Off 438.50000 Off Yes Wide High No No No No");
   EXPECT_EQ(lines[6], "radio.dig Model: 400-470MHz page 1 of 1");
@@ -131,6 +131,12 @@ TEST(PrintToPdf, ThePageSpeaksTheProgramsLanguageInItsOwnFace) {
     ASSERT_GE(lines.size(), 2u);
     EXPECT_TRUE(std::regex_match(lines.front(), std::regex(c.dateLine))) << lines.front();
     EXPECT_EQ(lines.back(), c.footer);
+    // Nothing is cut off: the unit under both frequency headings is on the page.
+    std::string all;
+    for (const std::string& line : lines) all += line + "\n";
+    std::size_t units = 0;
+    for (std::size_t at = all.find("(MHz)"); at != std::string::npos; at = all.find("(MHz)", at + 1)) ++units;
+    EXPECT_EQ(units, 2u) << all;
     const test::ProcessResult fonts = test::RunProcess("/usr/bin/pdffonts", {pdf});
     ASSERT_EQ(fonts.exitStatus, 0) << test::Describe(fonts);
     // The CJK faces are one collection: only the Simplified Chinese member may be used.
