@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <iomanip>
-#include <locale>
-#include <sstream>
+
+#include "shell/language.h"
 
 namespace rondel {
 
@@ -56,11 +55,61 @@ PrintPageGeometry ComputePrintGeometry(int gridWidth, int measuredLetters, int p
   return g;
 }
 
-std::string FormatPrintDate(const std::tm& time) {
-  std::ostringstream text;
-  text.imbue(std::locale::classic());
-  text << std::put_time(&time, "%Y-%m-%d %A %H:%M");
-  return text.str();
+namespace {
+
+std::string TwoDigits(int value) {
+  const char text[] = {static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10), 0};
+  return value >= 0 ? text : std::string();
+}
+
+template <std::size_t N>
+const std::string& NameAt(const std::array<std::string, N>& names, int index) {
+  static const std::string none;
+  return index >= 0 && static_cast<std::size_t>(index) < N ? names[static_cast<std::size_t>(index)] : none;
+}
+
+}  // namespace
+
+std::string FormatPrintDate(const std::tm& time, const std::string& pattern, const PrintDateNames& names) {
+  std::string out;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] != '%' || i + 1 == pattern.size()) {
+      out += pattern[i];
+      continue;
+    }
+    switch (pattern[++i]) {
+      case 'Y': out += std::to_string(std::int64_t{time.tm_year} + 1900); break;
+      case 'm': out += TwoDigits(time.tm_mon + 1); break;
+      case 'd': out += TwoDigits(time.tm_mday); break;
+      case 'H': out += TwoDigits(time.tm_hour); break;
+      case 'M': out += TwoDigits(time.tm_min); break;
+      case 'A': out += NameAt(names.weekdays, time.tm_wday); break;
+      case 'B': out += NameAt(names.months, time.tm_mon); break;
+      case '%': out += '%'; break;
+      default:
+        out += '%';
+        out += pattern[i];
+        break;
+    }
+  }
+  return out;
+}
+
+PrintDateNames LanguageDateNames() {
+  PrintDateNames names;
+  for (std::size_t i = 0; i < names.weekdays.size(); ++i)
+    names.weekdays[i] = GetLangString(FillIn("IDS_PRINT_WEEKDAY%d", "%d", std::to_string(i)));
+  for (std::size_t i = 0; i < names.months.size(); ++i)
+    names.months[i] = GetLangString(FillIn("IDS_PRINT_MONTH%d", "%d", std::to_string(i + 1)));
+  return names;
+}
+
+std::string LanguageDateLine(const std::tm& time) {
+  return FormatPrintDate(time, GetLangString("IDS_PRINT_DATE"), LanguageDateNames());
+}
+
+std::string FormatPageOf(const std::string& pattern, int page, int pages) {
+  return FillIn(FillIn(pattern, "%d", std::to_string(page)), "%d", std::to_string(pages));
 }
 
 }  // namespace rondel

@@ -2,6 +2,7 @@
 // on a page, how wide and high the page is in grid units, and the date line's text.
 #pragma once
 
+#include <array>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -60,8 +61,24 @@ PrintPageGeometry ComputePrintGeometry(int gridWidth, int measuredLetters, int p
                                        int paperHeight, int leftMargin = kPrintMargin,
                                        int rightMargin = kPrintMargin);
 
-// The date line: "%Y-%m-%d %A %H:%M" with the English names of the runtime's default ("C")
-// locale, whatever locale the user runs in.
-std::string FormatPrintDate(const std::tm& time);
+// The names a date line is written with, in the program's language: the weekdays from Sunday
+// and the months from January.
+struct PrintDateNames {
+  std::array<std::string, 7> weekdays;
+  std::array<std::string, 12> months;
+};
+
+// The date line: `pattern` with %Y (year), %m (month 01-12), %d (day 01-31), %H (hour 00-23),
+// %M (minute), %A (weekday name), %B (month name) and %% (a "%") filled in from `time`; any
+// other "%" sequence is kept as it stands. A field out of its range gives an empty name.
+std::string FormatPrintDate(const std::tm& time, const std::string& pattern, const PrintDateNames& names);
+
+// The names and the pattern of the current language file (IDS_PRINT_WEEKDAY0..6,
+// IDS_PRINT_MONTH1..12, IDS_PRINT_DATE), whatever locale the program runs in.
+PrintDateNames LanguageDateNames();
+std::string LanguageDateLine(const std::tm& time);
+
+// The footer's page text: the first "%d" of `pattern` is the page, the second the page count.
+std::string FormatPageOf(const std::string& pattern, int page, int pages);
 
 }  // namespace rondel

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/model_info.h"
 #include "resources/control_ids.h"
 #include "shell/channel_columns.h"
 
@@ -153,6 +154,16 @@ SettingsListFill FillSettingsList(SettingsList list, const CRondelDoc& doc,
 
 int SettingsListSelection(SettingsList list, const CRondelDoc& doc, const CSettings& settings) {
   return FillSettingsList(list, doc, settings).selection;
+}
+
+std::string ModelNameOf(const CRondelDoc& doc, const CSettings& settings) {
+  const int k = doc.FindModel(settings);
+  const std::vector<std::string> names = settings.ModelNames();
+  const std::string entry = settings.ModelData(k, kModelDataLookupBuffer);
+  if (!entry.empty() && BandCodeFromEntry(entry) == doc.GetBandCode() &&
+      static_cast<std::size_t>(k) < names.size())
+    return names[static_cast<std::size_t>(k)];
+  return BandCodeHex(doc.GetBandCode());
 }
 
 }  // namespace rondel

@@ -27,6 +27,10 @@ ChannelRowTexts ChannelRow(const CRondelDoc& doc, int n);
 ChannelOption OptionOfColumn(int column);
 std::array<std::string, 2> OptionChoices(int column);
 
+// The model's name when the settings' list holds exactly the image's band code, else the code
+// itself in hex: a radio of another band must not pass for model 0.
+std::string ModelNameOf(const CRondelDoc& doc, const CSettings& settings);
+
 enum class SettingsList {
   FrequencyRange,
   VoicePrompt,

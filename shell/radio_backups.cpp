@@ -13,6 +13,7 @@
 
 #include "core/data_file.h"
 #include "platform/temporary_cleanup.h"
+#include "shell/form_texts.h"
 #include "shell/settings_location.h"
 
 namespace rondel {
@@ -107,18 +108,6 @@ bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
     done += static_cast<std::size_t>(n);
   }
   return true;
-}
-
-// The model's name when the settings' list holds exactly this band code, else the code itself:
-// a backup of a radio of another band must not pass for model 0.
-std::string ModelOf(const CRondelDoc& doc, const CSettings& settings) {
-  const int k = doc.FindModel(settings);
-  const std::vector<std::string> names = settings.ModelNames();
-  const std::string entry = settings.ModelData(k, kModelDataLookupBuffer);
-  if (!entry.empty() && BandCodeFromEntry(entry) == doc.GetBandCode() &&
-      static_cast<std::size_t>(k) < names.size())
-    return names[static_cast<std::size_t>(k)];
-  return BandCodeHex(doc.GetBandCode());
 }
 
 }  // namespace
@@ -270,7 +259,7 @@ std::vector<BackupEntry> ListRadioBackups(const CSettings& settings, const std::
     e.taken = f.name.taken;
     e.when = Stamp(f.name.taken, " ", ':');
     e.bandCode = BandCodeHex(doc.GetBandCode());
-    e.model = ModelOf(doc, settings);
+    e.model = ModelNameOf(doc, settings);
     for (int n = 1; n <= layout::kChannelCount; ++n)
       if (!doc.IsChannelEmpty(n)) ++e.channelsInUse;
     entries.push_back(std::move(e));

@@ -1,9 +1,14 @@
 #include "view/cell_editors.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QSignalBlocker>
+#include <QStyleFactory>
 
 namespace rondel {
 namespace {
@@ -31,6 +36,39 @@ bool IsCaretKey(const QKeyEvent* event) {
       return false;
   }
 }
+
+// Tab and Shift+Tab end the edit as a move on the grid does: the owner takes the focus (the
+// editor's focus loss commits it) and then gets the key, which moves its focus cell on. True
+// when the key was handed over.
+bool HandTabToOwner(QWidget* owner, QEvent* event) {
+  if (owner == nullptr || event->type() != QEvent::KeyPress) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) return false;
+  if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  event->accept();
+  const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+  QPointer<QWidget> target(owner);
+  owner->setFocus(back ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+  // The commit may have rebuilt the form; the key goes only to an owner that is still there
+  // and did take the focus.
+  if (target && target->hasFocus()) {
+    QKeyEvent moved(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+    QCoreApplication::sendEvent(target, &moved);
+  }
+  return true;
+}
+
+// Keeps the opened list a scrolling list of the combo's visible-item count: styles that open
+// a combo as a menu show every item, as tall as the screen.
+class CListPopupStyle : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_ComboBox_Popup) return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+};
 
 }  // namespace
 
@@ -65,11 +103,6 @@ void CFreqCellEdit::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
     return;
   }
-  // Tab and Shift+Tab belong to the focus chain of the form.
-  if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-    event->ignore();
-    return;
-  }
   const QString typed = event->text();
   const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
   if (plain && typed.size() == 1) {
@@ -84,12 +117,28 @@ void CFreqCellEdit::keyPressEvent(QKeyEvent* event) {
   event->accept();  // discarded
 }
 
+bool CFreqCellEdit::event(QEvent* event) {
+  // Before the toolkit's own Tab handling, which would pass the focus along the form's chain.
+  if (HandTabToOwner(m_owner, event)) return true;
+  return QLineEdit::event(event);
+}
+
 void CFreqCellEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
   if (event->reason() != Qt::PopupFocusReason && isVisible()) emit editDone();
 }
 
-CCellComboBase::CCellComboBase(QWidget* parent) : QComboBox(parent) {}
+CCellComboBase::CCellComboBase(QWidget* parent) : QComboBox(parent) {
+  // The proxy owns the copy of the program's style it wraps.
+  auto* popupStyle = new CListPopupStyle(QStyleFactory::create(QApplication::style()->name()));
+  popupStyle->setParent(this);
+  setStyle(popupStyle);
+}
+
+bool CCellComboBase::event(QEvent* event) {
+  if (HandTabToOwner(m_owner, event)) return true;
+  return QComboBox::event(event);
+}
 
 void CCellComboBase::SelectByPrefix(const QString& text) {
   const QSignalBlocker quiet(this);

@@ -1,6 +1,7 @@
 // The three editors the channel grid lays over a cell: a frequency field, the tone list and the
 // two-item option list. Each ends its edit by giving up the focus; Enter and Escape hand the
-// focus to the owner (the grid), which ends the edit the same way as a click elsewhere.
+// focus to the owner (the grid), which ends the edit the same way as a click elsewhere. Tab and
+// Shift+Tab do the same and then move the owner's focus cell on, as they do on the grid itself.
 #pragma once
 
 #include <QComboBox>
@@ -26,6 +27,7 @@ class CFreqCellEdit : public QLineEdit {
   void editDone();
 
  protected:
+  bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
@@ -34,11 +36,14 @@ class CFreqCellEdit : public QLineEdit {
   QString m_opening;
 };
 
-// Shared by the two lists: Enter and Escape hand the focus to the owner; losing the focus
-// (except to the list's own pop-up) ends the edit.
+// Shared by the two lists: Enter, Escape, Tab and Shift+Tab hand the focus to the owner;
+// losing the focus (except to the list's own pop-up) ends the edit. The opened list is a
+// scrolling list in every style; the form gives it kVisibleItems entries.
 class CCellComboBase : public QComboBox {
   Q_OBJECT
  public:
+  static constexpr int kVisibleItems = 15;
+
   explicit CCellComboBase(QWidget* parent = nullptr);
 
   void SetOwner(QWidget* owner) { m_owner = owner; }
@@ -50,6 +55,7 @@ class CCellComboBase : public QComboBox {
   void editDone();
 
  protected:
+  bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   // Escape's extra step before the focus goes.

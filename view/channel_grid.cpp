@@ -46,6 +46,9 @@ void CRondelView::ConnectChannelGrid() {
   m_freqEdit->SetOwner(m_grid);
   m_choiceEdit->SetOwner(m_grid);
   m_toneEdit->SetOwner(m_grid);
+  // The 259 tones open as a list of a handy height that scrolls, not as tall as the template
+  // (or the screen) makes it.
+  m_toneEdit->setMaxVisibleItems(CCellComboBase::kVisibleItems);
   m_grid->SetOwner(this);
   QObject::connect(m_grid, &CGridCtrl::beginEdit, this,
                    [this](const CGridReport& report) { OnGridBeginEdit(report); });

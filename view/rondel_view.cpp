@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -57,6 +58,28 @@ constexpr std::pair<int, int> kTextFieldLabels[] = {
 
 }  // namespace
 
+QStringList LanguageFamilies(const QStringList& families) {
+  QStringList all = families;
+  const std::string face = GetLangString("IDS_PRINT_FACE");
+  if (!face.empty() && face != kLangNotFound && !all.contains(QString::fromStdString(face)))
+    all.append(QString::fromStdString(face));
+  return all;
+}
+
+void UseLanguageFace() {
+  // The program's font as the desktop names it (often an alias such as "Sans Serif") and the
+  // face fontconfig makes of it, with the substitutes the toolkit had for it before.
+  static const QString desktop = QApplication::font().family();
+  static const QString resolved = QFontInfo(QApplication::font()).family();
+  static const QStringList before = QFont::substitutes(desktop);
+  // The resolved face stays first, so Latin text keeps its face; the language's face only
+  // sets what that one has no letters for.
+  const QStringList wanted = before + LanguageFamilies({resolved});
+  if (QFont::substitutes(desktop) == wanted) return;
+  QFont::removeSubstitutions(desktop);
+  QFont::insertSubstitutions(desktop, wanted);
+}
+
 CFormViewBase* CreateRondelView(CRondelApp& app, QWidget* parent) {
   return new CRondelView(app, parent);
 }
@@ -92,6 +115,14 @@ void CRondelView::ConnectSettingsControls() {
   for (const SettingsListInfo& info : kSettingsLists) {
     if (auto* list = Item<QComboBox>(info.controlId)) {
       const SettingsList which = info.list;
+      // A new frequency range erases every channel, so its question waits for a choice the
+      // user commits (Enter, a click, an arrow on the closed list), never for a step through
+      // the open list.
+      if (which == SettingsList::FrequencyRange) {
+        connect(list, &QComboBox::activated, this,
+                [this, which](int index) { OnListSelected(which, index); });
+        continue;
+      }
       connect(list, &QComboBox::currentIndexChanged, this,
               [this, which](int index) { OnListSelected(which, index); });
     }
@@ -168,6 +199,7 @@ void CRondelView::ResizeParentToFit() {
 }
 
 void CRondelView::OnUpdate() {
+  UseLanguageFace();
   if (CMainFrame* frame = m_app.MainFrame()) frame->OnUpdateFrameTitle();
   FillSettings();
   SetupChannelGrid();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QFont>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -61,6 +62,8 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   void OnEndPrinting(QPainter& painter, CPrintInfo& info) override;
   // The channels a printout shows, ascending: those whose receive frequency the grid shows.
   std::vector<int> PrintedChannels() const;
+  // The page's last band: file, model, "page n of m".
+  void PrintFooter(QPainter& painter, const CPrintInfo& info, int bandHeight) const;
 
  protected:
   // Focus leaving the PTT code and password edits commits them.
@@ -110,6 +113,16 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   PrintPageGeometry m_printPage;
   std::optional<QFont> m_printerFont;
 };
+
+// `families`, followed by the face the language file names for its own script (IDS_PRINT_FACE)
+// when it is not among them: the first faces keep the Latin text, the language's face sets
+// whatever they have no letters for.
+QStringList LanguageFamilies(const QStringList& families);
+// The program's font with that face among its substitutes, so Chinese text on the form and on
+// paper is set in the Simplified Chinese face rather than whichever CJK face the system finds
+// first (the Japanese one). Called on every update; changes something only when the language
+// did.
+void UseLanguageFace();
 
 // The view factory the program registers with the application.
 CFormViewBase* CreateRondelView(CRondelApp& app, QWidget* parent);

@@ -1,11 +1,13 @@
 // The form's widgets reach the document through the edit rules: a frequency typed in a grid
-// cell, a list chosen, a code typed and left, the frequency-range question, and a command
-// that acts on what an open editor holds. The rules themselves are the form-edit tests'.
+// cell, a list chosen, a code typed and left, the frequency-range question, Tab out of an open
+// cell editor, the tone list's height, and a command that acts on what an open editor holds. The rules themselves are the form-edit tests'.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 
 #include "core/image_layout.h"
@@ -40,7 +42,111 @@ class FormEdit : public test::ProgramTest {
   void ClickCell(int row, int col) {
     QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, Grid().GetCellRect(row, col).center());
   }
+  std::pair<int, int> FocusCell() { return {Grid().GetFocusCell().row, Grid().GetFocusCell().col}; }
+  // Channel n in use, with the grid showing it.
+  void UseChannel(int n) {
+    Doc().SetFrequencyText(n, Direction::Receive, "446.00625");
+    Doc().SetFrequencyText(n, Direction::Transmit, "446.00625");
+    App().Document().UpdateAllViews();
+  }
 };
+
+TEST_F(FormEdit, TabFromAnOpenEditorCommitsItAndMovesOnAsOnTheGrid) {
+  struct Case {
+    int row, col;
+    Qt::KeyboardModifiers modifiers;
+    std::pair<int, int> next;
+  };
+  // Tab from the last column wraps to the next row's first one, Shift+Tab from the first
+  // column to the row before's last; each editor kind once.
+  const Case cases[] = {
+      {2, 1, Qt::NoModifier, {2, 2}},         // frequency
+      {3, 1, Qt::ShiftModifier, {2, 11}},     // frequency
+      {1, 2, Qt::NoModifier, {1, 3}},         // tone
+      {1, 4, Qt::ShiftModifier, {1, 3}},      // tone
+      {1, 7, Qt::NoModifier, {1, 8}},         // option
+      {1, 11, Qt::NoModifier, {2, 1}},        // option
+      {1, 5, Qt::ShiftModifier, {1, 4}},      // option
+  };
+  UseChannel(1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "cell " << c.row << "," << c.col << " shift " << (c.modifiers != Qt::NoModifier));
+    ClickCell(c.row, c.col);
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_TRUE(Grid().IsEditing());
+    ASSERT_NE(editor, &Grid());
+    const bool frequency = editor == FreqEditor();
+    if (frequency) QTest::keyClicks(editor, QStringLiteral("438.5"));
+    QTest::keyClick(editor, Qt::Key_Tab, c.modifiers);
+    EXPECT_FALSE(Grid().IsEditing());
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), &Grid());
+    EXPECT_EQ(FocusCell(), c.next);
+    if (frequency) {
+      EXPECT_EQ(Rx(c.row), (Bytes{0x00, 0x00, 0x85, 0x43}));
+      EXPECT_EQ(Grid().GetCellText(c.row, 1), QStringLiteral("438.50000"));
+    }
+    // The arrows work on from there.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(FocusCell(), std::make_pair(c.next.first + 1, c.next.second));
+  }
+}
+
+TEST_F(FormEdit, TheToneListOpensFifteenEntriesHighAndScrolls) {
+  UseChannel(1);
+  ClickCell(1, 2);
+  auto* tones = qobject_cast<QComboBox*>(QApplication::focusWidget());
+  ASSERT_NE(tones, nullptr);
+  ASSERT_EQ(tones->count(), 259);
+  tones->showPopup();
+  QAbstractItemView* list = tones->view();
+  ASSERT_TRUE(list->isVisible());
+  // The entries the open list shows: from the one at its top to the one at its bottom.
+  const QWidget* area = list->viewport();
+  const int rows = list->indexAt(QPoint(2, area->height() - 2)).row() - list->indexAt(QPoint(2, 1)).row() + 1;
+  EXPECT_GE(rows, 14);
+  EXPECT_LE(rows, 16);
+  EXPECT_GT(list->verticalScrollBar()->maximum(), 0);
+  tones->hidePopup();
+}
+
+TEST_F(FormEdit, TheRangeQuestionComesWhenAChoiceIsCommittedNotWhileBrowsing) {
+  struct Case {
+    PromptAnswer answer;
+    bool erased;
+  };
+  for (const Case c : {Case{PromptAnswer::Cancel, false}, Case{PromptAnswer::Ok, true}}) {
+    SCOPED_TRACE(c.erased ? "OK" : "Cancel");
+    UseChannel(1);
+    QComboBox* range = List(IDC_FREQ_RANGE);
+    ASSERT_EQ(range->currentIndex(), 0);
+    ASSERT_GE(range->count(), 3);
+    const CRondelDoc::Image before = Doc().image();
+    m_prompter.prompts.clear();
+    range->showPopup();
+    QAbstractItemView* list = range->view();
+    ASSERT_TRUE(list->isVisible());
+    for (int step : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) QTest::keyClick(list, static_cast<Qt::Key>(step));
+    EXPECT_TRUE(m_prompter.prompts.empty()) << "browsing asks nothing";
+    EXPECT_EQ(Doc().image(), before);
+    m_prompter.Answer(c.answer);
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_EQ(m_prompter.prompts.size(), 1u);
+    EXPECT_EQ(m_prompter.prompts[0].text, GetLangString("IDS_CONFIRM_FREQ"));
+    EXPECT_FALSE(list->isVisible());
+    // Cancel puts the range that was chosen before back, and the channels stay.
+    EXPECT_EQ(range->currentIndex(), c.erased ? 1 : 0);
+    EXPECT_EQ(Doc().IsChannelEmpty(1), c.erased);
+    if (!c.erased) {
+      EXPECT_EQ(Doc().image(), before);
+    } else {
+      // Back to the first range for the next case, which asks again.
+      m_prompter.Answer(PromptAnswer::Ok);
+      QTest::keyClick(range, Qt::Key_Up);
+      ASSERT_EQ(range->currentIndex(), 0);
+    }
+  }
+}
 
 TEST_F(FormEdit, AFrequencyTypedInACellIsStoredByTheBandRuleAndShownFromTheImage) {
   ClickCell(1, 1);

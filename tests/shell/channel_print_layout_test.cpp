@@ -47,11 +47,41 @@ TEST(PrintLayout, TheGridAndBothMarginsFillThePaperWidth) {
   EXPECT_EQ((std::vector<bool>{ComputePrintGeometry(823, 230, 0, 7016).Drawable(), ComputePrintGeometry(823, 230, 4960, 0).Drawable(),
                                ComputePrintGeometry(823, 230, 1, 1).Drawable(), ComputePrintGeometry(INT_MAX, 5200, 4960, 7016).Drawable()}),
             (std::vector<bool>{false, false, true, false}));
-  for (const auto& [seconds, text] : {std::pair<std::time_t, const char*>{946684800, "2000-01-01 Saturday 00:00"},
-                                      {1709251199, "2024-02-29 Thursday 23:59"}}) {
+}
+
+TEST(PrintLayout, TheDateLineIsWrittenWithTheNamesAndPatternItIsGiven) {
+  const PrintDateNames english{{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
+                               {"January", "February", "March", "April", "May", "June", "July", "August",
+                                "September", "October", "November", "December"}};
+  const PrintDateNames chinese{{"星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"},
+                               {"一月", "二月", "三月", "四月", "五月", "六月", "七月", "八月", "九月", "十月", "十一月", "十二月"}};
+  struct Case {
+    std::time_t seconds;
+    const char* pattern;
+    const PrintDateNames* names;
+    const char* text;
+  };
+  const Case cases[] = {
+      {946684800, "%Y-%m-%d %A %H:%M", &english, "2000-01-01 Saturday 00:00"},
+      {1709251199, "%Y-%m-%d %A %H:%M", &english, "2024-02-29 Thursday 23:59"},
+      {1709251199, "%Y年%m月%d日 %A %H:%M", &chinese, "2024年02月29日 星期四 23:59"},
+      {1733788800, "%A, %d %B %Y", &english, "Tuesday, 10 December 2024"},
+      {1733788800, "%B %% %q %", &chinese, "十二月 % %q %"},
+  };
+  for (const Case& c : cases) {
     std::tm t{};
-    EXPECT_EQ(FormatPrintDate(*::gmtime_r(&seconds, &t)), text);
+    EXPECT_EQ(FormatPrintDate(*::gmtime_r(&c.seconds, &t), c.pattern, *c.names), c.text) << c.pattern;
   }
+  std::tm odd{};
+  odd.tm_wday = 7;
+  odd.tm_mon = -1;
+  EXPECT_EQ(FormatPrintDate(odd, "[%A][%B]", english), "[][]");
+}
+
+TEST(PrintLayout, ThePageTextNamesThePageAndTheCount) {
+  EXPECT_EQ(FormatPageOf("page %d of %d", 2, 3), "page 2 of 3");
+  EXPECT_EQ(FormatPageOf("第 %d 页，共 %d 页", 1, 1), "第 1 页，共 1 页");
+  EXPECT_EQ(FormatPageOf("%d", 4, 9), "4");
 }
 }  // namespace
 }  // namespace rondel
