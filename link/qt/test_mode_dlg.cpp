@@ -21,7 +21,6 @@ CTestModeDlg::CTestModeDlg(CSerialLink& port, const LinkSettings& settings, Test
                            QWidget* parent)
     : CDialog(137, parent),
       m_port(port),
-      m_settings(settings),
       m_host(host),
       m_runner(port, settings, host, *this, Item<QLabel>(kTestModeProgress)) {
   for (int i = 0; i < kCalibrationSliders; ++i) {

@@ -82,7 +82,6 @@ class CTestModeDlg : public CDialog {
   int IndexOf(const CScrollBar* bar) const;
 
   CSerialLink& m_port;
-  const LinkSettings& m_settings;
   TestModeHost& m_host;
   int currentSlider = 0;
   bool debugActive = false;
