@@ -113,6 +113,12 @@ void CTestModeDlg::OnHScroll(ScrollCode code, int thumb, CScrollBar* bar) {
       bar->SetScrollPos(position);
       break;
     case ScrollCode::EndScroll:
+      // A release that arrives while an exchange runs (a key let go, or a mouse button pressed
+      // before it began) is handled when the exchange has ended, as it always came after it.
+      if (m_runner.Busy()) {
+        m_pendingEnds.push_back(i);
+        return;
+      }
       Commit(i, position);
       break;
     default:
@@ -125,13 +131,7 @@ void CTestModeDlg::OnHScroll(ScrollCode code, int thumb, CScrollBar* bar) {
 
 void CTestModeDlg::Commit(int index, int position) {
   m_host.CommitCalibration(index, static_cast<std::uint8_t>(position));
-  if (!debugActive) return;
-  // A release that arrives while another exchange runs: its frame follows that exchange.
-  if (m_runner.Busy()) {
-    m_livePending = true;
-    return;
-  }
-  SendLive();
+  if (debugActive) SendLive();
 }
 
 void CTestModeDlg::SendLive() {
@@ -144,12 +144,17 @@ void CTestModeDlg::Exchange(TestModeExchange exchange,
                [this, then = std::move(then)](const CTestModeSession& session) {
                  then(session);
                  if (m_cancelPending) {
+                   // The dialog closes: Cancel's leave byte is the last frame.
                    m_cancelPending = false;
-                   m_livePending = false;
+                   m_pendingEnds.clear();
                    CancelNow();
-                 } else if (m_livePending && !m_runner.Busy()) {
-                   m_livePending = false;
-                   if (debugActive) SendLive();
+                   return;
+                 }
+                 // Each one may start its live frame; the rest wait for that one's end.
+                 while (!m_pendingEnds.empty() && !m_runner.Busy()) {
+                   const int index = m_pendingEnds.front();
+                   m_pendingEnds.pop_front();
+                   if (CScrollBar* bar = ScrollBar(index)) OnHScroll(ScrollCode::EndScroll, 0, bar);
                  }
                });
 }

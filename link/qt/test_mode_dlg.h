@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <deque>
 #include <functional>
 
 #include "link/qt/test_mode_exchange.h"
@@ -71,7 +72,7 @@ class CTestModeDlg : public CDialog {
   void OnStartDebug();
   void OnWriteAll();
   // Runs `exchange` on the document's image; `then` once it has ended. A Cancel pressed
-  // meanwhile is done after `then`, and a value committed meanwhile goes live after it.
+  // meanwhile is done after `then`; a slider let go meanwhile is committed after it, in turn.
   void Exchange(TestModeExchange exchange, std::function<void(const CTestModeSession&)> then);
   void SendLive();
   // Cancel once nothing runs: debug mode's leave byte, the port closed, the dialog ended.
@@ -88,7 +89,8 @@ class CTestModeDlg : public CDialog {
   CScrollBar* m_keyboardBar = nullptr;
   CTestModeRunner m_runner;
   bool m_cancelPending = false;
-  bool m_livePending = false;
+  // Sliders let go while an exchange ran: their end scroll is handled once it has ended.
+  std::deque<int> m_pendingEnds;
 };
 
 }  // namespace rondel

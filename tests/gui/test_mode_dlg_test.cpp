@@ -350,6 +350,9 @@ TEST_F(TestModeTest, CancelDuringAnExchangeWaitsForItsEndThenCancels) {
     test::Click(d, kWriteAllButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return d.ProgressLine().endsWith(" / 128"); }, 20000));
     EXPECT_EQ(d.ProgressLine().toStdString().rfind(GetLangString("IDS_TESTMODE_WRITING"), 0), 0u);
+    const int slider = d.CurrentSlider();
+    Key(d, Qt::Key_Down);
+    EXPECT_EQ(d.CurrentSlider(), slider) << "keys are ignored meanwhile";
     Key(d, Qt::Key_Escape);
     EXPECT_TRUE(d.isVisible() && d.ExchangeRunning()) << "Escape cut the write short";
     AwaitExchange(d);
@@ -360,6 +363,32 @@ TEST_F(TestModeTest, CancelDuringAnExchangeWaitsForItsEndThenCancels) {
     EXPECT_EQ(writes, 128);
   });
   ExpectOnePrompt("IDS_PROMPT_WRITESUCC", "IDS_PROMPT");
+}
+
+// Keys pressed during an exchange are ignored, but a slider let go then is committed after it,
+// as the release always came after the exchange: in debug mode, with its live frame.
+TEST_F(TestModeTest, ASliderLetGoDuringAnExchangeIsCommittedAfterIt) {
+  sim::RadioOptions paced;
+  paced.pace = true;
+  StartWithRadio(paced);
+  Enter(kPassword, [&](CTestModeDlg& d) {
+    test::Click(d, kStartDebugButton);
+    ASSERT_TRUE(d.ExchangeRunning());
+    Key(d, Qt::Key_Right);  // the press is ignored, the release waits
+    ExpectShown(d, 0, kRadioCalibration[0]);
+    EXPECT_EQ(Doc().image()[kLastIndex], kRadioCalibration[6]);
+    AwaitExchange(d);
+    ExpectShown(d, 0, kRadioCalibration[0]);
+    EXPECT_EQ(Doc().image()[kLastIndex], 0) << "slider 0 committed";
+    Bytes committed{0x67, 0x03, 0xF0, 0x08};
+    committed.insert(committed.end(), std::begin(kRadioCalibration), std::end(kRadioCalibration));
+    committed[4 + 6] = 0;
+    std::vector<Bytes> lives;
+    for (const auto& f : SinceEntry())
+      if (f.kind == FrameKind::LiveCalibration) lives.push_back(f.bytes);
+    ASSERT_EQ(lives.size(), 2u);
+    EXPECT_EQ(lives[1], committed);
+  });
 }
 
 }  // namespace
