@@ -64,7 +64,7 @@ bool IsTestPassword(std::string_view entered, const LinkSettings& settings) {
 }
 
 TestModeResult EnterTestMode(CSerialLink& link, const LinkSettings& settings, RadioImage& image,
-                             std::size_t* blocksStored) {
+                             std::size_t* blocksStored, const BlockObserver& onBlock) {
   if (blocksStored) *blocksStored = 0;
   const TestModeResult connected = Connect(link, settings, true);
   if (connected != TestModeResult::Done) return connected;
@@ -77,6 +77,7 @@ TestModeResult EnterTestMode(CSerialLink& link, const LinkSettings& settings, Ra
     }
     if (blocksStored) *blocksStored = n + 1;
     Acknowledge(link);
+    if (onBlock) onBlock(n + 1);
   }
   return TestModeResult::Done;
 }
@@ -94,7 +95,7 @@ TestModeResult StartDebugMode(CSerialLink& link, const LinkSettings& settings, R
 }
 
 TestModeResult WriteAllBlocks(CSerialLink& link, const LinkSettings& settings,
-                              const RadioImage& image) {
+                              const RadioImage& image, const BlockObserver& onBlock) {
   const TestModeResult connected = Connect(link, settings, false);
   if (connected != TestModeResult::Done) return connected;
   for (std::size_t n = 0; n < kTestModeBlocks; ++n) {
@@ -102,11 +103,78 @@ TestModeResult WriteAllBlocks(CSerialLink& link, const LinkSettings& settings,
     // open, so the user can try again at once.
     if (!SendWriteBlock(link, image, P::kBlockSize * n, P::kTestWriteAckMs))
       return TestModeResult::WriteFailed;
+    if (onBlock) onBlock(n + 1);
   }
   link.Close();
   return TestModeResult::Done;
 }
 
 void LeaveDebugMode(CSerialLink& link) { SendLeave(link); }
+
+std::size_t BlocksOf(TestModeExchange exchange) {
+  switch (exchange) {
+    case TestModeExchange::Entry:
+    case TestModeExchange::WriteAll:
+    case TestModeExchange::LeaveThenWriteAll:
+      return kTestModeBlocks;
+    case TestModeExchange::StartDebug:
+    case TestModeExchange::Live:
+    case TestModeExchange::Leave:
+      break;
+  }
+  return 0;
+}
+
+CTestModeSession::CTestModeSession(CSerialLink& port, const LinkSettings& settings)
+    : m_port(port), m_settings(settings) {}
+
+CTestModeSession::~CTestModeSession() { Wait(); }
+
+bool CTestModeSession::Start(TestModeExchange exchange, const RadioImage& image,
+                             std::function<void()> changed) {
+  if (IsRunning()) return false;
+  m_exchange = exchange;
+  m_image = image;
+  m_result = TestModeResult::Done;
+  m_blocksStored = 0;
+  m_blocksDone.store(0);
+  m_finished.store(false);
+  m_worker = std::thread([this, changed = std::move(changed)] { Run(changed); });
+  return true;
+}
+
+void CTestModeSession::Run(const std::function<void()>& changed) {
+  const BlockObserver onBlock = [this, &changed](std::size_t done) {
+    m_blocksDone.store(done);
+    if (changed) changed();
+  };
+  switch (m_exchange) {
+    case TestModeExchange::Entry:
+      m_result = EnterTestMode(m_port, m_settings, m_image, &m_blocksStored, onBlock);
+      break;
+    case TestModeExchange::StartDebug:
+      m_result = StartDebugMode(m_port, m_settings, m_image);
+      break;
+    case TestModeExchange::Live:
+      SendLiveCalibration(m_port, m_image);
+      break;
+    case TestModeExchange::LeaveThenWriteAll:
+      LeaveDebugMode(m_port);
+      m_result = WriteAllBlocks(m_port, m_settings, m_image, onBlock);
+      break;
+    case TestModeExchange::WriteAll:
+      m_result = WriteAllBlocks(m_port, m_settings, m_image, onBlock);
+      break;
+    case TestModeExchange::Leave:
+      LeaveDebugMode(m_port);
+      break;
+  }
+  m_finished.store(true);
+  if (changed) changed();
+}
+
+void CTestModeSession::Wait() {
+  if (m_worker.joinable()) m_worker.join();
+}
 
 }  // namespace rondel

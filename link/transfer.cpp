@@ -325,6 +325,7 @@ TransferReaction ReactToStatus(int status, int progress, int foundPort, bool rea
     case S::ReadComplete:
       r = Final(nullptr, TransferShow::Nothing, TransferNext::End);
       r.handOverImage = true;
+      r.done = "IDS_TRANSFER_READDONE";
       break;
     case S::WriteFailed:
       r = Final("IDS_PROMPT_WRITEFAIL", TransferShow::Text, TransferNext::Idle);
@@ -332,6 +333,7 @@ TransferReaction ReactToStatus(int status, int progress, int foundPort, bool rea
     case S::WriteComplete:
       r = Final(nullptr, TransferShow::Nothing, TransferNext::End);
       r.sendLeaveByte = true;
+      r.done = "IDS_TRANSFER_WRITTEN";
       break;
     case S::SearchingPort:
       r.show = TransferShow::Search;
@@ -354,6 +356,7 @@ TransferReaction ReactToStatus(int status, int progress, int foundPort, bool rea
       break;
     case S::WriteVerified:
       r = Final(nullptr, TransferShow::Nothing, TransferNext::End);
+      r.done = "IDS_TRANSFER_VERIFIED";
       break;
     default:
       r = Final(nullptr, TransferShow::Nothing, TransferNext::End);

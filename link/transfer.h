@@ -145,6 +145,8 @@ struct TransferReaction {
   TransferPhase phase = TransferPhase::Main;
   bool storeBackup = false;  // BackupRead: store the session's BackupImage, then ContinueAfterBackup
   bool warning = false;      // a Message that warns rather than reports a failure
+  // A transfer that ended well: the line the progress dialog ends on ("Read complete.").
+  const char* done = nullptr;
 };
 
 TransferReaction ReactToStatus(int status, int progress, int foundPort, bool reading,

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots: the main window and the port, language, about, progress,
-# test-mode password and test-mode dialogs in English and Chinese, drawn offscreen by the
+# test-mode password and test-mode dialogs (the test mode also while it writes) in English and
+# Chinese, drawn offscreen by the
 # program's own code (a virtual radio stands in for the cable), saved as PNG files in
 # docs/screenshots/.
 set -euo pipefail

@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 
 #include "core/rondel_doc.h"
-#include "platform/dialogs/wait_cursor.h"
 
 namespace rondel {
 namespace {
@@ -20,7 +19,10 @@ constexpr int kScrollHigh = 255;
 
 CTestModeDlg::CTestModeDlg(CSerialLink& port, const LinkSettings& settings, TestModeHost& host,
                            QWidget* parent)
-    : CDialog(137, parent), m_port(port), m_settings(settings), m_host(host) {
+    : CDialog(137, parent),
+      m_port(port),
+      m_host(host),
+      m_runner(port, settings, host, *this, Item<QLabel>(kTestModeProgress)) {
   for (int i = 0; i < kCalibrationSliders; ++i) {
     if (CScrollBar* bar = ScrollBar(i)) {
       connect(bar, &CScrollBar::Scrolled, this,
@@ -81,13 +83,14 @@ void CTestModeDlg::ShowCalibration() {
 
 void CTestModeDlg::SetCurrentSlider(int index) {
   currentSlider = index;
-  // The highlighted slider's name in red, the others in black, on the usual background.
+  // The highlighted slider's name in red, the others in the window's own text colour (black
+  // on a light desktop, light on a dark one), on the usual background.
   for (int i = 0; i < kCalibrationSliders; ++i) {
     QLabel* label = SliderLabel(i);
     if (label == nullptr) continue;
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, i == index ? QColor(255, 0, 0) : QColor(0, 0, 0));
-    label->setPalette(palette);
+    QPalette own;  // nothing of its own: everything follows the dialog's palette
+    if (i == index) own.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    label->setPalette(own);
   }
   update();
 }
@@ -110,6 +113,12 @@ void CTestModeDlg::OnHScroll(ScrollCode code, int thumb, CScrollBar* bar) {
       bar->SetScrollPos(position);
       break;
     case ScrollCode::EndScroll:
+      // A release that arrives while an exchange runs (a key let go, or a mouse button pressed
+      // before it began) is handled when the exchange has ended, as it always came after it.
+      if (m_runner.Busy()) {
+        m_pendingEnds.push_back(i);
+        return;
+      }
       Commit(i, position);
       break;
     default:
@@ -122,51 +131,90 @@ void CTestModeDlg::OnHScroll(ScrollCode code, int thumb, CScrollBar* bar) {
 
 void CTestModeDlg::Commit(int index, int position) {
   m_host.CommitCalibration(index, static_cast<std::uint8_t>(position));
-  if (debugActive) {
-    CWaitCursor wait;
-    SendLiveCalibration(m_port, m_host.Document().image());
-  }
+  if (debugActive) SendLive();
+}
+
+void CTestModeDlg::SendLive() {
+  Exchange(TestModeExchange::Live, [](const CTestModeSession&) {});
+}
+
+void CTestModeDlg::Exchange(TestModeExchange exchange,
+                            std::function<void(const CTestModeSession&)> then) {
+  m_runner.Run(exchange, m_host.Document().image(),
+               [this, then = std::move(then)](const CTestModeSession& session) {
+                 then(session);
+                 if (m_cancelPending) {
+                   // The dialog closes: Cancel's leave byte is the last frame.
+                   m_cancelPending = false;
+                   m_pendingEnds.clear();
+                   CancelNow();
+                   return;
+                 }
+                 // Each one may start its live frame; the rest wait for that one's end.
+                 while (!m_pendingEnds.empty() && !m_runner.Busy()) {
+                   const int index = m_pendingEnds.front();
+                   m_pendingEnds.pop_front();
+                   if (CScrollBar* bar = ScrollBar(index)) OnHScroll(ScrollCode::EndScroll, 0, bar);
+                 }
+               });
 }
 
 void CTestModeDlg::OnStartDebug() {
+  if (m_runner.Busy()) return;
   // Set whatever follows: a failed start still ends with the leave byte on Cancel.
   debugActive = true;
-  TestModeResult result;
-  RadioImage image = m_host.Document().image();
-  {
-    CWaitCursor wait;
-    result = StartDebugMode(m_port, m_settings, image);
-  }
-  // The radio's calibration block, read before the first live frame, is the document's now.
-  m_host.ReplaceImage(image);
-  if (result != TestModeResult::Done) {
-    ShowTestModeMessage(m_host, result, false);
-    return;
-  }
-  // The calibration block now holds the radio's values; the bars show what the live frames
-  // will carry, so no value on the screen is one the radio and the document do not have.
-  ShowCalibration();
+  Exchange(TestModeExchange::StartDebug, [this](const CTestModeSession& session) {
+    // Cancelled meanwhile: the dialog closes, and what the exchange read goes with it.
+    if (m_cancelPending) return;
+    // The radio's calibration block, read before the first live frame, is the document's now.
+    m_host.ReplaceImage(session.Image());
+    if (session.Result() != TestModeResult::Done) {
+      ShowTestModeMessage(m_host, session.Result(), false);
+      return;
+    }
+    // The calibration block now holds the radio's values; the bars show what the live frames
+    // will carry, so no value on the screen is one the radio and the document do not have.
+    ShowCalibration();
+  });
 }
 
 void CTestModeDlg::OnWriteAll() {
-  if (debugActive) {
-    LeaveDebugMode(m_port);
-    debugActive = false;
-  }
-  TestModeResult result;
-  {
-    CWaitCursor wait;
-    result = WriteAllBlocks(m_port, m_settings, m_host.Document().image());
-  }
-  ShowTestModeMessage(m_host, result, true);
+  if (m_runner.Busy()) return;
+  // In debug mode the leave byte goes first, on the same worker, straight before the write.
+  const TestModeExchange exchange =
+      debugActive ? TestModeExchange::LeaveThenWriteAll : TestModeExchange::WriteAll;
+  debugActive = false;
+  // What the radio now holds is told even after a Cancel meanwhile.
+  Exchange(exchange, [this](const CTestModeSession& session) {
+    ShowTestModeMessage(m_host, session.Result(), true);
+  });
+}
+
+void CTestModeDlg::OnOK() {
+  // Closes without any exchange, but not in the middle of one.
+  if (m_runner.Busy()) return;
+  CDialog::OnOK();
 }
 
 void CTestModeDlg::OnCancel() {
-  if (debugActive) {
-    LeaveDebugMode(m_port);
-    m_port.Close();
+  // The exchange is not cut short: the radio gets every frame it would have.
+  if (m_runner.Busy()) {
+    m_cancelPending = true;
+    return;
   }
-  EndDialog(IDCANCEL);
+  CancelNow();
+}
+
+void CTestModeDlg::CancelNow() {
+  if (!debugActive) {
+    EndDialog(IDCANCEL);
+    return;
+  }
+  debugActive = false;
+  m_runner.Run(TestModeExchange::Leave, m_host.Document().image(), [this](const CTestModeSession&) {
+    m_port.Close();
+    EndDialog(IDCANCEL);
+  });
 }
 
 bool CTestModeDlg::eventFilter(QObject* watched, QEvent* event) {

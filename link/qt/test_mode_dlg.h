@@ -1,11 +1,15 @@
 // CTestModeDlg (template 137): six scroll bars for the power calibration, the keyboard on the
 // highlighted one, start debug mode (every committed value goes to the radio at once) and
-// write all. Every exchange runs on the user-interface thread under the wait cursor; the rules
-// of the exchanges live in link/test_mode.h.
+// write all. Every exchange runs on a worker (CTestModeRunner) while the dialog ignores input
+// and shows how far it has come; Cancel meanwhile waits for the exchange's end and cancels
+// then. The rules of the exchanges live in link/test_mode.h.
 #pragma once
 
 #include <array>
+#include <deque>
+#include <functional>
 
+#include "link/qt/test_mode_exchange.h"
 #include "link/qt/test_mode_host.h"
 #include "platform/dialogs/cdialog.h"
 #include "platform/dialogs/scroll_bar.h"
@@ -33,6 +37,7 @@ inline constexpr std::array<SliderControls, kCalibrationSliders> kSliderControls
 }};
 inline constexpr int kStartDebugButton = 1169;
 inline constexpr int kWriteAllButton = 1170;
+inline constexpr int kTestModeProgress = 1173;
 
 class CTestModeDlg : public CDialog {
   Q_OBJECT
@@ -50,8 +55,12 @@ class CTestModeDlg : public CDialog {
   QLineEdit* ValueEdit(int index) const;
   // The scroll bar the arrow keys act on.
   CScrollBar* KeyboardScrollBar() const { return m_keyboardBar; }
+  // An exchange with the radio is running.
+  bool ExchangeRunning() const { return m_runner.Busy(); }
+  QString ProgressLine() const { return m_runner.Line(); }
 
  protected:
+  void OnOK() override;
   void OnCancel() override;
   // The keyboard and the mouse are looked at here before the control that has them.
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,17 +71,26 @@ class CTestModeDlg : public CDialog {
   void Commit(int index, int position);
   void OnStartDebug();
   void OnWriteAll();
+  // Runs `exchange` on the document's image; `then` once it has ended. A Cancel pressed
+  // meanwhile is done after `then`; a slider let go meanwhile is committed after it, in turn.
+  void Exchange(TestModeExchange exchange, std::function<void(const CTestModeSession&)> then);
+  void SendLive();
+  // Cancel once nothing runs: debug mode's leave byte, the port closed, the dialog ended.
+  void CancelNow();
   void SetCurrentSlider(int index);
   // Positions and value fields from the document's calibration block.
   void ShowCalibration();
   int IndexOf(const CScrollBar* bar) const;
 
   CSerialLink& m_port;
-  const LinkSettings& m_settings;
   TestModeHost& m_host;
   int currentSlider = 0;
   bool debugActive = false;
   CScrollBar* m_keyboardBar = nullptr;
+  CTestModeRunner m_runner;
+  bool m_cancelPending = false;
+  // Sliders let go while an exchange ran: their end scroll is handled once it has ended.
+  std::deque<int> m_pendingEnds;
 };
 
 }  // namespace rondel

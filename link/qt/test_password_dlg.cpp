@@ -1,17 +1,21 @@
 #include "link/qt/test_password_dlg.h"
 
+#include <QLabel>
 #include <QLineEdit>
 
 #include "core/rondel_doc.h"
 #include "link/qt/test_mode_dlg.h"
-#include "platform/dialogs/wait_cursor.h"
 #include "platform/prompt.h"
 
 namespace rondel {
 
 CTestPasswordDlg::CTestPasswordDlg(CSerialLink& port, const LinkSettings& settings,
                                    TestModeHost& host, QWidget* parent)
-    : CDialog(139, parent), m_port(port), m_settings(settings), m_host(host) {}
+    : CDialog(139, parent),
+      m_port(port),
+      m_settings(settings),
+      m_host(host),
+      m_runner(port, settings, host, *this, Item<QLabel>(kTestPasswordProgress)) {}
 
 QLineEdit* CTestPasswordDlg::PasswordEdit() const { return Item<QLineEdit>(kTestPasswordEdit); }
 
@@ -21,6 +25,7 @@ bool CTestPasswordDlg::OnInitDialog() {
 }
 
 void CTestPasswordDlg::OnOK() {
+  if (m_runner.Busy()) return;
   const QLineEdit* edit = PasswordEdit();
   const std::string entered = edit ? edit->text().toStdString() : std::string();
   if (!IsTestPassword(entered, m_settings)) {
@@ -30,24 +35,37 @@ void CTestPasswordDlg::OnOK() {
   }
   // The entry read replaces the document: asked before a byte goes to the radio.
   if (!m_host.MayReplaceDocument()) return;
-  TestModeResult result;
-  std::size_t stored = 0;
-  RadioImage image = m_host.Document().image();
-  {
-    CWaitCursor wait;
-    result = EnterTestMode(m_port, m_settings, image, &stored);
+  m_cancelPending = false;
+  m_runner.Run(TestModeExchange::Entry, m_host.Document().image(),
+               [this](const CTestModeSession& session) { OnEntryRead(session); });
+}
+
+void CTestPasswordDlg::OnEntryRead(const CTestModeSession& session) {
+  if (m_cancelPending) {
+    // Cancelled while reading: the read has ended, and what it brought is not wanted.
+    EndDialog(IDCANCEL);
+    return;
   }
   // The blocks read before a failure are the document's too; the form shows them rather than
   // values the radio no longer holds.
-  if (stored > 0) m_host.ReplaceImage(image);
-  if (result != TestModeResult::Done) {
-    ShowTestModeMessage(m_host, result, false);
+  if (session.BlocksStored() > 0) m_host.ReplaceImage(session.Image());
+  if (session.Result() != TestModeResult::Done) {
+    ShowTestModeMessage(m_host, session.Result(), false);
     return;
   }
-  m_host.BackUpRadioImage(image);
+  m_host.BackUpRadioImage(session.Image());
   CTestModeDlg dialog(m_port, m_settings, m_host, this);
   dialog.DoModal();
   // The password dialog stays: OK starts over, Cancel leaves.
+}
+
+void CTestPasswordDlg::OnCancel() {
+  // The read is not cut short: the radio gets every frame it would have.
+  if (m_runner.Busy()) {
+    m_cancelPending = true;
+    return;
+  }
+  EndDialog(IDCANCEL);
 }
 
 }  // namespace rondel

@@ -20,6 +20,7 @@ CTransferDlg::CTransferDlg(CSerialLink& port, const LinkSettings& settings,
 CTransferDlg::~CTransferDlg() {
   // The session's own end cancels a transfer still running and closes the port.
   m_timer.stop();
+  m_doneTimer.stop();
 }
 
 QLabel* CTransferDlg::StatusText() const { return Item<QLabel>(IDC_PROGRESS_TEXT); }
@@ -120,12 +121,18 @@ void CTransferDlg::OnCancel() {
   // goes away under it.
   m_session.Cancel();
   m_timer.stop();
+  m_doneTimer.stop();
   EndDialog(IDCANCEL);
 }
 
 void CTransferDlg::timerEvent(QTimerEvent* event) {
   if (event->timerId() == m_timer.timerId()) {
     OnTimer();
+    return;
+  }
+  if (event->timerId() == m_doneTimer.timerId()) {
+    m_doneTimer.stop();
+    EndDialog(kTransferDialogEnded);
     return;
   }
   CDialog::timerEvent(event);
@@ -191,6 +198,16 @@ void CTransferDlg::OnTimer() {
     case TransferNext::Continue:
       break;
     case TransferNext::End:
+      if (r.done != nullptr) {
+        // Said, not asked: the line stays a moment and the dialog closes by itself. What
+        // needs the user's eye (a failure, a warning) has had its message box by now; a
+        // well-ended read or write is the common case, and an OK to press after every one of
+        // them would only be a step more. Cancel or Escape closes it at once.
+        ShowStatus(m_host.Text(r.done));
+        if (QProgressBar* bar = ProgressBar()) bar->setValue(kProgressBarRange);
+        m_doneTimer.start(kTransferDoneShownMs, this);
+        break;
+      }
       EndDialog(kTransferDialogEnded);
       break;
     case TransferNext::Idle:

@@ -48,6 +48,9 @@ class TransferDlgHost {
 
 // The result with which the dialog ends after the transfer ended by itself.
 inline constexpr int kTransferDialogEnded = 5;
+// A transfer that ended well leaves its line ("Written and verified.") on the screen this long,
+// then the dialog closes by itself.
+inline constexpr int kTransferDoneShownMs = 1500;
 
 class CTransferDlg : public CDialog {
   Q_OBJECT
@@ -64,6 +67,8 @@ class CTransferDlg : public CDialog {
 
   bool IsTransferRunning() const { return m_session.IsRunning(); }
   bool IsTimerRunning() const { return m_timer.isActive(); }
+  // The transfer has ended well and its line is shown until the dialog closes.
+  bool IsShowingDone() const { return m_doneTimer.isActive(); }
   QLabel* StatusText() const;
   QProgressBar* ProgressBar() const;
 
@@ -92,6 +97,7 @@ class CTransferDlg : public CDialog {
   TransferDirection m_direction = TransferDirection::Read;
   bool m_passwordAsked = false;  // once for each OK
   QBasicTimer m_timer;
+  QBasicTimer m_doneTimer;
 };
 
 }  // namespace rondel

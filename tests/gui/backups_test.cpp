@@ -100,8 +100,10 @@ TEST_F(Backups, ABackupThatFailsIsAWarningAndTheReadStands) {
 TEST_F(Backups, TheTestModesEntryReadKeepsOneBackup) {
   StartWithRadio();
   m_modals.Then([](QDialog& d) {
-    QTest::keyClicks(static_cast<CTestPasswordDlg&>(d).PasswordEdit(), QStringLiteral("Calib#7"));
+    auto& gate = static_cast<CTestPasswordDlg&>(d);
+    QTest::keyClicks(gate.PasswordEdit(), QStringLiteral("Calib#7"));
     test::Click(d, IDOK);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !gate.ExchangeRunning(); }, 60000));
     return test::Click(d, IDCANCEL);
   });
   m_modals.Then([](QDialog& d) {

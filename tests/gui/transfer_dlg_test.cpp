@@ -57,12 +57,15 @@ class TransferDialog : public test::ProgramTest {
       QTest::mouseClick(Button(&d, IDOK), Qt::LeftButton);
       EXPECT_FALSE(Button(&d, IDOK)->isEnabled()) << "OK stays enabled while running";
       m_result = d.exec();
+      m_line = static_cast<CTransferDlg&>(d).StatusText()->text().toStdString();
+      EXPECT_FALSE(Button(&d, IDOK)->isEnabled()) << "OK would start again";
       return m_result;
     });
   }
   std::unique_ptr<sim::VirtualRadio> m_radio;
   CRondelDoc::Image m_before{};
   int m_result = -1;
+  std::string m_line;  // the status text the dialog ended on
 };
 
 TEST_F(TransferDialog, AReadReplacesTheImageRefreshesTheFormAndShowsThePortFound) {
@@ -74,6 +77,7 @@ TEST_F(TransferDialog, AReadReplacesTheImageRefreshesTheFormAndShowsThePortFound
   RunToTheEnd();
   Frame().OnCommand(cmd::kReadData);
   EXPECT_EQ(m_result, kTransferDialogEnded);
+  EXPECT_EQ(m_line, GetLangString("IDS_TRANSFER_READDONE"));
   const sim::Memory want = m_radio->GetMemory();
   EXPECT_EQ(want[layout::kSquelchLevel], 7);
   EXPECT_TRUE(std::equal(want.begin(), want.begin() + kTransferred, Doc().image().begin()));
@@ -267,7 +271,8 @@ TEST_F(TransferDialog, AFailureShowsItsMessageOrItsTextAndLeavesTheDocument) {
 }
 
 // A write keeps what it overwrites and reads back what it wrote: one new backup with the
-// radio's bytes, and a word on a verification that found differences or no radio.
+// radio's bytes, and a word on a verification that found differences or no radio. One that
+// ended well ends on its line: written, or written and verified.
 TEST_F(TransferDialog, AWriteKeepsABackupAndVerifiesWhatItWrote) {
   namespace fs = std::filesystem;
   const auto radio = [](std::vector<std::size_t> dropWrites, int restartMs) {
@@ -281,17 +286,21 @@ TEST_F(TransferDialog, AWriteKeepsABackupAndVerifiesWhatItWrote) {
     sim::RadioOptions radio;
     const char* told;  // the key of the one message, or none
     PromptIcon icon;
+    const char* verify;  // [write] verify
+    const char* line;    // the key of the line the dialog ends on, or none
   } cases[] = {
-      {"verified", radio({}, 0), nullptr, PromptIcon::None},
+      {"verified", radio({}, 0), nullptr, PromptIcon::None, "1", "IDS_TRANSFER_VERIFIED"},
+      {"not read back", radio({}, 0), nullptr, PromptIcon::None, "0", "IDS_TRANSFER_WRITTEN"},
       // The squelch block differs from the form's, so a dropped write of it shows.
-      {"a block dropped", radio({0x3C0}, 0), "IDS_VERIFY_DIFFERS", PromptIcon::Error},
-      {"no answer after the leave byte", radio({}, 600000), "IDS_VERIFY_NOTVERIFIED", PromptIcon::Warning},
+      {"a block dropped", radio({0x3C0}, 0), "IDS_VERIFY_DIFFERS", PromptIcon::Error, "1", nullptr},
+      {"no answer after the leave byte", radio({}, 600000), "IDS_VERIFY_NOTVERIFIED", PromptIcon::Warning, "1", nullptr},
   };
   const fs::path backups = fs::path(std::getenv("XDG_STATE_HOME")) / "rondel" / "backups";
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     m_app.reset();
     m_prompter.prompts.clear();
+    m_folder.SetIni("write", "verify", c.verify);
     StartWith(c.radio);
     const sim::Memory before = m_radio->GetMemory();
     const std::size_t kept = fs::exists(backups) ? static_cast<std::size_t>(std::distance(fs::directory_iterator(backups), {})) : 0;
@@ -302,6 +311,12 @@ TEST_F(TransferDialog, AWriteKeepsABackupAndVerifiesWhatItWrote) {
     if (c.told) {
       EXPECT_EQ(m_prompter.prompts[0].text.rfind(GetLangString(c.told), 0), 0u);
       EXPECT_EQ(m_prompter.prompts[0].icon, c.icon);
+    }
+    if (c.line) {
+      EXPECT_EQ(m_line, GetLangString(c.line));
+    } else {
+      EXPECT_NE(m_line, GetLangString("IDS_TRANSFER_VERIFIED"));
+      EXPECT_NE(m_line, GetLangString("IDS_TRANSFER_WRITTEN"));
     }
     if (c.radio.dropWrites.size() == 1) {
       EXPECT_NE(m_prompter.prompts[0].text.find("0x3C0"), std::string::npos);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "link/link_rig.h"
 #include "link/test_mode.h"
@@ -97,6 +98,57 @@ TEST(WriteAllBlocks, WritesTheWholeMemoryOrStopsAtTheFirstRefusal) {
     const auto frames = rig.Settled();
     EXPECT_EQ(frames.size(), (result == T::WrongType ? 2 : 3) + sent);
     EXPECT_EQ(frames.back(), sent == 0 ? frames.back() : sent == 1 ? first : last);
+  }
+}
+
+// The session runs each exchange on its worker with the frames of the function it names, counts
+// the blocks it has done, says so after each of them and once at the end, and hands back the
+// result and the image once waited for.
+TEST(TestModeSession, RunsEachExchangeOnItsWorkerWithItsOwnFramesAndCountsItsBlocks) {
+  Entry e;
+  CTestModeSession session(e.rig.link, e.rig.settings);
+  RadioImage image = e.image;
+  const auto live = [&] { return Cat({0x67, 0x03, 0xF0, 0x08}, e.memory.data() + 0x3F0, 8); };
+  const auto withHandshake = [](std::vector<Bytes> tail, bool password) {
+    std::vector<Bytes> f(kHandshake.begin(), kHandshake.end() - (password ? 0 : 2));
+    f.insert(f.end(), tail.begin(), tail.end());
+    return f;
+  };
+  std::vector<Bytes> entry, writes;
+  for (std::size_t a = 0; a < 0x400; a += 8) {
+    entry.insert(entry.end(), {ReadFrame(a), {0x06}});
+    writes.push_back(Cat({0x57, std::uint8_t(a >> 8), std::uint8_t(a), 0x08}, e.memory.data() + a, 8));
+  }
+  std::vector<Bytes> leaveThenWrite = withHandshake(writes, false);
+  leaveThenWrite.insert(leaveThenWrite.begin(), Bytes{0x62});
+  const std::tuple<TestModeExchange, std::vector<Bytes>, bool> cases[] = {  // frames, port left open
+      {TestModeExchange::Entry, withHandshake(entry, true), true},
+      {TestModeExchange::Live, {live()}, true},
+      {TestModeExchange::Leave, {{0x62}}, true},
+      {TestModeExchange::StartDebug, withHandshake({ReadFrame(0x3F0), live()}, true), true},
+      {TestModeExchange::LeaveThenWriteAll, leaveThenWrite, false},
+      {TestModeExchange::WriteAll, withHandshake(writes, false), false},
+  };
+  std::size_t heard = 0;
+  for (const auto& [exchange, frames, open] : cases) {
+    SCOPED_TRACE(static_cast<int>(exchange));
+    std::atomic<std::size_t> words{0};
+    ASSERT_TRUE(session.Start(exchange, image, [&words] { ++words; }));
+    EXPECT_FALSE(session.Start(exchange, image, {})) << "one exchange at a time";
+    session.Wait();
+    EXPECT_TRUE(session.Finished());
+    EXPECT_EQ(session.Result(), T::Done);
+    EXPECT_EQ(session.BlocksDone(), BlocksOf(exchange));
+    EXPECT_EQ(words.load(), BlocksOf(exchange) + 1);
+    EXPECT_EQ(e.rig.link.IsOpen(), open);
+    const auto all = e.rig.Settled();
+    EXPECT_EQ(std::vector<Bytes>(all.begin() + static_cast<long>(heard), all.end()), frames);
+    heard = all.size();
+    image = session.Image();  // the radio's memory from the entry read on
+    if (exchange == TestModeExchange::Entry) {
+      EXPECT_EQ(session.BlocksStored(), 128u);
+      EXPECT_TRUE(std::equal(e.memory.begin(), e.memory.end(), image.begin()));
+    }
   }
 }
 

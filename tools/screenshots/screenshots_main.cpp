@@ -1,5 +1,6 @@
 // rondel-screenshots: opens the main window, its Edit menu, the port, language, about,
-// progress, read-password, compare, backups, test-mode password and test-mode dialogs of the desktop program in English and Chinese and
+// progress, read-password, compare, backups, test-mode password and test-mode dialogs (the
+// latter also while it writes) of the desktop program in English and Chinese and
 // saves each as a PNG, for the README. Run by scripts/screenshots.sh under the offscreen
 // platform.
 //   rondel-screenshots <bin folder with setting.ini and *.lang> <output folder>
@@ -266,6 +267,27 @@ bool Shoot(const fs::path& binDir, const fs::path& outDir, const std::string& la
     dlg.show();
     ok &= Save(dlg, prefix + "-testmode.png");
     app.m_serialPort.Close();
+    // Write all to the paced radio, caught about halfway with its line of progress.
+    app.Settings().WriteCom(2);
+    pacedRadio.SetMemory(memory);
+    dlg.Item<QAbstractButton>(kWriteAllButton)->click();
+    const auto halfway = [&dlg] {
+      const QString line = dlg.ProgressLine();
+      if (!line.endsWith(QStringLiteral(" / 128"))) return false;
+      const QStringList words = line.split(QLatin1Char(' '));
+      return words.size() >= 3 && words[words.size() - 3].toInt() >= 57;
+    };
+    QElapsedTimer t;
+    t.start();
+    while (!halfway() && dlg.ExchangeRunning() && t.elapsed() < 30000)
+      QApplication::processEvents(QEventLoop::AllEvents, 1);
+    const QString writing = prefix + "-testmode-writing.png";
+    const bool shot = dlg.ExchangeRunning() && dlg.grab().save(writing);
+    std::printf("%s %s\n", shot ? "wrote" : "FAILED", writing.toUtf8().constData());
+    ok &= shot;
+    while (dlg.ExchangeRunning() && t.elapsed() < 60000) Settle(20);
+    app.m_serialPort.Close();
+    app.Settings().WriteCom(1);
   }
   fs::remove_all(dir);
   return ok;
