@@ -421,7 +421,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (help) {
     // Help needs no settings file, but speaks its language when there is one.
     if (!langUsable && settingsStatus == kExitOk) SetAppPaths(exeDir, ini, ChooseLanguagePath(exeDir, ini));
-    if (command && command != &kHelpCommand) {
+    if (command && line.Has("help")) {
       PrintCommandHelp(*command, out);
       return kExitOk;
     }
