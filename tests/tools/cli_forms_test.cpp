@@ -190,6 +190,18 @@ TEST_F(CliForms, ADashWhereItCannotWorkIsRefused) {
   EXPECT_EQ(Names(), before);
 }
 
+// A message in Chinese ends in a Chinese reason, not in the C library's English.
+TEST_F(CliForms, TheSystemsReasonIsInTheProgramsLanguage) {
+  const std::string chinese = BinDir() + "/chinese.lang";
+  ProcessResult r = RunCli(Line({"info", "@/none.dig"}, chinese));
+  EXPECT_EQ(r.exitStatus, 66) << Describe(r);
+  EXPECT_TRUE(r.err.ends_with(": " + GetLangStringFrom(chinese, "IDS_ERRNO_ENOENT") + "\n")) << r.err;
+  r = RunCli(Line({"new", "-o", "@/radio.dig/x.dig"}, chinese));
+  EXPECT_EQ(r.exitStatus, 73) << Describe(r);
+  EXPECT_TRUE(r.err.ends_with(": " + GetLangStringFrom(chinese, "IDS_ERRNO_ENOTDIR") + "\n")) << r.err;
+  EXPECT_EQ(r.err.find("Not a directory"), std::string::npos);
+}
+
 // ---- help -------------------------------------------------------------------------------
 
 class CliHelp : public CliForms, public testing::WithParamInterface<const char*> {
