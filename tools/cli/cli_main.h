@@ -44,8 +44,9 @@ int Usage(std::ostream& err, const char* key, const std::string& what);
 void FileError(std::ostream& err, const char* key, const std::string& path,
                const std::string& reason);
 int ReportStoreFailure(std::ostream& err, const std::string& path, int error);
-// The document a command starts from: `file` opened as the desktop program opens it, or a new
-// document of model 0 without one. `whole`: only a complete data file will do. `opened`, when
+// The document a command starts from: `file` opened as the desktop program opens it ("-":
+// standard input, of which as many bytes are read as of a file), or a new document of model 0
+// without one. `whole`: only a complete data file will do. `opened`, when
 // given, receives the identity of the file read. Returns an exit status.
 int StartingDocument(CRondelDoc& doc, const std::optional<std::string>& file,
                      const CSettings& settings, bool whole, std::ostream& err,
