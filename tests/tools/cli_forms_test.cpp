@@ -111,6 +111,30 @@ TEST_F(CliForms, AWrongFormIsNamedAsWritten) {
   EXPECT_EQ(Names(), before);
 }
 
+// A command's table may let an option be given more than once: each value is kept, in order,
+// while any other option keeps its last value.
+TEST(CommandLine, ARepeatableOptionKeepsEveryValueInOrder) {
+  using rondel::cli::OptionSpec;
+  constexpr OptionSpec kOptions[] = {
+      {"device", 'd', "PATH", "IDS_X", true},
+      {"port", 0, "N", "IDS_X"},
+      {"all", 0, nullptr, "IDS_X"},
+  };
+  const rondel::cli::Command command{"test", "IDS_X", "IDS_X", "IDS_X", kOptions, nullptr};
+  rondel::cli::ParsedLine line;
+  const rondel::cli::UsageError e = rondel::cli::ParseCommandLine(
+      &command, {"--device", "A", "x", "--device=B", "-dC", "--port", "1", "--port=2", "--all", "--",
+                 "--device", "-y"},
+      line);
+  ASSERT_EQ(e.key, nullptr) << e.what;
+  EXPECT_EQ(line.Values("device"), (std::vector<std::string>{"A", "B", "C"}));
+  EXPECT_EQ(line.Values("port"), (std::vector<std::string>{"2"}));
+  EXPECT_EQ(line.Value("port"), "2");
+  EXPECT_TRUE(line.Has("all"));
+  EXPECT_FALSE(line.Has("help"));
+  EXPECT_EQ(line.operands, (std::vector<std::string>{"x", "--device", "-y"}));
+}
+
 // ---- "-" ----------------------------------------------------------------------------------
 
 struct StreamCase {
@@ -175,6 +199,8 @@ TEST_F(CliForms, ADashWhereItCannotWorkIsRefused) {
       {{"import", "-", "-", "-o", "@/x.dig"}, radio, 64, "rondel-cli: T-stdin twice import - -\n"},
       {{"diff", "-", "-"}, radio, 64, "rondel-cli: T-stdin twice diff - -\n"},
       {{"info", "-"}, "", 3, "rondel-cli: -: T-not a data file\n"},
+      // write takes only a complete data file, from standard input too.
+      {{"write", "-"}, radio.substr(0, 4143), 3, "rondel-cli: -: T-incomplete 4143\n"},
       {{"import", "@/radio.dig", "-", "-o", "@/x.dig"},
        "channel,narrow\n" + std::string(1 << 20, '\n'), 66, "rondel-cli: T-cannot open -\n"},
   };

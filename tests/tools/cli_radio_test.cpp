@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <poll.h>
 #include <termios.h>
 
 #include "tools/cli/progress_line.h"
@@ -57,12 +58,21 @@ struct Terminal {
     if (master >= 0) ::close(master);
   }
   bool open() const { return slave >= 0; }
-  // What has been written to the slave side so far.
-  std::string Drain() const {
+  // What has been written to the slave side, up to and including a line that holds `last`
+  // (the terminal hands bytes on a moment after they were written; 10 s is only a guard).
+  std::string ReadThrough(const std::string& last) const {
     std::string text;
     char buffer[4096];
-    for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
-      text.append(buffer, static_cast<std::size_t>(n));
+    const auto done = [&] {
+      const std::size_t at = text.find(last);
+      return at != std::string::npos && text.find('\n', at) != std::string::npos;
+    };
+    for (int i = 0; i < 1000 && !done(); ++i) {
+      pollfd p{master, POLLIN, 0};
+      if (::poll(&p, 1, 10) <= 0) continue;
+      const ssize_t n = ::read(master, buffer, sizeof buffer);
+      if (n > 0) text.append(buffer, static_cast<std::size_t>(n));
+    }
     return text;
   }
   int master = -1, slave = -1;
@@ -228,7 +238,7 @@ TEST(CliRadio, TheProgressUsesNoEscapesWhereTheyCannotWork) {
                 terminal.slavePath);
       ASSERT_TRUE(cli.started());
       EXPECT_EQ(cli.Wait(), 0);
-      err = terminal.Drain();
+      err = terminal.ReadThrough("T-reading 100%");
     } else {
       const ProcessResult r = RunCli(rig.Line({"read", "-o", "@/out.dig", "--no-backup"}));
       EXPECT_EQ(r.exitStatus, 0) << Describe(r);
