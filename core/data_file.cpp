@@ -31,6 +31,29 @@ LoadResult LoadDocument(CRondelDoc& doc, std::span<const std::uint8_t> bytes,
   return bytes.size() < L::kFileSize ? LoadResult::Incomplete : LoadResult::Loaded;
 }
 
+LoadResult LoadDataStream(CRondelDoc& doc, int fd, const ModelDataSource& models,
+                          LoadDetails* details) {
+  LoadDetails local;
+  LoadDetails& d = details ? *details : local;
+  d.length = 0;
+  // Never more than one file's worth: whatever follows offset 4143 is ignored anyway.
+  std::vector<std::uint8_t> bytes(L::kFileSize);
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      d.error = {ReadProblem::ReadFailed, errno};
+      return LoadResult::CannotOpen;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
+  d.length = got;
+  return LoadDocument(doc, bytes, models);
+}
+
 LoadResult LoadDataFile(CRondelDoc& doc, const std::string& path, const ModelDataSource& models,
                         LoadDetails* details) {
   LoadDetails local;
@@ -40,24 +63,9 @@ LoadResult LoadDataFile(CRondelDoc& doc, const std::string& path, const ModelDat
   const int fd = OpenRegularFile(path, kNoSizeLimit, &d.error, &identity);
   if (fd < 0) return LoadResult::CannotOpen;
   d.identity = identity;
-  // Never more than one file's worth: whatever follows offset 4143 is ignored anyway.
-  std::vector<std::uint8_t> bytes(L::kFileSize);
-  std::size_t got = 0;
-  while (got < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      d.error = {ReadProblem::ReadFailed, errno};
-      ::close(fd);
-      return LoadResult::CannotOpen;
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
+  const LoadResult result = LoadDataStream(doc, fd, models, &d);
   ::close(fd);
-  bytes.resize(got);
-  d.length = got;
-  return LoadDocument(doc, bytes, models);
+  return result;
 }
 
 std::vector<std::uint8_t> SerializeDocument(const CRondelDoc& doc) {

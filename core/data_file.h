@@ -45,6 +45,10 @@ bool HeaderAccepted(std::span<const std::uint8_t> bytes);
 LoadResult LoadDocument(CRondelDoc& doc, std::span<const std::uint8_t> bytes,
                         const ModelDataSource& models);
 
+// Reads at most 4144 bytes from the open descriptor `fd` (a pipe too: standard input) and
+// loads them as above; what follows them is left unread.
+LoadResult LoadDataStream(CRondelDoc& doc, int fd, const ModelDataSource& models,
+                          LoadDetails* details = nullptr);
 // Reads at most 4144 bytes of the regular file `path` and loads them as above.
 LoadResult LoadDataFile(CRondelDoc& doc, const std::string& path, const ModelDataSource& models,
                         LoadDetails* details = nullptr);

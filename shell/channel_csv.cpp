@@ -454,27 +454,41 @@ std::string CsvIssueText(const CsvIssue& issue, const CSettings& settings) {
   return text;
 }
 
+namespace {
+
+// Appends what `fd` holds to `text`, false when reading fails or it holds more than a list
+// may.
+bool ReadChannelCsvBytes(int fd, std::string& text) {
+  char buffer[8192];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n == 0;
+    text.append(buffer, static_cast<std::size_t>(n));
+    // A file may grow while it is read, and a pipe says nothing of its length beforehand.
+    if (text.size() > kMaxChannelCsvBytes) return false;
+  }
+}
+
+}  // namespace
+
 bool ReadChannelCsvFile(const std::string& path, std::string& text) {
   text.clear();
   // Without blocking, so a FIFO named by mistake cannot hang the program.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-            static_cast<std::size_t>(st.st_size) <= kMaxChannelCsvBytes;
-  char buffer[8192];
-  while (ok) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = n == 0;
-      break;
-    }
-    text.append(buffer, static_cast<std::size_t>(n));
-    // The file may grow while it is read.
-    ok = text.size() <= kMaxChannelCsvBytes;
-  }
+  const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                  static_cast<std::size_t>(st.st_size) <= kMaxChannelCsvBytes &&
+                  ReadChannelCsvBytes(fd, text);
   ::close(fd);
+  if (!ok) text.clear();
+  return ok;
+}
+
+bool ReadChannelCsvStream(int fd, std::string& text) {
+  text.clear();
+  const bool ok = ReadChannelCsvBytes(fd, text);
   if (!ok) text.clear();
   return ok;
 }

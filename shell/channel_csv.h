@@ -73,6 +73,8 @@ std::string CsvIssueText(const CsvIssue& issue, const CSettings& settings);
 // cannot be opened or read, is no regular file, or is larger.
 inline constexpr std::size_t kMaxChannelCsvBytes = 1 << 20;
 bool ReadChannelCsvFile(const std::string& path, std::string& text);
+// The same from an open descriptor (standard input), held to the same limit.
+bool ReadChannelCsvStream(int fd, std::string& text);
 
 // The file-chooser filter of channel lists.
 inline constexpr const char* kChannelCsvExtension = ".csv";

@@ -6,6 +6,7 @@
 
 #include "core/image_layout.h"
 #include "platform/profile.h"
+#include "shell/form_edits.h"
 
 namespace rondel {
 namespace {
@@ -40,18 +41,25 @@ int BackupLimit(const std::string& path, const char* key, int fallback) {
 
 }  // namespace
 
+bool IsWrittenSetting(std::string_view section, std::string_view key) {
+  for (const SettingsKey& k : kWrittenSettings)
+    if (EqualNoCase(section, k.section) && EqualNoCase(key, k.key)) return true;
+  return false;
+}
+
 std::string CSettings::Language() const {
   return profile::GetString(m_path, kSetup, "language", "", 260);
 }
 
 bool CSettings::WriteLanguage(const std::string& name) const {
-  return profile::WriteString(m_path, kSetup, "language", name);
+  return profile::WriteString(m_path, kWrittenSettings[0].section, kWrittenSettings[0].key, name);
 }
 
 int CSettings::Com() const { return profile::GetInt(m_path, kSetup, "com", 1); }
 
 bool CSettings::WriteCom(int port) const {
-  return profile::WriteString(m_path, kSetup, "com", std::to_string(port));
+  return profile::WriteString(m_path, kWrittenSettings[1].section, kWrittenSettings[1].key,
+                              std::to_string(port));
 }
 
 std::string CSettings::SearchComText() const {
@@ -66,7 +74,8 @@ bool CSettings::SearchEnabled() const {
 int CSettings::SearchComValue() const { return profile::GetInt(m_path, kSetup, "searchcom", 1); }
 
 bool CSettings::WriteSearchCom(bool on) const {
-  return profile::WriteString(m_path, kSetup, "searchcom", on ? "1" : "0");
+  return profile::WriteString(m_path, kWrittenSettings[2].section, kWrittenSettings[2].key,
+                              on ? "1" : "0");
 }
 
 std::string CSettings::Communication() const {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/model_info.h"
@@ -16,6 +17,18 @@ inline constexpr int kDefaultBackupFiles = 1000;
 // The one text the programs carry themselves: without the settings file no language file is
 // known to word it.
 inline constexpr const char* kNoSettingsMessage = "Can not find the file setting.ini!";
+
+// The keys the program writes itself (the language, port and port search chosen): the
+// user's own values, which an update of the shipped file leaves as they are. Every other key
+// is only read.
+struct SettingsKey {
+  const char* section;
+  const char* key;
+};
+inline constexpr SettingsKey kWrittenSettings[] = {
+    {"setup", "language"}, {"setup", "com"}, {"setup", "searchcom"}};
+// Whether `key` of `section` (matched without case) is one of kWrittenSettings.
+bool IsWrittenSetting(std::string_view section, std::string_view key);
 
 class CSettings : public ModelDataSource, public LinkSettings {
  public:

@@ -2,14 +2,13 @@
 // must pass before it is used.
 #include "shell/settings_location.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <cstdio>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/profile.h"
+#include "shell/form_edits.h"
 #include "shell/settings.h"
 
 namespace rondel {
@@ -22,48 +21,102 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+// The shipped file as it is now: modification time and size.
+std::string ShippedStamp(const std::string& shipped) {
+  struct stat st {};
+  if (::stat(shipped.c_str(), &st) != 0) return {};
+  return std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + " " +
+         std::to_string(st.st_size) + "\n";
+}
+
+bool Newer(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_mtim.tv_sec != sb.st_mtim.tv_sec ? sa.st_mtim.tv_sec > sb.st_mtim.tv_sec
+                                                : sa.st_mtim.tv_nsec > sb.st_mtim.tv_nsec;
+}
+
+bool RecordShipped(const std::string& shipped, const std::string& user) {
+  const std::string stamp = ShippedStamp(shipped);
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(stamp.data());
+  return ReplaceFile(ShippedStampPath(user), {bytes, stamp.size()}) == 0;
+}
+
+// Whether the shipped file changed since the user's copy was made from it.
+bool ShippedChanged(const std::string& shipped, const std::string& user) {
+  std::vector<std::uint8_t> recorded;
+  if (!ReadWholeFile(ShippedStampPath(user), recorded, 256)) return Newer(shipped, user);
+  return std::string(recorded.begin(), recorded.end()) != ShippedStamp(shipped);
+}
+
+bool HasKey(const std::vector<std::string>& keys, const std::string& key) {
+  for (const std::string& k : keys)
+    if (EqualNoCase(k, key)) return true;
+  return false;
+}
+
+// The user's copy made again from the shipped file, keeping what is the user's own. Staged
+// beside the copy and renamed over it, so an interruption leaves the old copy.
+bool UpdateUserCopy(const std::string& shipped, const std::string& user) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(shipped, bytes, profile::kMaxProfileBytes)) return false;
+  const std::string staged = user + ".update";
+  if (ReplaceFile(staged, bytes) != 0) return false;
+  bool ok = true;
+  for (const std::string& section : profile::GetSections(user)) {
+    const std::vector<std::string> shippedKeys = profile::GetKeys(shipped, section);
+    for (const std::string& key : profile::GetKeys(user, section)) {
+      if (!IsWrittenSetting(section, key) && HasKey(shippedKeys, key)) continue;
+      ok = ok && profile::WriteString(staged, section, key,
+                                      profile::GetString(user, section, key, "",
+                                                         profile::kMaxProfileBytes));
+    }
+  }
+  if (!ok || ::rename(staged.c_str(), user.c_str()) != 0) {
+    ::unlink(staged.c_str());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-bool MakePrivateFolders(const std::string& folder) {
-  for (std::size_t at = 1; at <= folder.size(); ++at) {
-    if (at != folder.size() && folder[at] != '/') continue;
-    const std::string part = folder.substr(0, at);
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+std::string ShippedStampPath(const std::string& userCopy) { return userCopy + ".shipped"; }
+
+bool IsSystemFolder(const std::string& folder) {
+  for (const char* root : {"/usr", "/opt", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32",
+                           "/etc", "/snap"}) {
+    const std::string r = root;
+    if (folder == r || folder.starts_with(r + "/")) return true;
   }
-  struct stat st {};
-  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string HomeFolder() {
-  if (const char* home = std::getenv("HOME"); home && *home == '/') return home;
-  if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir == '/')
-    return pw->pw_dir;
-  return {};
-}
-
-std::string XdgBaseFolder(const char* variable, const char* underHome) {
-  if (const char* xdg = std::getenv(variable); xdg && *xdg == '/') return xdg;
-  const std::string home = HomeFolder();
-  return home.empty() ? std::string() : home + "/" + underHome;
+  return false;
 }
 
 std::string UserSettingsPath() {
-  const std::string config = XdgBaseFolder("XDG_CONFIG_HOME", ".config");
-  if (config.empty()) return {};
-  return config + "/rondel/" + kSettingsFileName;
+  const std::string folder = UserConfigFolder();
+  if (folder.empty()) return {};
+  return folder + "/" + kSettingsFileName;
 }
 
 bool FolderWritable(const std::string& folder) {
   return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-SettingsLocation LocateSettingsFile(const std::string& exeDir, const FolderCheck& writable) {
+SettingsLocation LocateSettingsFile(const std::string& exeDir, const FolderCheck& writable,
+                                    const FolderCheck& system) {
   const std::string shipped = exeDir + "/" + kSettingsFileName;
   const bool haveShipped = Exists(shipped);
-  if (haveShipped && writable(exeDir)) return {shipped, false, false};
+  if (haveShipped && writable(exeDir) && !system(exeDir)) return {shipped, false, false};
 
   const std::string user = UserSettingsPath();
-  if (!user.empty() && Exists(user)) return {user, true, false};
+  if (!user.empty() && Exists(user)) {
+    SettingsLocation found{user, true, false};
+    if (haveShipped && ShippedChanged(shipped, user)) {
+      found.updatedUserCopy = UpdateUserCopy(shipped, user);
+      if (found.updatedUserCopy) RecordShipped(shipped, user);
+    }
+    return found;
+  }
   if (!haveShipped) return {};
 
   // The first start of this user: the shipped file becomes theirs. A shipped file that cannot
@@ -72,6 +125,7 @@ SettingsLocation LocateSettingsFile(const std::string& exeDir, const FolderCheck
   if (user.empty() || !ReadWholeFile(shipped, bytes, profile::kMaxProfileBytes) ||
       !MakePrivateFolders(user.substr(0, user.rfind('/'))) || ReplaceFile(user, bytes) != 0)
     return {shipped, false, false};
+  RecordShipped(shipped, user);
   return {user, true, true};
 }
 

@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <sys/stat.h>
+
+#include "platform/user_folders.h"
+
 namespace rondel {
 namespace {
 
@@ -18,26 +22,52 @@ bool IsUtf8(const std::string& path) {
   return !decoder.hasError() && text.toStdString() == path;
 }
 
-}  // namespace
-
-CQSettingsRecentFileStore::CQSettingsRecentFileStore(std::size_t capacity) : m_capacity(capacity) {}
-
-std::vector<std::string> CQSettingsRecentFileStore::Load() {
-  QSettings settings(QString::fromUtf8(kSettingsOrganisation), QString::fromUtf8(kSettingsApplication));
+std::vector<std::string> ReadList(QSettings& settings, std::size_t capacity) {
   settings.beginGroup(kGroup);
   std::vector<std::string> paths;
-  for (std::size_t n = 1; n <= m_capacity; ++n) {
+  for (std::size_t n = 1; n <= capacity; ++n) {
     const QVariant value = settings.value(KeyOf(n));
     const std::string path = value.typeId() == QMetaType::QByteArray
                                  ? value.toByteArray().toStdString()
                                  : value.toString().toStdString();
     if (!path.empty()) paths.push_back(path);
   }
+  settings.endGroup();
   return paths;
 }
 
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+std::string RecentFilesPath() {
+  const std::string folder = UserConfigFolder();
+  return folder.empty() ? std::string() : folder + "/" + kRecentFilesName;
+}
+
+CQSettingsRecentFileStore::CQSettingsRecentFileStore(std::size_t capacity, std::string file)
+    : m_capacity(capacity), m_file(std::move(file)) {}
+
+std::vector<std::string> CQSettingsRecentFileStore::Load() {
+  if (m_file.empty()) return {};
+  if (!Exists(m_file)) {
+    // The list of an earlier release, taken over once; its file stays as it is.
+    QSettings old(QString::fromUtf8(kSettingsOrganisation), QString::fromUtf8(kSettingsApplication));
+    std::vector<std::string> paths = ReadList(old, m_capacity);
+    if (!paths.empty()) Save(paths);
+    return paths;
+  }
+  QSettings settings(QString::fromStdString(m_file), QSettings::IniFormat);
+  return ReadList(settings, m_capacity);
+}
+
 void CQSettingsRecentFileStore::Save(const std::vector<std::string>& paths) {
-  QSettings settings(QString::fromUtf8(kSettingsOrganisation), QString::fromUtf8(kSettingsApplication));
+  if (m_file.empty()) return;
+  MakePrivateFolders(m_file.substr(0, m_file.rfind('/')));
+  QSettings settings(QString::fromStdString(m_file), QSettings::IniFormat);
   settings.remove(kGroup);
   settings.beginGroup(kGroup);
   std::size_t n = 0;

@@ -71,11 +71,7 @@ ScopedEnv::~ScopedEnv() {
   }
 }
 
-void ClearRecentFiles() {
-  QSettings settings(QString::fromLatin1(kSettingsOrganisation), QString::fromLatin1(kSettingsApplication));
-  settings.clear();
-  settings.sync();
-}
+void ClearRecentFiles() { CQSettingsRecentFileStore().Save({}); }
 
 void ProgramTest::TearDown() {
   m_app.reset();

@@ -39,14 +39,24 @@ inline std::string ContentsAndClose(int fd) {
   return text;
 }
 
-// Spawns `program` (a path, not searched in PATH) with `args` and /dev/null as standard input.
+// Spawns `program` (a path, not searched in PATH) with `args` and /dev/null as standard input,
+// or `input` when given.
 inline ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                                std::chrono::milliseconds timeLimit = std::chrono::seconds(20)) {
+                                std::chrono::milliseconds timeLimit = std::chrono::seconds(20),
+                                const std::string* input = nullptr) {
   ProcessResult r;
   const int out = StreamFile(), err = StreamFile();
+  const int in = input ? StreamFile() : -1;
+  if (in >= 0 && (::write(in, input->data(), input->size()) != static_cast<ssize_t>(input->size()) ||
+                  ::lseek(in, 0, SEEK_SET) != 0))
+    r.error = "cannot prepare standard input";
   posix_spawn_file_actions_t fa;
   ::posix_spawn_file_actions_init(&fa);
-  ::posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  if (in >= 0) {
+    ::posix_spawn_file_actions_adddup2(&fa, in, 0);
+  } else {
+    ::posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  }
   ::posix_spawn_file_actions_adddup2(&fa, out, 1);
   ::posix_spawn_file_actions_adddup2(&fa, err, 2);
   std::vector<char*> argv{const_cast<char*>(program.c_str())};  // posix_spawn leaves them alone
@@ -71,6 +81,7 @@ inline ProcessResult RunProcess(const std::string& program, const std::vector<st
   if (got == pid && WIFSIGNALED(status)) r.termSignal = WTERMSIG(status);
   r.out = ContentsAndClose(out);
   r.err = ContentsAndClose(err);
+  if (in >= 0) ::close(in);
   return r;
 }
 

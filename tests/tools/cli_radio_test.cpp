@@ -1,8 +1,11 @@
 // rondel-cli read and write: the progress line, the status and message of each failed
 // transfer against the virtual radio, Ctrl+C, and one read and one write end to end through
 // rondel-radiosim as a program.
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <poll.h>
+#include <termios.h>
 
 #include "tools/cli/progress_line.h"
 #include "tools/cli_rig.h"
@@ -34,6 +37,91 @@ TEST(ProgressLine, ALogGetsALineAQuarterATerminalOneLineRewritten) {
   EXPECT_EQ(tty.str(),
             "\rT-r\033[K\rT-r 24%\033[K\rT-r 25%\033[K\rT-r 49%\033[K\rT-r 50%\033[K"
             "\rT-r 99%\033[K\rT-s  COM3\033[K\rT-r 100%\033[K\n");
+}
+
+// A pseudo-terminal in raw mode, so what is written to its slave side is read back from the
+// master as it was written (no "\n" turned into "\r\n").
+struct Terminal {
+  Terminal() {
+    master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return;
+    slavePath = ::ptsname(master);
+    slave = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios t{};
+    if (slave < 0 || ::tcgetattr(slave, &t) != 0) return;
+    ::cfmakeraw(&t);
+    ::tcsetattr(slave, TCSANOW, &t);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+  }
+  ~Terminal() {
+    if (slave >= 0) ::close(slave);
+    if (master >= 0) ::close(master);
+  }
+  bool open() const { return slave >= 0; }
+  // What has been written to the slave side, up to and including a line that holds `last`
+  // (the terminal hands bytes on a moment after they were written; 10 s is only a guard).
+  std::string ReadThrough(const std::string& last) const {
+    std::string text;
+    char buffer[4096];
+    const auto done = [&] {
+      const std::size_t at = text.find(last);
+      return at != std::string::npos && text.find('\n', at) != std::string::npos;
+    };
+    for (int i = 0; i < 1000 && !done(); ++i) {
+      pollfd p{master, POLLIN, 0};
+      if (::poll(&p, 1, 10) <= 0) continue;
+      const ssize_t n = ::read(master, buffer, sizeof buffer);
+      if (n > 0) text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+  }
+  int master = -1, slave = -1;
+  std::string slavePath;
+};
+
+// TERM for the programs this test starts; the old value comes back at the end.
+class TermVariable {
+ public:
+  explicit TermVariable(const char* value) {
+    if (const char* old = std::getenv("TERM")) m_old = old;
+    if (value) {
+      ::setenv("TERM", value, 1);
+    } else {
+      ::unsetenv("TERM");
+    }
+  }
+  ~TermVariable() {
+    if (m_old) {
+      ::setenv("TERM", m_old->c_str(), 1);
+    } else {
+      ::unsetenv("TERM");
+    }
+  }
+  TermVariable(const TermVariable&) = delete;
+  TermVariable& operator=(const TermVariable&) = delete;
+
+ private:
+  std::optional<std::string> m_old;
+};
+
+TEST(ProgressLine, IsRewrittenInPlaceOnlyOnATerminalThatCanDoIt) {
+  const Terminal terminal;
+  ASSERT_TRUE(terminal.open());
+  int pipeEnds[2];
+  ASSERT_EQ(::pipe(pipeEnds), 0);
+  const struct {
+    int fd;
+    const char* term;
+    bool inPlace;
+  } cases[] = {{terminal.slave, "xterm-256color", true}, {terminal.slave, "dumb", false},
+               {terminal.slave, "", false},              {terminal.slave, nullptr, false},
+               {pipeEnds[1], "xterm-256color", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.fd) + " " + (c.term ? c.term : "(unset)"));
+    EXPECT_EQ(rondel::cli::RewritesInPlace(c.fd, c.term), c.inPlace);
+  }
+  ::close(pipeEnds[0]);
+  ::close(pipeEnds[1]);
 }
 
 // The radio of this process on COM2, the port configured; COM1 and COM255, the first and last
@@ -125,6 +213,56 @@ TEST(CliRadio, AFailedTransferExitsWithItsStatusSaysWhyOnceAndWritesNothing) {
     EXPECT_EQ(Count(rig.radio.Frames(), FrameKind::WriteBlock),
               c.status == 7 ? 0x080u / 8 + 3 : 0u);
   }
+}
+
+// A read with standard error on a terminal: one line rewritten in place, unless TERM says the
+// terminal cannot do that; in a log (not a terminal) plain lines whatever TERM says.
+TEST(CliRadio, TheProgressUsesNoEscapesWhereTheyCannotWork) {
+  const struct {
+    const char* term;
+    bool terminal;
+    bool escapes;
+  } cases[] = {{"xterm", true, true},
+               {"dumb", true, false},
+               {nullptr, true, false},
+               {"xterm", false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.term ? c.term : "(unset)") + (c.terminal ? " terminal" : " log"));
+    Rig rig{sim::RadioOptions{}};
+    const TermVariable term(c.term);
+    std::string err;
+    if (c.terminal) {
+      const Terminal terminal;
+      ASSERT_TRUE(terminal.open());
+      Child cli(BinDir() + "/rondel-cli", rig.Line({"read", "-o", "@/out.dig", "--no-backup"}),
+                terminal.slavePath);
+      ASSERT_TRUE(cli.started());
+      EXPECT_EQ(cli.Wait(), 0);
+      err = terminal.ReadThrough("T-reading 100%");
+    } else {
+      const ProcessResult r = RunCli(rig.Line({"read", "-o", "@/out.dig", "--no-backup"}));
+      EXPECT_EQ(r.exitStatus, 0) << Describe(r);
+      err = r.err;
+    }
+    EXPECT_NE(err.find("T-reading 100%"), std::string::npos) << err;
+    EXPECT_EQ(err.find_first_of("\r\033") != std::string::npos, c.escapes) << err;
+    EXPECT_EQ(ReadBytes(rig.dir.File("out.dig")).size(), 4144u);
+  }
+}
+
+// read -o - hands the data file to standard output and creates no file.
+TEST(CliRadio, ReadsToStandardOutput) {
+  Rig rig{sim::RadioOptions{}};
+  const ProcessResult file = RunCli(rig.Line({"read", "-o", "@/out.dig", "--no-backup"}));
+  ASSERT_EQ(file.exitStatus, 0) << Describe(file);
+  const std::vector<std::uint8_t> read = ReadBytes(rig.dir.File("out.dig"));
+  fs::remove(rig.dir.File("out.dig"));
+  const auto before = std::distance(fs::directory_iterator(rig.dir.path()), {});
+  const ProcessResult r = RunCli(rig.Line({"read", "--output=-", "--no-backup"}));
+  ASSERT_EQ(r.exitStatus, 0) << Describe(r);
+  ASSERT_EQ(read.size(), 4144u);
+  EXPECT_EQ(r.out, std::string(read.begin(), read.end()));
+  EXPECT_EQ(std::distance(fs::directory_iterator(rig.dir.path()), {}), before);
 }
 
 // An output that cannot be written is found out before the radio hears anything; the longest

@@ -20,6 +20,10 @@ inline std::string Golden(const std::string& name) {
 inline ProcessResult RunCli(const std::vector<std::string>& args) {
   return RunProcess(BinDir() + "/rondel-cli", args, std::chrono::seconds(30));
 }
+// The same with `input` as standard input.
+inline ProcessResult RunCliWithInput(const std::vector<std::string>& args, const std::string& input) {
+  return RunProcess(BinDir() + "/rondel-cli", args, std::chrono::seconds(30), &input);
+}
 
 // The bytes of `file` with `patches` (offset, bytes) applied: the expectation of an edit.
 using Patches = std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>>;

@@ -58,7 +58,7 @@ struct LineCase {
 // None of these writes anything: a failure leaves the folder as it was.
 // clang-format off
 const LineCase kLines[] = {
-    {{"--help"}, 0, "", "T-usage\n  T-backups usage\nT-options\n  T-backups options\nT-exit statuses\n"},
+    {{"--help"}, 0, "", "T-usage\nT-commands\n  new      T-new\n  info     T-info\n"},
     {{"info", "@/radio.dig", "--no-backup"}, 64, "rondel-cli: T-bad --no-backup\nT-tryhelp\n"},
     {{"backups", "x"}, 64, "rondel-cli: T-bad x\nT-tryhelp\n"},
     {{"--version"}, 0, "", "rondel-cli "},

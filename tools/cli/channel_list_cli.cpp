@@ -3,12 +3,14 @@
 #include <cstdint>
 #include <ostream>
 #include <span>
+#include <unistd.h>
 
 #include "core/data_file.h"
 #include "platform/atomic_file.h"
 #include "shell/channel_csv.h"
 #include "shell/language.h"
 #include "tools/cli/cli_main.h"
+#include "tools/cli/command.h"
 
 namespace rondel::cli {
 namespace {
@@ -23,21 +25,24 @@ bool Arguments(const ChannelListCommand& command, std::size_t count) {
 
 }  // namespace
 
+ChannelListCommand ChannelListOf(const Invocation& call) {
+  return {call.settings, call.line.operands, call.line.Value("output").value_or(std::string()),
+          [&call](CRondelDoc& doc, const std::string& file, std::optional<FileIdentity>* opened) {
+            return StartingDocument(doc, file, call.settings, false, call.err, opened);
+          },
+          [&call](const std::string& culprit) {
+            return Usage(call.err, "IDS_CLI_MISSING", culprit);
+          }};
+}
+
 int CmdExport(const ChannelListCommand& command, std::ostream& out, std::ostream& err) {
   if (!Arguments(command, 1)) return command.usage("export");
   CRondelDoc doc;
   if (const int status = command.openDataFile(doc, command.positional[0], nullptr); status != kExitOk)
     return status;
   const std::string text = ExportChannelCsv(doc, command.settings);
-  if (command.output.empty()) {
-    out << text;
-    out.flush();
-    if (!out) {
-      FileError(err, "IDS_CLI_NOOUTPUT", "-", "");
-      return kExitCantCreate;
-    }
-    return kExitOk;
-  }
+  if (command.output.empty() || command.output == kStdStream)
+    return WriteStandardOutput(text, out, err);
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
   if (!WriteFileAtomically(command.output, std::span<const std::uint8_t>(bytes, text.size()))) {
     FileError(err, "IDS_CLI_NOOUTPUT", command.output, "");
@@ -46,7 +51,7 @@ int CmdExport(const ChannelListCommand& command, std::ostream& out, std::ostream
   return kExitOk;
 }
 
-int CmdImport(const ChannelListCommand& command, std::ostream& err) {
+int CmdImport(const ChannelListCommand& command, std::ostream& out, std::ostream& err) {
   if (!Arguments(command, 2)) return command.usage("import");
   const std::string& file = command.positional[0];
   const std::string& list = command.positional[1];
@@ -57,7 +62,8 @@ int CmdImport(const ChannelListCommand& command, std::ostream& err) {
   if (const int status = command.openDataFile(doc, file, &rewrite.opened); status != kExitOk)
     return status;
   std::string text;
-  if (!ReadChannelCsvFile(list, text)) {
+  if (!(list == kStdStream ? ReadChannelCsvStream(STDIN_FILENO, text)
+                           : ReadChannelCsvFile(list, text))) {
     FileError(err, "IDS_CLI_NOINPUT", list, "");
     return kExitNoInput;
   }
@@ -68,9 +74,7 @@ int CmdImport(const ChannelListCommand& command, std::ostream& err) {
   }
   for (const CsvIssue& w : result.warnings)
     err << "rondel-cli: " << list << ": " << CsvIssueText(w, command.settings) << "\n";
-  if (int error = 0; !StoreDataFile(doc, target, command.settings, &error, rewrite.SaveOver()))
-    return ReportStoreFailure(err, target, error);
-  return kExitOk;
+  return SaveDocument(doc, target, command.settings, out, err, rewrite.SaveOver());
 }
 
 }  // namespace rondel::cli

@@ -25,7 +25,12 @@ struct ChannelListCommand {
   std::function<int(const std::string& culprit)> usage;
 };
 
+struct Invocation;
+// The command as the command line of `call` gives it.
+ChannelListCommand ChannelListOf(const Invocation& call);
+
+// An output "-" (and for export none) is standard output; import's LIST "-" standard input.
 int CmdExport(const ChannelListCommand& command, std::ostream& out, std::ostream& err);
-int CmdImport(const ChannelListCommand& command, std::ostream& err);
+int CmdImport(const ChannelListCommand& command, std::ostream& out, std::ostream& err);
 
 }  // namespace rondel::cli

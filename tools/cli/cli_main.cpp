@@ -5,6 +5,7 @@
 #include <charconv>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -25,93 +26,11 @@
 #include "shell/radio_backups.h"
 #include "shell/settings.h"
 #include "shell/settings_location.h"
-#include "shell/radio_backups.h"
-#include "tools/cli/diff_command.h"
-#include "tools/cli/backups_command.h"
-#include "tools/cli/edit_command.h"
-#include "tools/cli/channel_list_cli.h"
-#include "tools/cli/image_json.h"
-#include "tools/cli/info_listing.h"
+#include "tools/cli/command.h"
 #include "tools/cli/progress_line.h"
 
 namespace rondel::cli {
 namespace {
-
-struct Options {
-  std::optional<std::string> ini;
-  std::optional<std::string> lang;
-  std::string command;
-  std::vector<std::string> positional;
-  std::optional<std::string> output;
-  std::optional<std::string> model;
-  std::optional<std::string> from;      // read: the document the image starts as
-  std::optional<std::string> password;  // read: the read password to compare with
-  std::optional<std::string> port;      // read, write: COM port opened first
-  std::optional<std::string> device;    // read, write: device opened first
-  bool noVerify = false;                // write: no read-back after the write
-  bool noBackup = false;                // read, write: no backup of the radio's memory
-  bool json = false;
-  bool help = false;
-  bool version = false;
-};
-
-// What is wrong with a command line, in the words of the language file once one is known.
-struct UsageError {
-  const char* key = nullptr;  // nullptr: the line is usable
-  std::string what;           // the argument at fault, or what is missing
-};
-
-// Parses the whole line; an option's value is the next argument, whatever it looks like.
-UsageError Parse(const std::vector<std::string>& args, Options& opt) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::optional<std::string>& into) -> UsageError {
-      if (i + 1 >= args.size()) return {"IDS_CLI_MISSING", a + " ..."};
-      // An empty path or number is a slip of the shell ("$FILE" unset), never "no file".
-      if (args[i + 1].empty() && a != "--password") return {"IDS_CLI_EMPTYARG", a};
-      into = args[++i];
-      return {};
-    };
-    UsageError e;
-    if (a == "--ini") {
-      e = value(opt.ini);
-    } else if (a == "--lang") {
-      e = value(opt.lang);
-    } else if (a == "-o" || a == "--output") {
-      e = value(opt.output);
-    } else if (a == "--model") {
-      e = value(opt.model);
-    } else if (a == "--from") {
-      e = value(opt.from);
-    } else if (a == "--password") {
-      e = value(opt.password);
-    } else if (a == "--port") {
-      e = value(opt.port);
-    } else if (a == "--device") {
-      e = value(opt.device);
-    } else if (a == "--no-verify") {
-      opt.noVerify = true;
-    } else if (a == "--no-backup") {
-      opt.noBackup = true;
-    } else if (a == "--json") {
-      opt.json = true;
-    } else if (a == "-h" || a == "--help") {
-      opt.help = true;
-    } else if (a == "--version") {
-      opt.version = true;
-    } else if (a.empty()) {
-      return {"IDS_CLI_EMPTYARG", opt.command.empty() ? "\"\"" : opt.command + " \"\""};
-    } else if (a.size() > 1 && a[0] == '-') {
-      return {"IDS_CLI_BADARG", a};
-    } else if (opt.command.empty()) {
-      opt.command = a;
-    } else {
-      opt.positional.push_back(a);
-    }
-    if (e.key) return e;
-  }
-  return {};
-}
 
 // Names what is wrong and where the whole usage is, instead of burying the one line that
 // matters under all of it.
@@ -139,35 +58,6 @@ int ReportStoreFailure(std::ostream& err, const std::string& path, int error) {
   return kExitCantCreate;
 }
 
-namespace {
-
-int CmdNew(const Options& opt, const CSettings& settings, std::ostream& err) {
-  if (!opt.output) return Usage(err, "IDS_CLI_MISSING", "new -o OUT");
-  if (!opt.positional.empty()) return Usage(err, "IDS_CLI_BADARG", opt.positional[0]);
-  int k = 0;
-  if (opt.model) {
-    const std::string& text = *opt.model;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), k);
-    if (ec != std::errc() || end != text.data() + text.size() || k < 0 || k >= kMaxModels)
-      return Usage(err, "IDS_CLI_BADARG", "--model " + text);
-    // A model the list does not hold would give the radio the band code FF FF FF FF.
-    if (const int count = ModelCount(settings); k >= count) {
-      err << "rondel-cli: " << GetLangString("IDS_CLI_NOMODEL") << " " << k << "\n"
-          << FillIn(GetLangString("IDS_CLI_MODELCOUNT"), "%d", std::to_string(count)) << "\n"
-          << GetLangString("IDS_CLI_TRYHELP") << "\n";
-      return kExitUsage;
-    }
-  }
-  CRondelDoc doc;
-  doc.Blank();
-  doc.SelectModel(k, settings);
-  if (int error = 0; !StoreDataFile(doc, *opt.output, settings, &error))
-    return ReportStoreFailure(err, *opt.output, error);
-  return kExitOk;
-}
-
-}  // namespace
-
 // The document a command starts from: `file` loaded as the desktop program opens it (into a
 // new document of model 0), or that new document itself. `whole`: only a complete data file
 // will do (it goes into a radio). Returns an exit status.
@@ -178,7 +68,9 @@ int StartingDocument(CRondelDoc& doc, const std::optional<std::string>& file,
   doc.SelectModel(0, settings);
   if (!file) return kExitOk;
   LoadDetails details;
-  const LoadResult loaded = LoadDataFile(doc, *file, settings, &details);
+  const LoadResult loaded = *file == kStdStream
+                                ? LoadDataStream(doc, STDIN_FILENO, settings, &details)
+                                : LoadDataFile(doc, *file, settings, &details);
   if (opened) *opened = details.identity;
   switch (loaded) {
     case LoadResult::CannotOpen:
@@ -206,6 +98,7 @@ int StartingDocument(CRondelDoc& doc, const std::optional<std::string>& file,
 
 int BeginRewrite(const std::string& file, const std::string& out, Rewrite& rewrite,
                  std::ostream& err) {
+  if (file == kStdStream || out == kStdStream) return kExitOk;
   const std::optional<FileIdentity> fileIdentity = IdentityOf(file);
   rewrite.overFile = out == file || (fileIdentity && IdentityOf(out) == fileIdentity);
   if (!rewrite.overFile) return kExitOk;
@@ -217,23 +110,33 @@ int BeginRewrite(const std::string& file, const std::string& out, Rewrite& rewri
   return kExitLocked;
 }
 
-namespace {
+int SaveDocument(CRondelDoc& doc, const std::string& path, const CSettings& settings,
+                 std::ostream& out, std::ostream& err, std::optional<FileIdentity> over) {
+  if (path != kStdStream) {
+    if (int error = 0; !StoreDataFile(doc, path, settings, &error, over))
+      return ReportStoreFailure(err, path, error);
+    return kExitOk;
+  }
+  const std::vector<std::uint8_t> bytes = SerializeDocument(doc);
+  return WriteStandardOutput(std::string(bytes.begin(), bytes.end()), out, err);
+}
 
-int CmdInfo(const Options& opt, const CSettings& settings, std::ostream& out, std::ostream& err) {
-  if (opt.positional.empty()) return Usage(err, "IDS_CLI_MISSING", "info FILE");
-  if (opt.positional.size() > 1) return Usage(err, "IDS_CLI_BADARG", opt.positional[1]);
-  CRondelDoc doc;
-  if (const int status = StartingDocument(doc, opt.positional[0], settings, false, err);
-      status != kExitOk)
-    return status;
-  out << (opt.json ? DocumentToJson(doc, settings) : DocumentListing(doc, settings));
+int WriteStandardOutput(const std::string& text, std::ostream& out, std::ostream& err) {
+  out << text;
   out.flush();
   if (!out) {
-    FileError(err, "IDS_CLI_NOOUTPUT", "-", {});
+    FileError(err, "IDS_CLI_NOOUTPUT", kStdStream, {});
     return kExitCantCreate;
   }
   return kExitOk;
 }
+
+int RefuseStandardInput(std::ostream& err, const char* key, const std::string& what) {
+  err << "rondel-cli: " << GetLangString(key) << " " << what << "\n";
+  return kExitUsage;
+}
+
+namespace {
 
 // ---- read and write ----------------------------------------------------------------------
 
@@ -292,8 +195,11 @@ int StoreWriteBackup(const TransferShared::Image& image, const CRondelDoc& doc,
   return kExitCantCreate;
 }
 
+}  // namespace
+
 // Ticks as the desktop program's transfer dialog does.
-int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err) {
+int CmdTransfer(const TransferRequest& opt, const CSettings& settings, std::ostream& out,
+                std::ostream& err) {
   const bool reading = opt.command == "read";
   if (reading) {
     if (!opt.output) return Usage(err, "IDS_CLI_MISSING", "read -o OUT");
@@ -301,9 +207,6 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
   } else {
     if (opt.positional.empty()) return Usage(err, "IDS_CLI_MISSING", "write FILE");
     if (opt.positional.size() > 1) return Usage(err, "IDS_CLI_BADARG", opt.positional[1]);
-    if (opt.output) return Usage(err, "IDS_CLI_BADARG", "-o");
-    if (opt.from) return Usage(err, "IDS_CLI_BADARG", "--from");
-    if (opt.password) return Usage(err, "IDS_CLI_BADARG", "--password");
   }
   if (opt.port && opt.device) return Usage(err, "IDS_CLI_BADARG", "--device");
   int port = 0;
@@ -312,7 +215,7 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
     return Usage(err, "IDS_CLI_BADARG", "--password " + *opt.password);
 
   // Found out before the radio is read, not after a whole transfer.
-  if (reading) {
+  if (reading && *opt.output != kStdStream) {
     if (const int error = CheckReplaceable(*opt.output); error != 0)
       return ReportStoreFailure(err, *opt.output, error);
   }
@@ -349,7 +252,7 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
   }
   session.Start(reading ? TransferDirection::Read : TransferDirection::Write, doc.image(), nets);
   std::string prompt = GetLangString(reading ? "IDS_PROMPT_READ" : nets.backupFirst ? "IDS_PROMPT_BACKUP" : "IDS_PROMPT_WRITE");
-  ProgressLine progress(err, &err == &std::cerr && ::isatty(STDERR_FILENO));
+  ProgressLine progress(err, &err == &std::cerr && RewritesInPlace(STDERR_FILENO, std::getenv("TERM")));
   progress.Show(prompt, 0);
   TransferReaction r;
   for (;;) {
@@ -441,9 +344,7 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
       if (const BackupResult backup = StoreRadioBackup(doc, settings); !backup.ok())
         FileError(err, "IDS_WARN_BACKUP_FAILED", BackupFolder(), WriteErrorReason(backup.error));
     }
-    if (int error = 0; !StoreDataFile(doc, *opt.output, settings, &error))
-      return ReportStoreFailure(err, *opt.output, error);
-    return kExitOk;
+    return SaveDocument(doc, *opt.output, settings, out, err);
   }
   if (r.sendLeaveByte) {
     progress.Complete(prompt);
@@ -454,12 +355,14 @@ int CmdTransfer(const Options& opt, const CSettings& settings, std::ostream& err
   return r.status;
 }
 
+namespace {
+
 // The settings file of the run: --ini, else the one the desktop program would use. Returns
 // an exit status; `langForMessages` words what goes wrong before the language is known, on
 // `errStream` unless that is null.
-int SettingsFile(const Options& opt, const std::string& exeDir, const std::string& langForMessages,
-                 std::string& ini, std::ostream* errStream) {
-  ini = opt.ini ? *opt.ini : LocateSettingsFile(exeDir).path;
+int SettingsFile(const std::optional<std::string>& given, const std::string& exeDir,
+                 const std::string& langForMessages, std::string& ini, std::ostream* errStream) {
+  ini = given ? *given : LocateSettingsFile(exeDir).path;
   ReadError why;
   if (!ini.empty() && CheckProfileFile(ini, &why)) return kExitOk;
   if (!errStream) return kExitNoInput;
@@ -476,69 +379,74 @@ int SettingsFile(const Options& opt, const std::string& exeDir, const std::strin
   return kExitNoInput;
 }
 
+// The command of the line: its first operand. The line is read once with the options of all
+// commands to find it, then again with the command's own table without it.
+const Command* ParseLine(const std::vector<std::string>& args, ParsedLine& line,
+                         UsageError& usage) {
+  usage = ParseCommandLine(nullptr, args, line);
+  if (line.operands.empty()) return nullptr;
+  const Command* command = FindCommand(line.operands[0]);
+  if (!command) return nullptr;
+  std::vector<std::string> rest = args;
+  rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(line.operandAt[0]));
+  usage = ParseCommandLine(command, rest, line);
+  return command;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  Options opt;
-  const UsageError usage = Parse(args, opt);
-  if (opt.version && !usage.key) {
+  ParsedLine line;
+  UsageError usage;
+  const Command* command = ParseLine(args, line, usage);
+  if (line.Has("version") && !usage.key) {
     out << "rondel-cli " << RONDEL_VERSION << "\n";
     return kExitOk;
   }
+  const std::optional<std::string> lang = line.Value("lang");
   // The paths as the desktop program fixes them at start-up; --ini and --lang stand in for
   // the files it would find. Until the settings file has named a language, the locale's
   // language file (or --lang) words the messages.
   const std::string exeDir = ExecutableDir();
   ReadError langProblem;
-  const bool langUsable = opt.lang && CheckProfileFile(*opt.lang, &langProblem);
-  const std::string startupLang = langUsable ? *opt.lang : StartupLanguagePath(exeDir);
+  const bool langUsable = lang && CheckProfileFile(*lang, &langProblem);
+  const std::string startupLang = langUsable ? *lang : StartupLanguagePath(exeDir);
   SetAppPaths(exeDir, std::string(), startupLang);
   if (usage.key) return ReportUsage(err, usage);
 
+  const bool help = line.Has("help") || command == &kHelpCommand;
   std::string ini;
-  const int settingsStatus = SettingsFile(opt, exeDir, startupLang, ini, opt.help ? nullptr : &err);
-  if (opt.help) {
+  const int settingsStatus =
+      SettingsFile(line.Value("ini"), exeDir, startupLang, ini, help ? nullptr : &err);
+  if (help) {
     // Help needs no settings file, but speaks its language when there is one.
     if (!langUsable && settingsStatus == kExitOk) SetAppPaths(exeDir, ini, ChooseLanguagePath(exeDir, ini));
-    out << GetLangString("IDS_CLI_USAGE") << "\n  " << GetLangString("IDS_CLI_BACKUPS_USAGE") << "\n"
-        << GetLangString("IDS_CLI_OPTIONS") << "\n  " << GetLangString("IDS_CLI_BACKUPS_OPTIONS")
-        << "\n" << GetLangString("IDS_CLI_EXITCODES") << "\n";
-    return kExitOk;
+    if (command && line.Has("help")) {
+      PrintCommandHelp(*command, out);
+      return kExitOk;
+    }
+    const CSettings settings(settingsStatus == kExitOk ? ini : std::string());
+    return kHelpCommand.run(Invocation{settings, line, out, err});
   }
   if (settingsStatus != kExitOk) return settingsStatus;
   const std::string chosenLang = ChooseLanguagePath(exeDir, ini);
-  if (opt.lang && !langUsable) {
-    err << "rondel-cli: " << GetLangStringFrom(chosenLang, "IDS_CLI_NOLANG") << " " << *opt.lang
+  if (lang && !langUsable) {
+    err << "rondel-cli: " << GetLangStringFrom(chosenLang, "IDS_CLI_NOLANG") << " " << *lang
         << ": " << ReadErrorReason(langProblem, chosenLang) << "\n";
     return kExitNoInput;
   }
-  SetAppPaths(exeDir, ini, opt.lang ? *opt.lang : chosenLang);
+  SetAppPaths(exeDir, ini, lang ? *lang : chosenLang);
   // The settings' language file is there but refused: every text would read "Not Found".
-  if (ReadError why; !opt.lang && !CheckProfileFile(chosenLang, &why) &&
+  if (ReadError why; !lang && !CheckProfileFile(chosenLang, &why) &&
                      why.problem != ReadProblem::CannotOpen)
     err << "rondel-cli: " << GetLangStringFrom(startupLang, "IDS_ERROR_LANGFILE") << " " << chosenLang
         << ": " << ReadErrorReason(why, startupLang) << "\n";
-  if (opt.command.empty()) return Usage(err, "IDS_CLI_MISSING", "COMMAND");
-  const CSettings settings(ini);
-  if (opt.noBackup && opt.command != "read" && opt.command != "write")
-    return Usage(err, "IDS_CLI_BADARG", "--no-backup");
-
-  if (opt.command == "new") return CmdNew(opt, settings, err);
-  if (opt.command == "info") return CmdInfo(opt, settings, out, err);
-  if (opt.command == "read" || opt.command == "write") return CmdTransfer(opt, settings, err);
-  if (opt.command == "backups") return CmdBackups(opt.positional, opt.json, settings, out, err);
-  if (opt.command == "edit") return CmdEdit(opt.positional, opt.output, settings, err);
-  if (opt.command == "diff") return CmdDiff(opt.positional, opt.json, settings, out, err);
-  if (opt.command == "export" || opt.command == "import") {
-    const ChannelListCommand list{
-        settings, opt.positional, opt.output.value_or(std::string()),
-        [&](CRondelDoc& doc, const std::string& file, std::optional<FileIdentity>* opened) {
-          return StartingDocument(doc, file, settings, false, err, opened);
-        },
-        [&](const std::string& culprit) { return Usage(err, "IDS_CLI_MISSING", culprit); }};
-    return opt.command == "export" ? CmdExport(list, out, err) : CmdImport(list, err);
+  if (!command) {
+    if (line.operands.empty()) return Usage(err, "IDS_CLI_MISSING", "COMMAND");
+    return Usage(err, "IDS_CLI_BADARG", line.operands[0]);
   }
-  return Usage(err, "IDS_CLI_BADARG", opt.command);
+  const CSettings settings(ini);
+  return command->run(Invocation{settings, line, out, err});
 }
 
 }  // namespace rondel::cli

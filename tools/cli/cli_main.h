@@ -44,12 +44,43 @@ int Usage(std::ostream& err, const char* key, const std::string& what);
 void FileError(std::ostream& err, const char* key, const std::string& path,
                const std::string& reason);
 int ReportStoreFailure(std::ostream& err, const std::string& path, int error);
-// The document a command starts from: `file` opened as the desktop program opens it, or a new
-// document of model 0 without one. `whole`: only a complete data file will do. `opened`, when
+// The document a command starts from: `file` opened as the desktop program opens it ("-":
+// standard input, of which as many bytes are read as of a file), or a new document of model 0
+// without one. `whole`: only a complete data file will do. `opened`, when
 // given, receives the identity of the file read. Returns an exit status.
 int StartingDocument(CRondelDoc& doc, const std::optional<std::string>& file,
                      const CSettings& settings, bool whole, std::ostream& err,
                      std::optional<FileIdentity>* opened = nullptr);
+
+// "-" in place of a file: standard input where a file is read, standard output where one is
+// written.
+inline constexpr const char* kStdStream = "-";
+
+// Saves the document to `path`, or to `out` for "-". Returns an exit status, having said
+// what failed.
+int SaveDocument(CRondelDoc& doc, const std::string& path, const CSettings& settings,
+                 std::ostream& out, std::ostream& err,
+                 std::optional<FileIdentity> over = std::nullopt);
+// `text` on standard output; kExitCantCreate, having said so, when it cannot be written.
+int WriteStandardOutput(const std::string& text, std::ostream& out, std::ostream& err);
+// A "-" that cannot serve where it stands (a file to change in place, standard input twice):
+// the language file's `key` and the argument; returns kExitUsage.
+int RefuseStandardInput(std::ostream& err, const char* key, const std::string& what);
+
+// read and write: a transfer with the radio.
+struct TransferRequest {
+  std::string command;                  // "read" or "write"
+  std::vector<std::string> positional;  // write: FILE
+  std::optional<std::string> output;    // read: -o
+  std::optional<std::string> from;      // read: the document the image starts as
+  std::optional<std::string> password;  // read: the read password to compare with
+  std::optional<std::string> port;      // COM port opened first
+  std::optional<std::string> device;    // device opened first
+  bool noVerify = false;                // write: no read-back after the write
+  bool noBackup = false;                // no backup of the radio's memory
+};
+int CmdTransfer(const TransferRequest& request, const CSettings& settings, std::ostream& out,
+                std::ostream& err);
 
 // How long a rewrite waits for another program that holds the file's lock.
 inline constexpr std::chrono::seconds kLockWait{10};

@@ -119,7 +119,7 @@ const char* RefusalKey(EditRefusal why) {
 }  // namespace
 
 int CmdEdit(const std::vector<std::string>& operands, const std::optional<std::string>& output,
-            const CSettings& settings, std::ostream& err) {
+            const CSettings& settings, std::ostream& stdOut, std::ostream& err) {
   if (operands.empty()) return Usage(err, "IDS_CLI_MISSING", "edit FILE");
   if (operands.size() < 2) return Usage(err, "IDS_CLI_MISSING", "edit FILE NAME=VALUE");
   for (std::size_t i = 1; i < operands.size(); ++i)
@@ -149,9 +149,7 @@ int CmdEdit(const std::vector<std::string>& operands, const std::optional<std::s
     }
   }
 
-  if (int error = 0; !StoreDataFile(doc, out, settings, &error, rewrite.SaveOver()))
-    return ReportStoreFailure(err, out, error);
-  return kExitOk;
+  return SaveDocument(doc, out, settings, stdOut, err, rewrite.SaveOver());
 }
 
 }  // namespace rondel::cli

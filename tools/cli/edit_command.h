@@ -27,6 +27,7 @@ ParsedAssignment ParseAssignment(std::string_view name, std::string_view text,
 // `operands`: FILE, then the assignments. Without `output` FILE is written over, under its
 // lock (see Rewrite in cli_main.h).
 int CmdEdit(const std::vector<std::string>& operands, const std::optional<std::string>& output,
-            const CSettings& settings, std::ostream& err);
+            const CSettings& settings, std::ostream& out,
+            std::ostream& err);
 
 }  // namespace rondel::cli

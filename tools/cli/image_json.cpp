@@ -47,7 +47,8 @@ std::string DocumentToJson(const CRondelDoc& doc, const ModelDataSource& models)
     }
   };
 
-  out += "{";
+  // The layout's number first: a reader checks it before it trusts any other member.
+  out += "{\"format\": " + std::to_string(kInfoJsonFormat) + ",\n ";
   AppendKey(out, field_names::kModel);
   out += "{\"index\": " + std::to_string(doc.FindModel(models)) + ", ";
   field(FieldOfKind(FieldKind::BandCode), 0);

@@ -14,6 +14,10 @@ namespace rondel {
 // escaped, UTF-8 passed through.
 void AppendJsonString(std::string& out, std::string_view s);
 
+// The number of the layout below, its first member "format"; raised when a member changes
+// its meaning or type (members may be added without).
+inline constexpr int kInfoJsonFormat = 1;
+
 std::string DocumentToJson(const CRondelDoc& doc, const ModelDataSource& models);
 
 }  // namespace rondel

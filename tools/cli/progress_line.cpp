@@ -1,9 +1,15 @@
 #include "tools/cli/progress_line.h"
 
 #include <cstdio>
+#include <cstring>
 #include <ostream>
+#include <unistd.h>
 
 namespace rondel::cli {
+
+bool RewritesInPlace(int fd, const char* term) {
+  return ::isatty(fd) == 1 && term && *term && std::strcmp(term, "dumb") != 0;
+}
 
 ProgressLine::ProgressLine(std::ostream& err, bool inPlace) : m_err(err), m_inPlace(inPlace) {}
 

@@ -1,11 +1,16 @@
 // The progress of a transfer on standard error. On a terminal one line is rewritten in place;
-// in a log or a pipe a few lines are enough: the start, every quarter, the end.
+// in a log or a pipe, and on a terminal that cannot move its cursor (TERM=dumb, or no TERM at
+// all), a few plain lines are enough: the start, every quarter, the end.
 #pragma once
 
 #include <iosfwd>
 #include <string>
 
 namespace rondel::cli {
+
+// Whether the progress on `fd` may be one line rewritten with "\r" and "\033[K": `fd` is a
+// terminal and `term` (the value of TERM, or null) names one that is not "dumb".
+bool RewritesInPlace(int fd, const char* term);
 
 class ProgressLine {
  public:

@@ -1,0 +1,33 @@
+// rondel-cli write: a complete data file into the radio.
+#include "tools/cli/cli_main.h"
+#include "tools/cli/command.h"
+
+namespace rondel::cli {
+namespace {
+
+constexpr OptionSpec kOptions[] = {
+    {"no-verify", 0, nullptr, "IDS_CLI_CMD_WRITE_OPT_NOVERIFY"},
+    {"port", 0, "N", "IDS_CLI_OPT_PORT"},
+    {"device", 0, "PATH", "IDS_CLI_OPT_DEVICE"},
+    {"no-backup", 0, nullptr, "IDS_CLI_OPT_NOBACKUP"},
+};
+
+int Run(const Invocation& call) {
+  const ParsedLine& line = call.line;
+  TransferRequest request;
+  request.command = "write";
+  request.positional = line.operands;
+  request.port = line.Value("port");
+  request.device = line.Value("device");
+  request.noVerify = line.Has("no-verify");
+  request.noBackup = line.Has("no-backup");
+  return CmdTransfer(request, call.settings, call.out, call.err);
+}
+
+}  // namespace
+
+extern const Command kWriteCommand = {"write", "IDS_CLI_CMD_WRITE_SUMMARY",
+                                      "IDS_CLI_CMD_WRITE_USAGE", "IDS_CLI_CMD_WRITE_EXAMPLE",
+                                      kOptions, Run};
+
+}  // namespace rondel::cli
