@@ -225,6 +225,12 @@ void CRondelView::FitChannelGrid() {
 
 void CRondelView::StretchColumns() {
   if (m_grid == nullptr || m_columnFit.size() != static_cast<std::size_t>(m_grid->GetColumnCount())) return;
+  // Twice: the widths decide the heading's height, and the height whether a vertical bar
+  // takes some of the width.
+  for (int pass = 0; pass < 2; ++pass) StretchColumnsOnce();
+}
+
+void CRondelView::StretchColumnsOnce() {
   const QSize room = m_grid->maximumViewportSize();
   int width = room.width();
   if (m_grid->GetTotalHeight() > room.height()) width -= m_grid->verticalScrollBar()->sizeHint().width();

@@ -233,7 +233,9 @@ QSize CRondelView::FormSizeHint() const {
   int width = 0;
   for (const int w : m_columnFit) width += w;
   const int frame = 2 * m_grid->frameWidth();
-  const QSize grid(width + frame, m_grid->GetTotalHeight() + frame);
+  // At these widths the columns are not stretched, and the heading is as tall as it is there.
+  const int height = m_grid->GetTotalHeight() - std::max(0, m_grid->GetRowHeight(0)) + m_leastHeadingHeight;
+  const QSize grid(width + frame, height + frame);
   return QSize(m_gridOrigin.x() + grid.width() + m_gridRightMargin,
                m_gridOrigin.y() + grid.height() + m_gridBottomMargin)
       .expandedTo(FormMinimumSize());

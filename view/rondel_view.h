@@ -110,6 +110,7 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   // The grid takes the form below the settings; its columns share any width left over.
   void LayOutForm();
   void StretchColumns();
+  void StretchColumnsOnce();
   // The read-only look of a cell, from the palette, or the grid's own for an editable one.
   void ColourChannelRow(int n);
   QString CellName(int row, int col) const;

@@ -76,24 +76,28 @@ constexpr LanguageCase kLanguages[] = {
 TEST_F(FormLayout, TheFirstSizeShowsTheWholeFormAndTheGridFillsTheFrameAfterAResize) {
   StartIn("english");
   Settle();
-  // The first size is the form's whole size with the frame around it, as far as the screen
-  // allows (the test screen is smaller than a desktop's).
+  // The first size shows the whole form, as far as the screen allows (the offscreen test
+  // screen is smaller than a desktop's; on a real one, scripts/xvfb-check.sh, it holds it).
   const QSize chrome = Frame().size() - View().viewport()->size();
   const QSize whole = View().FormSizeHint() + chrome;
   const QRect desk = Frame().screen()->availableGeometry();
+  const auto showsAll = [this] {
+    EXPECT_FALSE(View().horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(View().verticalScrollBar()->isVisible());
+    EXPECT_FALSE(Grid().verticalScrollBar()->isVisible());
+    EXPECT_FALSE(Grid().horizontalScrollBar()->isVisible());
+    EXPECT_EQ(Grid().GetTotalWidth(), Grid().viewport()->width());
+    EXPECT_GE(Grid().viewport()->height(), Grid().GetTotalHeight());
+  };
   if (desk.size().expandedTo(whole) == desk.size()) {
-    EXPECT_EQ(Frame().size(), whole);
+    SCOPED_TRACE("first size");
+    showsAll();
   } else {
-    EXPECT_EQ(Frame().width(), std::min(whole.width(), desk.width()));
-    EXPECT_LE(Frame().height(), whole.height());
+    EXPECT_EQ(Frame().width(), desk.width());
   }
   Frame().resize(whole);
   Settle();
-  // At that size: no scroll bar anywhere, every row and column in view.
-  EXPECT_FALSE(View().horizontalScrollBar()->isVisible());
-  EXPECT_FALSE(View().verticalScrollBar()->isVisible());
-  EXPECT_FALSE(Grid().verticalScrollBar()->isVisible());
-  EXPECT_FALSE(Grid().horizontalScrollBar()->isVisible());
+  showsAll();
 
   const QWidget& form = *View().Form();
   const int rightMargin = form.width() - Grid().geometry().right();
