@@ -7,6 +7,8 @@
 #include <QScrollBar>
 #include <QStringList>
 
+#include <algorithm>
+#include <cmath>
 #include <new>
 
 #include "grid/grid_ctrl.h"
@@ -44,8 +46,29 @@ QColor ReadOnlyCellFill(const QPalette& palette) {
   return Blend(Blend(palette.color(QPalette::Active, QPalette::Base), palette.color(QPalette::Active, QPalette::Window), 50),
                palette.color(QPalette::Active, QPalette::Mid), 35);
 }
+// Relative luminance and the contrast of two colours, as readability is usually measured.
+double Luminance(const QColor& colour) {
+  const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+  return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+double Contrast(const QColor& a, const QColor& b) {
+  const double la = Luminance(a);
+  const double lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The palette's disabled text, moved toward its text as far as it takes to stay readable on
+// the read-only fill (some palettes' disabled text nearly vanishes on a grey).
 QColor ReadOnlyCellText(const QPalette& palette) {
-  return palette.color(QPalette::Disabled, QPalette::Text);
+  constexpr double kReadable = 3.0;
+  const QColor fill = ReadOnlyCellFill(palette);
+  const QColor text = palette.color(QPalette::Active, QPalette::Text);
+  const QColor disabled = palette.color(QPalette::Disabled, QPalette::Text);
+  for (int percent = 0; percent < 100; percent += 10) {
+    const QColor candidate = Blend(disabled, text, percent);
+    if (Contrast(candidate, fill) >= kReadable) return candidate;
+  }
+  return text;
 }
 
 // The widest text a frequency cell's editor holds: nine characters, one of them the point.

@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <cmath>
+
 #include "grid/grid_ctrl.h"
 #include "gui_support.h"
 #include "resources/control_ids.h"
@@ -24,6 +26,7 @@
 #include "shell/qt/main_frame.h"
 #include "shell/rondel_document.h"
 #include "shell/form_edits.h"
+#include "shell/form_texts.h"
 #include "view/rondel_view.h"
 
 namespace rondel {
@@ -223,6 +226,91 @@ TEST_F(FormLayout, AMenuEntrysKeysRunItsCommandOnceWhereverTheFocusIs) {
     Settle();
     EXPECT_EQ(runs, before + 1) << target->objectName().toStdString();
   }
+}
+
+
+// Where a text of one line drawn vertically centred in `box` has its baseline.
+int CentredBaseline(const QRect& box, const QFontMetrics& fm) {
+  return box.top() + (box.height() - fm.height()) / 2 + fm.ascent();
+}
+
+TEST_F(FormLayout, EachSettingsLabelSitsOnTheLineOfItsList) {
+  for (const LanguageCase& c : kLanguages) {
+    SCOPED_TRACE(c.language);
+    StartIn(c.language);
+    int checked = 0;
+    for (const SettingsListInfo& info : kSettingsLists) {
+      auto* label = qobject_cast<QLabel*>(View().Control(info.labelId));
+      auto* list = qobject_cast<QComboBox*>(View().Control(info.controlId));
+      ASSERT_NE(label, nullptr);
+      ASSERT_NE(list, nullptr);
+      if (!list->isVisible()) continue;
+      QStyleOptionComboBox option;
+      option.initFrom(list);
+      const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list);
+      const int listLine = list->y() + CentredBaseline(field, QFontMetrics(list->font()));
+      ASSERT_TRUE(label->alignment() & Qt::AlignVCenter) << info.labelId;
+      const int labelLine = label->y() + CentredBaseline(label->contentsRect(), QFontMetrics(label->font()));
+      EXPECT_LE(std::abs(labelLine - listLine), 1) << info.labelId;
+      ++checked;
+    }
+    EXPECT_GE(checked, 8);
+    TearDown();
+  }
+}
+
+double Luminance(const QColor& colour) {
+  const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+  return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+double Contrast(const QColor& a, const QColor& b) {
+  const double la = Luminance(a);
+  const double lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QPalette DarkPalette() {
+  QPalette p(QColor(0x3a, 0x3a, 0x3e), QColor(0x2d, 0x2d, 0x30));
+  p.setColor(QPalette::Base, QColor(0x1b, 0x1b, 0x1d));
+  p.setColor(QPalette::Text, QColor(0xf0, 0xf0, 0xf0));
+  p.setColor(QPalette::WindowText, QColor(0xe8, 0xe8, 0xe8));
+  p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x84));
+  return p;
+}
+
+TEST_F(FormLayout, ReadOnlyCellsRecedeAndStayReadableInALightAndADarkPalette) {
+  StartIn("english");
+  App().Document().ApplyEdit(FrequencyEdit{1, 3, ""});  // channel 1 receive only: its TX tone read-only
+  const QPalette light = View().palette();
+  QColor fills[2];
+  int i = 0;
+  for (const QPalette& palette : {light, DarkPalette()}) {
+    SCOPED_TRACE(i);
+    View().setPalette(palette);
+    Settle();
+    GV_ITEM readOnly;
+    readOnly.row = 1;
+    readOnly.col = 4;
+    readOnly.mask = GVIF_BKCLR | GVIF_FGCLR | GVIF_STATE;
+    ASSERT_TRUE(Grid().GetCell(readOnly));
+    ASSERT_TRUE(readOnly.state & GVIS_READONLY);
+    GV_ITEM editable = readOnly;
+    editable.col = 1;
+    ASSERT_TRUE(Grid().GetCell(editable));
+    // The editable cell keeps the grid's own colours, which are the palette's base and text.
+    EXPECT_FALSE(editable.bkColour.isValid());
+    EXPECT_EQ(Grid().GetTextBkColour(), palette.color(QPalette::Base));
+    EXPECT_EQ(Grid().GetTextColour(), palette.color(QPalette::Text));
+    // The read-only one: set apart from the base, its text dimmer than the palette's text
+    // and still readable on it.
+    EXPECT_GT(Contrast(readOnly.bkColour, palette.color(QPalette::Base)), 1.1);
+    EXPECT_GE(Contrast(readOnly.textColour, readOnly.bkColour), 3.0);
+    // And less set apart from the text than the editable cells are.
+    EXPECT_LT(Contrast(readOnly.textColour, readOnly.bkColour),
+              Contrast(palette.color(QPalette::Text), palette.color(QPalette::Base)));
+    fills[i++] = readOnly.bkColour;
+  }
+  EXPECT_NE(fills[0], fills[1]) << "the colours follow the palette";
 }
 
 }  // namespace
