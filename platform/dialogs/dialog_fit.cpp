@@ -5,7 +5,6 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -14,6 +13,7 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 #include "platform/dialogs/dialog_builder.h"
 
