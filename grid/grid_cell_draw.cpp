@@ -44,6 +44,11 @@ void VLine(QPainter& p, int x, int y1, int y2, const QColor& c) {
 
 }  // namespace
 
+QRect CellTextRect(const QRect& rect, int margin, int inset) {
+  return QRect(QPoint(rect.left() + margin + inset, rect.top() + inset),
+               QPoint(rect.right() - 1 - margin - inset, rect.bottom() - 1 - inset));
+}
+
 void DrawGridCell(QPainter& painter, const QRect& rect, const CellLook& look, const QPalette& palette) {
   if (rect.width() <= 0 || rect.height() <= 0) return;
   painter.save();
@@ -81,7 +86,7 @@ void DrawGridCell(QPainter& painter, const QRect& rect, const CellLook& look, co
         break;
     }
     if (look.focusFrame) {
-      painter.setPen(QColor(Qt::black));
+      painter.setPen(palette.color(QPalette::Text));
       painter.setBrush(Qt::NoBrush);
       painter.drawRect(QRect(QPoint(left, top), QPoint(right, bottom)).adjusted(0, 0, -1, -1));
       inset = std::max(inset, 1);
@@ -89,7 +94,7 @@ void DrawGridCell(QPainter& painter, const QRect& rect, const CellLook& look, co
   }
 
   if (!look.text.isEmpty()) {
-    QRect textRect(QPoint(left + look.margin + inset, top + inset), QPoint(right - look.margin - inset, bottom - inset));
+    const QRect textRect = CellTextRect(rect, look.margin, inset);
     if (textRect.width() > 0 && textRect.height() > 0) {
       painter.setFont(look.font);
       painter.setPen(look.textColour);

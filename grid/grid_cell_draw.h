@@ -28,6 +28,15 @@ struct CellLook {
   QString text;
 };
 
+// Pixels of border a cell keeps clear inside its edges: a fixed cell's edge is raised twice
+// as deep in the focus cell's row and column, so its text always stays clear of the deeper one.
+inline constexpr int kFixedCellInset = 2;
+inline constexpr int kCellInset = 1;  // the focus frame
+
+// Where a cell drawn into `rect` puts its text: inside the border and `margin` pixels in from
+// left and right, the grid line's column and row left out.
+QRect CellTextRect(const QRect& rect, int margin, int inset);
+
 // rect is the whole cell, its right column and bottom row included.
 void DrawGridCell(QPainter& painter, const QRect& rect, const CellLook& look, const QPalette& palette);
 

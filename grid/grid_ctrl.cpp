@@ -6,6 +6,7 @@
 #include "grid/grid_impl.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScrollBar>
 #include <QStyleHints>
@@ -171,6 +172,26 @@ int CGridCtrl::GetFixedRowsHeight() const { return Impl::Clamp(d->rows.Start(d->
 int CGridCtrl::GetFixedColumnsWidth() const { return Impl::Clamp(d->cols.Start(d->fixedCols)); }
 int CGridCtrl::GetTotalWidth() const { return Impl::Clamp(d->cols.Total()); }
 int CGridCtrl::GetTotalHeight() const { return Impl::Clamp(d->rows.Total()); }
+QSize CGridCtrl::GetCellFitSize(int row, int col, int width) const {
+  const Impl::Cell* cell = d->CellAt(row, col);
+  if (cell == nullptr) return {};
+  const int inset = IsCellFixed(row, col) ? kFixedCellInset : kCellInset;
+  // What CellTextRect keeps of a cell for its text, across and down.
+  const int padX = 1 + 2 * (d->margin + inset);
+  const int padY = 1 + 2 * inset;
+  if (cell->text.isEmpty()) return {width, padY};
+  const QFontMetrics metrics(cell->font);
+  const int flags = TextFlagsForFormat(cell->format);
+  const auto extent = [&](int room) {
+    return metrics.boundingRect(QRect(0, 0, std::max(1, room), 1 << 20), flags, cell->text).size();
+  };
+  QSize text = extent(width - padX);
+  // Wider than the room: a word that cannot break; with room for it every line fits.
+  const int fitWidth = std::max(width, text.width() + padX);
+  if (fitWidth != width) text = extent(fitWidth - padX);
+  return {fitWidth, text.height() + padY};
+}
+
 int CGridCtrl::GetDefaultRowHeight() const { return d->defaultRowHeight; }
 int CGridCtrl::GetDefaultColumnWidth() const { return d->defaultColWidth; }
 int CGridCtrl::GetCellMargin() const { return d->margin; }

@@ -116,6 +116,10 @@ class CGridCtrl : public QAbstractScrollArea {
   int GetFixedColumnsWidth() const;
   int GetTotalWidth() const;
   int GetTotalHeight() const;
+  // The size a cell needs to show its whole text in its font and format: at least `width`
+  // wide, wider when a word (or, for single-line text, the line) would not fit; the height is
+  // that of the text at that width with the cell's border and margins.
+  QSize GetCellFitSize(int row, int col, int width) const;
   int GetDefaultRowHeight() const;
   int GetDefaultColumnWidth() const;
   int GetCellMargin() const;

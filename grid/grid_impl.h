@@ -97,11 +97,13 @@ struct CGridCtrl::Impl {
   int defaultColWidth = 0;
 
   QPalette palette;  // the palette the tracked colours were last taken from
-  TrackedColour textColour{QPalette::WindowText, {}};
+  TrackedColour textColour{QPalette::Text, {}};
   TrackedColour textBkColour{QPalette::Base, {}};
-  TrackedColour fixedTextColour{QPalette::WindowText, {}};
+  TrackedColour fixedTextColour{QPalette::ButtonText, {}};
   TrackedColour fixedBkColour{QPalette::Button, {}};
-  TrackedColour gridBkColour{QPalette::Dark, {}};
+  // Beyond the last row and column the grid is empty table, as Qt's item views show it: a
+  // grid that fills a large window then shows no grey block around its cells.
+  TrackedColour gridBkColour{QPalette::Base, {}};
   QColor gridLineColour;
   int gridLines = GVL_BOTH;
 

@@ -153,17 +153,26 @@ void CGridCtrl::Impl::UpdateScrollBars() {
   if (!allowDraw) return;
   const std::int64_t scrolledH = rows.Total() - rows.Start(fixedRows);
   const std::int64_t scrolledW = cols.Total() - cols.Start(fixedCols);
-  const int visibleH = VisibleHeight();
-  const int visibleW = VisibleWidth();
   QScrollBar* vbar = q.verticalScrollBar();
   QScrollBar* hbar = q.horizontalScrollBar();
+  // Whether a bar is needed is judged by the room without either bar, so bars shown while
+  // the grid was smaller go once it has grown; a bar's thickness may then call for the other.
+  const QSize room = q.maximumViewportSize();
+  const int roomH = std::max(0, room.height() - Clamp(rows.Start(fixedRows)));
+  const int roomW = std::max(0, room.width() - Clamp(cols.Start(fixedCols)));
+  bool needV = scrolledH > roomH;
+  bool needH = scrolledW > roomW;
+  if (needV && !needH) needH = scrolledW > roomW - vbar->sizeHint().width();
+  if (needH && !needV) needV = scrolledH > roomH - hbar->sizeHint().height();
+  const int visibleH = std::max(0, roomH - (needH ? hbar->sizeHint().height() : 0));
+  const int visibleW = std::max(0, roomW - (needV ? vbar->sizeHint().width() : 0));
   vbar->setPageStep(std::max(visibleH, 1));
   hbar->setPageStep(std::max(visibleW, 1));
   vbar->setSingleStep(std::max(defaultRowHeight, 1));
   hbar->setSingleStep(std::max(defaultColWidth, 1));
   // Setting a range may show or hide a bar, which resizes the viewport and comes back here.
-  vbar->setRange(0, scrolledH > visibleH ? Clamp(scrolledH - visibleH) : 0);
-  hbar->setRange(0, scrolledW > visibleW ? Clamp(scrolledW - visibleW) : 0);
+  vbar->setRange(0, needV ? Clamp(scrolledH - visibleH) : 0);
+  hbar->setRange(0, needH ? Clamp(scrolledW - visibleW) : 0);
 }
 
 int CGridCtrl::Impl::ScrollTarget(Qt::Orientation orientation, Step step, int from) const {

@@ -2,9 +2,13 @@
 // editors the view lays over a cell when the grid asks for an edit. Every commit is one edit
 // of the document; the grid is then refreshed from the image only.
 #include <QComboBox>
+#include <QEvent>
 #include <QPalette>
+#include <QScrollBar>
 #include <QStringList>
 
+#include <algorithm>
+#include <cmath>
 #include <new>
 
 #include "grid/grid_ctrl.h"
@@ -16,6 +20,7 @@
 #include "shell/language.h"
 #include "shell/qt/rondel_app.h"
 #include "shell/rondel_document.h"
+#include "view/cell_editor_fit.h"
 #include "view/cell_editors.h"
 #include "view/rondel_view.h"
 
@@ -26,6 +31,52 @@ constexpr unsigned kWrappedFormat = GV_FMT_CENTER | GV_FMT_VCENTER | GV_FMT_WORD
 constexpr unsigned kSingleLineFormat = GV_FMT_CENTER | GV_FMT_VCENTER | GV_FMT_SINGLELINE;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// `percent` of the way from `from` to `to`.
+QColor Blend(const QColor& from, const QColor& to, int percent) {
+  const auto mix = [percent](float a, float b) { return a + (b - a) * static_cast<float>(percent) / 100.0f; };
+  QColor blended;
+  blended.setRgbF(mix(from.redF(), to.redF()), mix(from.greenF(), to.greenF()), mix(from.blueF(), to.blueF()));
+  return blended;
+}
+
+// A read-only cell recedes toward the window around the grid and the palette's mid tone,
+// with the disabled text, whatever the palette: editable cells keep the base colour and text.
+QColor ReadOnlyCellFill(const QPalette& palette) {
+  return Blend(Blend(palette.color(QPalette::Active, QPalette::Base), palette.color(QPalette::Active, QPalette::Window), 50),
+               palette.color(QPalette::Active, QPalette::Mid), 35);
+}
+// Relative luminance and the contrast of two colours, as readability is usually measured.
+double Luminance(const QColor& colour) {
+  const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+  return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+double Contrast(const QColor& a, const QColor& b) {
+  const double la = Luminance(a);
+  const double lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The palette's disabled text, moved toward its text as far as it takes to stay readable on
+// the read-only fill (some palettes' disabled text nearly vanishes on a grey).
+QColor ReadOnlyCellText(const QPalette& palette) {
+  constexpr double kReadable = 3.0;
+  const QColor fill = ReadOnlyCellFill(palette);
+  const QColor text = palette.color(QPalette::Active, QPalette::Text);
+  const QColor disabled = palette.color(QPalette::Disabled, QPalette::Text);
+  for (int percent = 0; percent < 100; percent += 10) {
+    const QColor candidate = Blend(disabled, text, percent);
+    if (Contrast(candidate, fill) >= kReadable) return candidate;
+  }
+  return text;
+}
+
+// The widest text a frequency cell's editor holds: nine characters, one of them the point.
+QString WidestFrequencyText() {
+  QString text(CFreqCellEdit::kMaxChars, QLatin1Char('0'));
+  text[3] = QLatin1Char('.');
+  return text;
+}
 
 }  // namespace
 
@@ -84,6 +135,7 @@ void CRondelView::SetupChannelGrid() {
     m_grid->SetRowHeight(0, kHeadingRowHeight);
     for (int r = 1; r <= n; ++r) m_grid->SetRowHeight(r, kChannelRowHeight);
   }
+  m_grid->setAccessibleName(Q(GetLangString("IDS_CHANNEL_TABLE")));
   m_grid->EnableRedraw(false);
   const std::vector<std::string> headings = GetChannelHeadings();
   for (int c = 0; c < kChannelColumns && c < static_cast<int>(headings.size()); ++c) {
@@ -115,13 +167,12 @@ void CRondelView::SetChannelCell(int n, int column, const std::string& text) {
 void CRondelView::RefreshChannelRow(int n) {
   if (m_grid == nullptr || !CRondelDoc::IsValidChannel(n)) return;
   const CRondelDoc& doc = m_app.Core().doc();
-  const QColor grey = palette().color(QPalette::Disabled, QPalette::WindowText);
   for (int c = 1; c < kChannelColumns; ++c) {
     const bool editable = IsCellEditable(doc, n, c);
     const unsigned state = m_grid->GetCellState(n, c);
     m_grid->SetCellState(n, c, editable ? state & ~GVIS_READONLY : state | GVIS_READONLY);
-    m_grid->SetCellBackColour(n, c, editable ? GridDefaultColour() : grey);
   }
+  ColourChannelRow(n);
   if (doc.IsChannelEmpty(n)) {
     for (int c = 1; c < kChannelColumns; ++c) SetChannelCell(n, c, {});
   } else {
@@ -139,6 +190,109 @@ void CRondelView::RefreshChannelRow(int n) {
       ShowChannelOption(n, ColumnIndex(c));
   }
   m_grid->RedrawRow(n);
+}
+
+void CRondelView::ColourChannelRow(int n) {
+  const QPalette& pal = palette();
+  for (int c = 1; c < kChannelColumns; ++c) {
+    const bool readOnly = (m_grid->GetCellState(n, c) & GVIS_READONLY) != 0;
+    m_grid->SetCellBackColour(n, c, readOnly ? ReadOnlyCellFill(pal) : GridDefaultColour());
+    m_grid->SetCellTextColour(n, c, readOnly ? ReadOnlyCellText(pal) : GridDefaultColour());
+  }
+}
+
+void CRondelView::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange && m_grid != nullptr) {
+    for (int r = 1; r < m_grid->GetRowCount(); ++r) {
+      ColourChannelRow(r);
+      m_grid->RedrawRow(r);
+    }
+  }
+  CFormViewBase::changeEvent(event);
+}
+
+void CRondelView::FitChannelGrid() {
+  if (m_grid == nullptr) return;
+  const int rows = m_grid->GetRowCount();
+  const int cols = m_grid->GetColumnCount();
+  QStringList tones;
+  if (m_toneEdit != nullptr)
+    for (int i = 0; i < m_toneEdit->count(); ++i) tones.append(m_toneEdit->itemText(i));
+  // The template's sizes are the least; a text, a heading word or an open editor that needs
+  // more gets it.
+  m_columnFit.assign(static_cast<std::size_t>(cols), 0);
+  for (int c = 0; c < cols; ++c) {
+    const ChannelColumnInfo& info = ColumnInfo(c);
+    int width = info.width;
+    for (int r = 0; r < rows; ++r) width = std::max(width, m_grid->GetCellFitSize(r, c, width).width());
+    switch (info.editor) {
+      case CellEditor::None: break;
+      case CellEditor::Frequency: width = std::max(width, CellEditorWidth(m_freqEdit, {WidestFrequencyText()})); break;
+      case CellEditor::Tone: width = std::max(width, CellEditorWidth(m_toneEdit, tones)); break;
+      case CellEditor::Choice:
+        width = std::max(width, CellEditorWidth(m_choiceEdit, {Q(GetLangString(info.choiceKeys[0])),
+                                                               Q(GetLangString(info.choiceKeys[1]))}));
+        break;
+    }
+    m_columnFit[static_cast<std::size_t>(c)] = width;
+  }
+  int heading = kHeadingRowHeight;
+  int row = kChannelRowHeight;
+  for (int c = 0; c < cols; ++c) {
+    const int width = m_columnFit[static_cast<std::size_t>(c)];
+    if (rows > 0) heading = std::max(heading, m_grid->GetCellFitSize(0, c, width).height());
+    for (int r = 1; r < rows; ++r) row = std::max(row, m_grid->GetCellFitSize(r, c, width).height());
+  }
+  if (rows > 0) m_grid->SetRowHeight(0, heading);
+  for (int r = 1; r < rows; ++r) m_grid->SetRowHeight(r, row);
+  m_leastHeadingHeight = heading;
+  m_form->setMinimumSize(FormMinimumSize());
+}
+
+void CRondelView::StretchColumns() {
+  if (m_grid == nullptr || m_columnFit.size() != static_cast<std::size_t>(m_grid->GetColumnCount())) return;
+  // Twice: the widths decide the heading's height, and the height whether a vertical bar
+  // takes some of the width.
+  for (int pass = 0; pass < 2; ++pass) StretchColumnsOnce();
+}
+
+void CRondelView::StretchColumnsOnce() {
+  const QSize room = m_grid->maximumViewportSize();
+  int width = room.width();
+  if (m_grid->GetTotalHeight() > room.height()) width -= m_grid->verticalScrollBar()->sizeHint().width();
+  int least = 0;
+  int stretching = 0;
+  const int fixed = m_grid->GetFixedColumnCount();
+  for (std::size_t c = 0; c < m_columnFit.size(); ++c) {
+    least += m_columnFit[c];
+    if (static_cast<int>(c) >= fixed) stretching += m_columnFit[c];
+  }
+  // The channel columns share what is left, each by its share of the least widths; the
+  // number column keeps its own.
+  const int extra = std::max(0, width - least);
+  int given = 0;
+  for (std::size_t c = 0; c < m_columnFit.size(); ++c) {
+    int w = m_columnFit[c];
+    if (static_cast<int>(c) >= fixed && stretching > 0) {
+      const int share = c + 1 == m_columnFit.size()
+                            ? extra - given
+                            : static_cast<int>(static_cast<long long>(extra) * m_columnFit[c] / stretching);
+      given += share;
+      w += share;
+    }
+    if (m_grid->GetColumnWidth(static_cast<int>(c)) != w) m_grid->SetColumnWidth(static_cast<int>(c), w);
+  }
+  // A wider column may need fewer lines for its heading.
+  if (m_grid->GetRowCount() == 0) return;
+  int heading = kHeadingRowHeight;
+  for (int c = 0; c < m_grid->GetColumnCount(); ++c)
+    heading = std::max(heading, m_grid->GetCellFitSize(0, c, m_grid->GetColumnWidth(c)).height());
+  if (m_grid->GetRowHeight(0) != heading) m_grid->SetRowHeight(0, heading);
+}
+
+QString CRondelView::CellName(int row, int col) const {
+  const std::string named = FillIn(GetLangString("IDS_CELL_NAME"), "%d", std::to_string(row));
+  return Q(FillIn(named, "%s", m_grid->GetCellText(0, col).toStdString()));
 }
 
 void CRondelView::ShowChannelFrequency(int n, bool transmit) {
@@ -219,6 +373,7 @@ void CRondelView::OnGridBeginEdit(const CGridReport& report) {
       break;
     }
   }
+  editor->setAccessibleName(CellName(m_editRow, m_editCol));
   editor->raise();
   editor->setFocus(Qt::OtherFocusReason);
 }

@@ -9,17 +9,22 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QValidator>
 
 #include "core/image_layout.h"
+#include "grid/grid_ctrl.h"
+#include "platform/dialogs/dialog_fit.h"
 #include "platform/dialogs/dialog_template.h"
 #include "resources/control_ids.h"
+#include "shell/channel_columns.h"
 #include "shell/form_edits.h"
 #include "shell/form_texts.h"
 #include "shell/language.h"
 #include "shell/qt/main_frame.h"
 #include "shell/qt/rondel_app.h"
 #include "shell/qt/translate_dialog.h"
+#include "view/cell_editor_access.h"
 
 namespace rondel {
 namespace {
@@ -87,6 +92,7 @@ CFormViewBase* CreateRondelView(CRondelApp& app, QWidget* parent) {
 CRondelView::CRondelView(CRondelApp& app, QWidget* parent)
     : CFormViewBase(parent), m_app(app), m_form(new QWidget) {
   setObjectName(QStringLiteral("rondelView"));
+  InstallCellEditorAccessibility();
   m_form->setObjectName(QStringLiteral("form101"));
   if (const DialogTemplate* tpl = FindDialogTemplate(IDD_FORM)) {
     BuildDialog(m_form, *tpl, [this](QWidget* parent, const ControlTemplate& c) {
@@ -94,8 +100,10 @@ CRondelView::CRondelView(CRondelApp& app, QWidget* parent)
     });
   }
   setWidget(m_form);
-  setWidgetResizable(false);
+  // The form fills the view; only below its least size does the view scroll.
+  setWidgetResizable(true);
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  m_form->installEventFilter(this);
   ConnectSettingsControls();
   GiveLabelsTheirControls();
   ConnectChannelGrid();
@@ -107,6 +115,7 @@ CRondelView::~CRondelView() {
   // The fields lose the focus as they go; that is no edit.
   for (const TextField& field : kTextFields)
     if (QWidget* edit = Control(field.id)) edit->removeEventFilter(this);
+  m_form->removeEventFilter(this);
 }
 
 QWidget* CRondelView::Control(int id) const { return FindControl(m_form, id); }
@@ -178,7 +187,7 @@ void CRondelView::ResizeParentToFit() {
   if (QLayout* layout = frame->layout()) layout->activate();
   // Measured without the scroll bars, which go once the form fits.
   const int border = 2 * frameWidth();
-  QSize size = frame->size() - this->size() + m_form->size() + QSize(border, border);
+  QSize size = frame->size() - this->size() + FormSizeHint() + QSize(border, border);
   // The desktop's font decides the form's size, and it may well be larger than the frame
   // was made: the frame then grows too, but never beyond the screen, and stays on it.
   if (const QScreen* screen = frame->screen()) {
@@ -204,10 +213,77 @@ void CRondelView::OnUpdate() {
   FillSettings();
   SetupChannelGrid();
   FillToneList();
+  // Sized once the texts of this language are in, the tone list's included.
+  FitChannelGrid();
+  LayOutForm();
+}
+
+void CRondelView::TakeFormGeometry() {
+  if (m_grid == nullptr) return;
+  // The translation has put every control back where the template has it and grown those
+  // whose texts needed more room; the grid spans the form, so it grew with them.
+  const QRect form = TemplateGeometry(m_form);
+  const QRect grid = TemplateGeometry(m_grid);
+  m_gridOrigin = m_grid->geometry().topLeft();
+  m_gridRightMargin = form.width() - (grid.right() + 1);
+  m_gridBottomMargin = form.height() - (grid.bottom() + 1);
+  m_panelWidth = m_grid->geometry().right() + 1 + m_gridRightMargin;
+  AlignLabelsWithControls();
+  m_form->setMinimumSize(FormMinimumSize());
+  m_form->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  LayOutForm();
+}
+
+// A label shares its control's height and is centred in it, so both texts sit on one line.
+void CRondelView::AlignLabelsWithControls() {
+  const auto align = [this](int labelId, int controlId) {
+    auto* label = Item<QLabel>(labelId);
+    QWidget* control = Control(controlId);
+    if (label == nullptr || control == nullptr) return;
+    const QRect c = control->geometry();
+    const int height = std::max(c.height(), label->height());
+    label->setGeometry(label->x(), c.top() + (c.height() - height) / 2, label->width(), height);
+    label->setAlignment((label->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
+  };
+  for (const SettingsListInfo& info : kSettingsLists) align(info.labelId, info.controlId);
+  for (const auto& [label, control] : kTextFieldLabels) align(label, control);
+}
+
+QSize CRondelView::FormMinimumSize() const {
+  if (m_grid == nullptr) return m_form->minimumSize();
+  // The settings whole, and the grid with its headings and a few rows.
+  constexpr int kLeastRows = 3;
+  const int frame = 2 * m_grid->frameWidth();
+  // The heading as tall as at the least widths, the tallest it gets.
+  const int rows = m_leastHeadingHeight + kLeastRows * std::max(kChannelRowHeight, m_grid->GetRowHeight(1));
+  const int bar = m_grid->horizontalScrollBar()->sizeHint().height();
+  return {m_panelWidth, m_gridOrigin.y() + rows + bar + frame + m_gridBottomMargin};
+}
+
+QSize CRondelView::FormSizeHint() const {
+  if (m_grid == nullptr) return m_form->size();
+  int width = 0;
+  for (const int w : m_columnFit) width += w;
+  const int frame = 2 * m_grid->frameWidth();
+  // At these widths the columns are not stretched, and the heading is as tall as it is there.
+  const int height = m_grid->GetTotalHeight() - std::max(0, m_grid->GetRowHeight(0)) + m_leastHeadingHeight;
+  const QSize grid(width + frame, height + frame);
+  return QSize(m_gridOrigin.x() + grid.width() + m_gridRightMargin,
+               m_gridOrigin.y() + grid.height() + m_gridBottomMargin)
+      .expandedTo(FormMinimumSize());
+}
+
+void CRondelView::LayOutForm() {
+  if (m_grid == nullptr) return;
+  const QSize form = m_form->size();
+  m_grid->setGeometry(QRect(m_gridOrigin, QSize(std::max(0, form.width() - m_gridOrigin.x() - m_gridRightMargin),
+                                                std::max(0, form.height() - m_gridOrigin.y() - m_gridBottomMargin))));
+  StretchColumns();
 }
 
 void CRondelView::FillSettings() {
   TranslateDialog(m_form, IDD_FORM);
+  TakeFormGeometry();
   const CRondelDoc& doc = m_app.Core().doc();
   const CSettings& settings = m_app.Settings();
   for (const SettingsListInfo& info : kSettingsLists) {
@@ -260,6 +336,7 @@ void CRondelView::OnCheckBoxClicked(Setting setting, bool checked) {
 
 bool CRondelView::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusOut) CommitField(watched);
+  if (watched == m_form && event->type() == QEvent::Resize) LayOutForm();
   return CFormViewBase::eventFilter(watched, event);
 }
 

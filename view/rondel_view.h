@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/dialogs/dialog_builder.h"
+#include "shell/channel_columns.h"
 #include "shell/channel_print_layout.h"
 #include "shell/qt/form_view.h"
 
@@ -38,6 +39,10 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
 
   // The form and its controls by number.
   QWidget* Form() const { return m_form; }
+  // The form's size with every channel row and every column whole, and the least it is laid
+  // out for (below it the view scrolls).
+  QSize FormSizeHint() const;
+  QSize FormMinimumSize() const;
   QWidget* Control(int id) const;
   CGridCtrl* Grid() const { return m_grid; }
 
@@ -66,8 +71,11 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   void PrintFooter(QPainter& painter, const CPrintInfo& info, int bandHeight) const;
 
  protected:
-  // Focus leaving the PTT code and password edits commits them.
+  // Focus leaving the PTT code and password edits commits them; the form's resizing lays it
+  // out again.
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // A new palette recolours the read-only cells.
+  void changeEvent(QEvent* event) override;
 
  private:
   template <class T>
@@ -96,6 +104,19 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   void OnEditApplied(const EditOutcome& outcome);
   // Fits the main window around the form.
   void ResizeParentToFit();
+  // After each translation: where the grid sits in the form and how wide the settings are,
+  // each label on the line of its control.
+  void TakeFormGeometry();
+  void AlignLabelsWithControls();
+  // Column widths and row heights from the texts, the editors and the template's sizes.
+  void FitChannelGrid();
+  // The grid takes the form below the settings; its columns share any width left over.
+  void LayOutForm();
+  void StretchColumns();
+  void StretchColumnsOnce();
+  // The read-only look of a cell, from the palette, or the grid's own for an editable one.
+  void ColourChannelRow(int n);
+  QString CellName(int row, int col) const;
 
   CRondelApp& m_app;
   QWidget* m_form = nullptr;
@@ -106,6 +127,15 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   // The cell of the latest begin-edit report; kept after the edit ends.
   int m_editRow = 0;
   int m_editCol = 0;
+  // The grid's place in the form: its top left corner and the form's margins right of and
+  // below it, and the width the settings take (all from the template, grown with the texts).
+  QPoint m_gridOrigin;
+  int m_gridRightMargin = 0;
+  int m_gridBottomMargin = 0;
+  int m_panelWidth = 0;
+  // The narrowest each column may be.
+  std::vector<int> m_columnFit;
+  int m_leastHeadingHeight = kHeadingRowHeight;
   // One print or preview run: the margins from prepare, the page from begin, the font of the
   // step in progress.
   int m_leftMargin = 0;

@@ -14,6 +14,7 @@
 #include <QSlider>
 #include <QVariant>
 
+#include "platform/dialogs/dialog_fit.h"
 #include "platform/dialogs/dialog_template.h"
 #include "platform/dialogs/scroll_bar.h"
 
@@ -151,6 +152,7 @@ QWidget* CreateControl(QWidget* parent, const ControlTemplate& c, DialogBaseUnit
   QRect geometry = rect;
   if (c.kind == ControlKind::ComboBox) geometry.setHeight(std::min(rect.height(), w->sizeHint().height()));
   w->setGeometry(geometry);
+  KeepTemplateGeometry(w, geometry);
   if (c.HasStyle("tabstop")) {
     w->setFocusPolicy(Qt::StrongFocus);
   } else if (w->focusPolicy() & Qt::TabFocus) {
@@ -170,6 +172,7 @@ DialogBaseUnits BuildDialog(QWidget* window, const DialogTemplate& tpl,
   window->setWindowTitle(QString::fromStdString(tpl.caption));
   const QRect client = MapDialogRect(QRect(0, 0, tpl.width, tpl.height), units);
   window->setFixedSize(client.size());
+  KeepTemplateGeometry(window, QRect(QPoint(0, 0), client.size()));
   for (const ControlTemplate& c : tpl.controls) CreateControl(window, c, units, factory);
   return units;
 }

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "platform/dialogs/dialog_builder.h"
+#include "platform/dialogs/dialog_fit.h"
 
 namespace rondel {
 
@@ -18,6 +19,8 @@ void TranslateWindow(QWidget* window, int number, const ResourceTextLookup& look
     const std::string text = lookup(id);
     if (!text.empty()) SetControlText(static_cast<QWidget*>(child), QString::fromStdString(text));
   }
+  // A translation may be longer than the box the template drew for it.
+  FitControlsToTexts(window);
 }
 
 }  // namespace rondel

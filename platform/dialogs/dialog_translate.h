@@ -14,6 +14,7 @@ using ResourceTextLookup = std::function<std::string(int number)>;
 
 // A found text replaces the caption or the control's text; an empty one leaves it as it is,
 // so a text is never cleared. Any kind of control takes its entry (see SetControlText).
+// Then every control is sized to its text (FitControlsToTexts).
 void TranslateWindow(QWidget* window, int number, const ResourceTextLookup& lookup);
 
 }  // namespace rondel

@@ -58,6 +58,13 @@ QString MenuSafe(const std::string& text) {
 
 }  // namespace
 
+void SetCommandText(QAction* action, const QString& text) {
+  if (action == nullptr) return;
+  const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+  action->setText(tab < 0 ? text : text.left(tab));
+  action->setShortcut(tab < 0 ? QKeySequence() : QKeySequence(text.mid(tab + 1), QKeySequence::PortableText));
+}
+
 CMainFrame::CMainFrame(CRondelApp& app) : m_app(app) {
   setObjectName(QStringLiteral("mainFrame"));
   BuildMenu();
@@ -67,10 +74,12 @@ CMainFrame::CMainFrame(CRondelApp& app) : m_app(app) {
 CMainFrame::~CMainFrame() { DestroyWindow(); }
 
 QAction* CMainFrame::MakeCommandAction(int command, const char* text) {
-  auto* action = new QAction(QString::fromUtf8(text), this);
+  auto* action = new QAction(this);
+  SetCommandText(action, QString::fromUtf8(text));
   action->setProperty(kCommandProperty, command);
-  // No shortcut of its own: the accelerator table handles the keys, and the text after the
-  // tab only shows them.
+  // The accelerator table handles the keys wherever the focus is in the window; the shortcut
+  // names them for the menu and for screen readers, and is never the one that fires.
+  action->setShortcutContext(Qt::WidgetShortcut);
   connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
   return action;
 }
@@ -184,6 +193,14 @@ void CMainFrame::BuildStatusBar() {
   bar->addWidget(m_portPane);
   bar->addWidget(m_filePane, 1);
   bar->addPermanentWidget(m_numLockPane);
+  NameStatusPanes();
+}
+
+void CMainFrame::NameStatusPanes() {
+  const std::pair<QLabel*, const char*> panes[] = {
+      {m_portPane, "IDS_PANE_PORT"}, {m_filePane, "IDS_PANE_FILE"}, {m_numLockPane, "IDS_PANE_NUMLOCK"}};
+  for (const auto& [pane, key] : panes)
+    if (pane != nullptr) pane->setAccessibleName(QString::fromStdString(GetLangString(key)));
 }
 
 bool CMainFrame::OnCreate() {
@@ -215,6 +232,8 @@ void CMainFrame::SetPortPane(int port) {
 
 void CMainFrame::OnDocumentStateChanged() {
   const CRondelDocument& document = m_app.Document();
+  // Also the step after each change of language.
+  NameStatusPanes();
   if (m_filePane != nullptr) {
     QString text = PathForDisplay(document.GetTitle());
     if (document.IsModified())

@@ -22,6 +22,12 @@ class CAcceleratorFilter;
 class CFormViewBase;
 class CRondelApp;
 
+// A menu entry's text as the language files write it, "&New\tCtrl+N": the entry's name is
+// the part before the tab and the keys after it become the entry's shortcut, which the menu
+// shows at its right edge. The accelerator table still handles the keys (the shortcut only
+// ever fires for the entry's own widget).
+void SetCommandText(QAction* action, const QString& text);
+
 class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHost {
   Q_OBJECT
  public:
@@ -50,6 +56,8 @@ class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHo
   void OnDocumentStateChanged();
   QLabel* NumLockPane() const { return m_numLockPane; }
   void SetNumLockIndicator(bool on);
+  // The status bar's panes named for screen readers in the current language.
+  void NameStatusPanes();
 
   // Whenever the title would be rebuilt: the program's name in the current language.
   void OnUpdateFrameTitle();

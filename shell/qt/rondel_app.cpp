@@ -178,8 +178,7 @@ void CRondelApp::TranslateMenu() {
   for (std::size_t i = 0; i < kTopMenuKeys.size() && i < static_cast<std::size_t>(tops.size()); ++i)
     tops[static_cast<int>(i)]->setText(QString::fromStdString(GetLangString(kTopMenuKeys[i])));
   for (const MenuTextKey& entry : kMenuTextKeys) {
-    if (QAction* action = m_frame->CommandAction(entry.command))
-      action->setText(QString::fromStdString(GetLangString(entry.key)));
+    SetCommandText(m_frame->CommandAction(entry.command), QString::fromStdString(GetLangString(entry.key)));
   }
 }
 

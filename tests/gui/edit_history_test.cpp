@@ -228,8 +228,12 @@ TEST_F(EditHistoryTest, TheEditMenuSpeaksTheLanguageAndSitsAfterTheFileMenu) {
   EXPECT_EQ(tops[1]->text().toStdString(), GetLangString("Menu_Edit"));
   const QList<QAction*> entries = tops[1]->menu()->actions();
   ASSERT_EQ(entries.size(), 2);
-  EXPECT_EQ(entries[0]->text().toStdString(), GetLangString("Menu_Edit_Undo"));
-  EXPECT_EQ(entries[1]->text().toStdString(), GetLangString("Menu_Edit_Redo"));
+  // The entry's name is the text before the tab, its shortcut the keys after it.
+  for (const auto& [entry, key] : {std::pair{entries[0], "Menu_Edit_Undo"}, std::pair{entries[1], "Menu_Edit_Redo"}}) {
+    const QString text = QString::fromStdString(GetLangString(key));
+    EXPECT_EQ(entry->text(), text.section(QLatin1Char('\t'), 0, 0)) << key;
+    EXPECT_EQ(entry->shortcut(), QKeySequence(text.section(QLatin1Char('\t'), 1), QKeySequence::PortableText)) << key;
+  }
   EXPECT_NE(GetLangString("Menu_Edit_Undo"), kLangNotFound);
 }
 

@@ -4,6 +4,9 @@
 // saves each as a PNG, for the README. Run by scripts/screenshots.sh under the offscreen
 // platform.
 //   rondel-screenshots <bin folder with setting.ini and *.lang> <output folder>
+//                      [--palette default|dark] [--size <width>x<height>|maximised]
+// With --palette or --size only the main window is taken, all sixteen channels in use, as
+// <language>-main-<size>-<palette>.png.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -13,10 +16,12 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <QPalette>
 #include <QProgressBar>
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "grid/grid_ctrl.h"
@@ -97,6 +102,93 @@ void FillChannels(CRondelDocument& document) {
   }
   document.SetModifiedFlag(false);
   document.UpdateAllViews();
+}
+
+// Every channel of the table in use: repeater pairs, simplex channels, tones of both kinds,
+// and one receive-only channel, whose transmit tone cannot be set.
+void FillAllChannels(CRondelDocument& document) {
+  static const char* const kTones[] = {"67.0", "88.5", "D023N", "D754I", "141.3", "100.0", "D155N", "123.0"};
+  for (int n = 1; n <= 16; ++n) {
+    // 446.00625 MHz and up in steps of 12.5 kHz, in units of 10 Hz.
+    const int step = 44600625 + 1250 * (n - 1);
+    char rx[16];
+    std::snprintf(rx, sizeof rx, "%d.%05d", step / 100000, step % 100000);
+    std::string tx = rx;
+    if (n % 4 == 3) tx = n < 8 ? "430.90000" : "431.50000";
+    if (n == 5) tx.clear();
+    document.ApplyEdit(FrequencyEdit{n, 1, rx});
+    document.ApplyEdit(FrequencyEdit{n, 3, tx});
+    const char* tone = kTones[(n - 1) % 8];
+    if (n % 2 == 0) document.ApplyEdit(ToneEdit{n, 2, std::string(tone)});
+    if (!tx.empty()) document.ApplyEdit(ToneEdit{n, 4, std::string(tone)});
+    document.ApplyEdit(OptionEdit{n, 6, n % 3 == 0 ? 1 : 0});
+    document.ApplyEdit(OptionEdit{n, 7, n % 5 == 0 ? 0 : 1});
+  }
+  document.SetModifiedFlag(false);
+  document.UpdateAllViews();
+}
+
+// A dark desktop: every role of its own, so nothing of the light palette shows through.
+QPalette DarkPalette() {
+  QPalette p;
+  const auto all = [&p](QPalette::ColorRole role, const QColor& colour) { p.setColor(role, colour); };
+  all(QPalette::Window, QColor(0x2d, 0x2d, 0x30));
+  all(QPalette::WindowText, QColor(0xe8, 0xe8, 0xe8));
+  all(QPalette::Base, QColor(0x1b, 0x1b, 0x1d));
+  all(QPalette::AlternateBase, QColor(0x26, 0x26, 0x29));
+  all(QPalette::Text, QColor(0xf0, 0xf0, 0xf0));
+  all(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
+  all(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xe8));
+  all(QPalette::BrightText, QColor(0xff, 0x60, 0x60));
+  all(QPalette::Light, QColor(0x58, 0x58, 0x5e));
+  all(QPalette::Midlight, QColor(0x48, 0x48, 0x4d));
+  all(QPalette::Mid, QColor(0x44, 0x44, 0x49));
+  all(QPalette::Dark, QColor(0x22, 0x22, 0x25));
+  all(QPalette::Shadow, QColor(0x10, 0x10, 0x10));
+  all(QPalette::Highlight, QColor(0x2f, 0x6f, 0xc8));
+  all(QPalette::HighlightedText, QColor(0xff, 0xff, 0xff));
+  all(QPalette::ToolTipBase, QColor(0x3a, 0x3a, 0x3e));
+  all(QPalette::ToolTipText, QColor(0xe8, 0xe8, 0xe8));
+  all(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x90));
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    p.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x84));
+  return p;
+}
+
+struct MainShot {
+  QString palette;  // "default" or "dark"
+  QSize size;       // empty: maximised
+  QString sizeName;
+};
+
+// Only the main window, every channel filled, at the size and in the palette asked for.
+bool ShootMain(const fs::path& binDir, const fs::path& outDir, const std::string& language, const MainShot& shot) {
+  const fs::path dir = fs::temp_directory_path() / ("rondel-main-" + language);
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  for (const auto& e : fs::directory_iterator(binDir)) {
+    const auto ext = e.path().extension();
+    if (ext == ".lang" || e.path().filename() == "setting.ini") fs::copy_file(e.path(), dir / e.path().filename());
+  }
+  CSettings((dir / "setting.ini").string()).WriteLanguage(language);
+  bool ok = false;
+  {
+    CRondelApp app(CreateRondelView, dir.string());
+    if (app.InitInstance({})) {
+      CMainFrame& frame = *app.MainFrame();
+      FillAllChannels(app.Document());
+      if (shot.size.isEmpty()) {
+        frame.showMaximized();
+      } else {
+        frame.resize(shot.size);
+      }
+      Settle(150);
+      ok = Save(frame, QString::fromStdString((outDir / language).string()) + "-main-" + shot.sizeName + "-" +
+                           shot.palette + ".png");
+    }
+  }
+  fs::remove_all(dir);
+  return ok;
 }
 
 bool Shoot(const fs::path& binDir, const fs::path& outDir, const std::string& language) {
@@ -297,8 +389,29 @@ bool Shoot(const fs::path& binDir, const fs::path& outDir, const std::string& la
 
 int main(int argc, char** argv) {
   QApplication qtApp(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: rondel-screenshots <bin folder> <output folder>\n");
+  const QStringList args = QApplication::arguments();
+  std::optional<MainShot> mainShot;
+  bool usage = args.size() < 3 || args.size() % 2 == 0;
+  for (int i = 3; !usage && i + 1 < args.size(); i += 2) {
+    if (!mainShot) mainShot = MainShot{QStringLiteral("default"), QSize(1024, 768), QStringLiteral("1024x768")};
+    const QString& value = args[i + 1];
+    if (args[i] == QLatin1String("--palette") && (value == QLatin1String("default") || value == QLatin1String("dark"))) {
+      mainShot->palette = value;
+    } else if (args[i] == QLatin1String("--size") && value == QLatin1String("maximised")) {
+      mainShot->size = QSize();
+      mainShot->sizeName = value;
+    } else if (args[i] == QLatin1String("--size") && value.split(QLatin1Char('x')).size() == 2) {
+      const QStringList wh = value.split(QLatin1Char('x'));
+      mainShot->size = QSize(wh[0].toInt(), wh[1].toInt());
+      mainShot->sizeName = value;
+      usage = mainShot->size.isEmpty();
+    } else {
+      usage = true;
+    }
+  }
+  if (usage) {
+    std::fprintf(stderr, "usage: rondel-screenshots <bin folder> <output folder> [--palette default|dark] "
+                         "[--size <width>x<height>|maximised]\n");
     return 64;
   }
   Acknowledger answers;
@@ -306,7 +419,9 @@ int main(int argc, char** argv) {
   const fs::path outDir = argv[2];
   fs::create_directories(outDir);
   bool ok = true;
-  for (const char* language : {"english", "chinese"}) ok &= Shoot(argv[1], outDir, language);
+  if (mainShot && mainShot->palette == QLatin1String("dark")) QApplication::setPalette(DarkPalette());
+  for (const char* language : {"english", "chinese"})
+    ok &= mainShot ? ShootMain(argv[1], outDir, language, *mainShot) : Shoot(argv[1], outDir, language);
   SetPrompter(nullptr);
   return ok ? 0 : 1;
 }
