@@ -5,7 +5,7 @@
 # from the bash-completion package. The options (and rondel-cli's commands) are read from the
 # program's own --help, so the completion offers what the installed program knows: every word
 # that begins with "--" there, and for rondel-cli the first word of each line indented by two
-# spaces in the part of its help before "options:".
+# spaces under the "commands:" heading of its help, and a command's options from its own help.
 
 # _rondel_files EXT: the folders and the *.EXT files that begin with the current word.
 _rondel_files()
@@ -42,25 +42,34 @@ _rondel_cli()
     case $prev in
         --ini) _rondel_files ini; return ;;
         --lang) _rondel_files lang; return ;;
-        -o|--from) _rondel_files dig; return ;;
+        -o|--output|--from) _rondel_files dig; return ;;
         --device) COMPREPLY=($(compgen -f -- "${cur:-/dev/tty}")); return ;;
         --port|--model|--password) return ;;
     esac
-    if [[ $cur == -* ]]; then
-        _rondel_options "$program"
-        return
-    fi
     # The first word that is neither an option nor an option's value names the command.
     for ((i = 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in
-            --ini|--lang|-o|--from|--device|--port|--model|--password) ((i++)) ;;
+            --ini|--lang|-o|--output|--from|--device|--port|--model|--password) ((i++)) ;;
             -*) ;;
             *) if [[ -z $command ]]; then command=${COMP_WORDS[i]}; else ((files++)); fi ;;
         esac
     done
+    if [[ $cur == -* ]]; then
+        # A command's own help names its options.
+        if [[ -n $command ]]; then
+            COMPREPLY=($(compgen -W "$("$program" help "$command" 2>/dev/null |
+                grep -o -- '--[a-z][a-z0-9-]*' | sort -u)" -- "$cur"))
+        else
+            _rondel_options "$program"
+        fi
+        return
+    fi
     if [[ -z $command ]]; then
         COMPREPLY=($(compgen -W "$("$program" --help 2>/dev/null |
-            sed -n '/^[^ ].*:$/q; s/^  \([a-z][a-z0-9-]*\)\( .*\)\{0,1\}$/\1/p')" -- "$cur"))
+            sed -n '/^commands:$/,/^[^ ].*:$/s/^  \([a-z][a-z0-9-]*\)\( .*\)\{0,1\}$/\1/p')" -- "$cur"))
+    elif [[ $command == help && $files -eq 0 ]]; then
+        COMPREPLY=($(compgen -W "$("$program" --help 2>/dev/null |
+            sed -n '/^commands:$/,/^[^ ].*:$/s/^  \([a-z][a-z0-9-]*\)\( .*\)\{0,1\}$/\1/p')" -- "$cur"))
     elif [[ $command == import && $files -eq 1 ]]; then
         _rondel_files csv
     else

@@ -1,8 +1,8 @@
 # A program's manual page keeps in step with its --help: every long option (a word beginning
 # with "--") that the help prints is in the page and every one in the page is in the help;
-# the same for the commands, when the help's first line names a <command>: the first word of
-# each line indented by two spaces before the help's first heading ("options:"), and in the
-# page the first word of each item of its COMMANDS section (its EXAMPLES may show another
+# the same for the commands, when the help's first line names a COMMAND: the first word of
+# each line indented by two spaces under the help's "commands:" heading (whose options come
+# from "PROGRAM help COMMAND"), and in the page the first word of each item of its COMMANDS section (its EXAMPLES may show another
 # program's options and are left out). The page's title line names the program and the
 # project's version, which --version prints too. Both run without a display.
 #   cmake -DPROGRAM=<path> -DPAGE=<page.1> -DVERSION=<version> -DWORK=<scratch folder>
@@ -27,20 +27,33 @@ if(NOT version STREQUAL "${name} ${VERSION}\n")
 endif()
 run(help --help)
 
-# What the help names.
+# What the help names: its long options, and for a program of commands the first word of each
+# line indented by two spaces under its "commands:" heading, with every long option that the
+# help of each command ("PROGRAM help COMMAND") prints.
 string(REGEX MATCHALL "--[a-z][a-z0-9-]*" help_options "${help}")
 set(help_commands)
 string(REPLACE "\n" ";" help_lines "${help}")
 list(GET help_lines 0 usage)
-if(usage MATCHES "<command>")
-  list(REMOVE_AT help_lines 0)
+if(usage MATCHES "COMMAND")
+  set(in_commands FALSE)
   foreach(line IN LISTS help_lines)
     if(line MATCHES "^[^ ].*:$")
-      break()
-    endif()
-    if(line MATCHES "^  ([a-z][a-z0-9-]*)( |$)")
+      if(line STREQUAL "commands:")
+        set(in_commands TRUE)
+      elseif(in_commands)
+        break()
+      endif()
+    elseif(in_commands AND line MATCHES "^  ([a-z][a-z0-9-]*)( |$)")
       list(APPEND help_commands ${CMAKE_MATCH_1})
     endif()
+  endforeach()
+  if(NOT help_commands)
+    message(FATAL_ERROR "${name} --help names COMMAND but lists no commands under \"commands:\"")
+  endif()
+  foreach(command IN LISTS help_commands)
+    run(command_help help ${command})
+    string(REGEX MATCHALL "--[a-z][a-z0-9-]*" command_options "${command_help}")
+    list(APPEND help_options ${command_options})
   endforeach()
 endif()
 
