@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/numbered_text.h"
+
 namespace rondel {
 
 PortTried PortToBeTried(bool linkOpen, const std::string& openDevice, const LinkSettings& settings) {
@@ -49,20 +51,6 @@ std::string PortTriedText(const PortTried& port,
 namespace rondel {
 namespace {
 
-// The language file's "%1", "%2" replaced by the arguments; nothing else in it is read.
-std::string Fill(std::string text, const std::vector<std::string>& args) {
-  for (std::size_t at = text.find('%'); at != std::string::npos && at + 1 < text.size();
-       at = text.find('%', at)) {
-    const std::size_t k = static_cast<std::size_t>(text[at + 1] - '1');
-    if (text[at + 1] >= '1' && text[at + 1] <= '9' && k < args.size()) {
-      text.replace(at, 2, args[k]);
-      at += args[k].size();
-    } else {
-      at += 1;
-    }
-  }
-  return text;
-}
 
 std::string RealPathOf(const std::string& path) {
   char* real = ::realpath(path.c_str(), nullptr);
@@ -93,7 +81,7 @@ std::string ChooseText(PortAudience audience, const LangLookup& lang) {
 
 std::string MissingText(const std::string& device, const PortSystem& system,
                         PortAudience audience, const LangLookup& lang) {
-  std::string text = Fill(lang("IDS_PORT_MISSING"), {device}) + "\n\n";
+  std::string text = FillNumbered(lang("IDS_PORT_MISSING"), {device}) + "\n\n";
   const std::vector<SerialDevice> present = ListSerialDevices(system.roots);
   if (present.empty()) {
     text += lang("IDS_PORT_NONEPRESENT");
@@ -108,23 +96,23 @@ std::string DeniedText(const std::string& device, const PortSystem& system, cons
   const AccountFacts& a = system.account;
   const std::optional<unsigned> gid = a.deviceGroup ? a.deviceGroup(device) : std::nullopt;
   const std::string group = gid && a.groupName ? a.groupName(*gid) : std::string();
-  const std::string fix = "\n\n" + Fill(lang("IDS_PORT_DENIED_FIX"), {group.empty() ? "dialout" : group});
-  if (group.empty()) return Fill(lang("IDS_PORT_DENIED"), {device}) + fix;
+  const std::string fix = "\n\n" + FillNumbered(lang("IDS_PORT_DENIED_FIX"), {group.empty() ? "dialout" : group});
+  if (group.empty()) return FillNumbered(lang("IDS_PORT_DENIED"), {device}) + fix;
   const std::vector<unsigned> groups = a.processGroups ? a.processGroups() : std::vector<unsigned>{};
   if (std::find(groups.begin(), groups.end(), *gid) != groups.end())
-    return Fill(lang("IDS_PORT_DENIED_INGROUP"), {device, group});
+    return FillNumbered(lang("IDS_PORT_DENIED_INGROUP"), {device, group});
   if (a.accountInGroup && a.accountInGroup(*gid))
-    return Fill(lang("IDS_PORT_DENIED_RELOGIN"), {device, group});
-  return Fill(lang("IDS_PORT_DENIED_GROUP"), {device, group}) + fix;
+    return FillNumbered(lang("IDS_PORT_DENIED_RELOGIN"), {device, group});
+  return FillNumbered(lang("IDS_PORT_DENIED_GROUP"), {device, group}) + fix;
 }
 
 std::string BusyText(const std::string& device, const PortSystem& system, const LangLookup& lang) {
   const std::vector<PortHolder> holders = PortHolders(device, system.roots.proc, SelfPid(system));
-  if (holders.empty()) return Fill(lang("IDS_PORT_BUSY"), {device});
+  if (holders.empty()) return FillNumbered(lang("IDS_PORT_BUSY"), {device});
   std::string names;
   for (const PortHolder& h : holders)
     names += (names.empty() ? "" : ", ") + h.name + " (" + lang("IDS_PORT_PID") + " " + std::to_string(h.pid) + ")";
-  return Fill(lang("IDS_PORT_BUSY_BY"), {device, names});
+  return FillNumbered(lang("IDS_PORT_BUSY_BY"), {device, names});
 }
 
 }  // namespace
@@ -208,12 +196,12 @@ std::string PortOpenText(const PortOpenError& error, const PortSystem& system,
     case PortProblem::Busy:
       return BusyText(device, system, lang);
     case PortProblem::NotAPort:
-      return Fill(lang("IDS_PORT_NOTAPORT"), {device}) + "\n\n" + ChooseText(audience, lang);
+      return FillNumbered(lang("IDS_PORT_NOTAPORT"), {device}) + "\n\n" + ChooseText(audience, lang);
     case PortProblem::None:
     case PortProblem::Other:
       break;
   }
-  return Fill(lang("IDS_PORT_OTHER"), {device, std::strerror(error.error)});
+  return FillNumbered(lang("IDS_PORT_OTHER"), {device, std::strerror(error.error)});
 }
 
 std::optional<std::string> NoPortOpenedText(const OpenRecord& record, const PortSystem& system,
@@ -226,9 +214,9 @@ std::optional<std::string> PortUnusableText(const std::string& device, const Por
                                             const LangLookup& lang) {
   switch (CheckDeviceAccess(device)) {
     case DeviceAccess::Missing:
-      return Fill(lang("IDS_PORT_MISSING"), {device});
+      return FillNumbered(lang("IDS_PORT_MISSING"), {device});
     case DeviceAccess::NotAPort:
-      return Fill(lang("IDS_PORT_NOTAPORT"), {device});
+      return FillNumbered(lang("IDS_PORT_NOTAPORT"), {device});
     case DeviceAccess::Denied:
       return DeniedText(device, system, lang);
     case DeviceAccess::Usable:
