@@ -24,6 +24,9 @@ class LinkSettings {
   virtual bool PasswordEnabled() const = 0;       // [setup] "password" starts with "1"
   virtual std::string TestPassword() const = 0;   // [setup] "testpw", at most 19 characters
   virtual std::string PortDevice(int n) const = 0;  // [ports] "com<n>", else DefaultPortDevice
+  // [ports] has "com<n>": the user named the device. Settings that cannot tell count every
+  // port as named, so the port search passes none over.
+  virtual bool PortNamed(int) const { return true; }
 };
 
 }  // namespace rondel

@@ -6,6 +6,7 @@
 
 #include "link/block_exchange.h"
 #include "link/radio_protocol.h"
+#include "link/serial_devices.h"
 
 namespace rondel {
 namespace P = protocol;
@@ -57,6 +58,7 @@ HandshakeResult ConnectRadio(CSerialLink& link, const LinkSettings& settings,
   // A port left open by an earlier operation is used as it is. A configured port that does
   // not open is not reported here: the attempts find the port closed and the search, when
   // allowed, goes on from there.
+  link.StartOpenRecord();
   if (!link.IsOpen()) link.Open(settings.Com(), P::kBaud);
   if (!reporter.Pause(P::kSettleAfterOpenMs)) return HandshakeResult::Cancelled;
 
@@ -74,6 +76,9 @@ HandshakeResult ConnectRadio(CSerialLink& link, const LinkSettings& settings,
       if (nextSearchPort > kLastComPort) return Fail(reporter, HandshakeFailure::NoConnection);
       if (reporter.Cancelled()) return HandshakeResult::Cancelled;
       const int port = nextSearchPort++;
+      // The search greets USB adapters and the ports named in the settings, nothing else: a
+      // hello packet and raised modem lines are no greeting for whatever else is on a line.
+      if (!settings.PortNamed(port) && !IsUsbSerialAdapter(settings.PortDevice(port))) continue;
       if (link.Open(port, P::kBaud)) {
         opened = true;
         if (!reporter.Pause(P::kSettleAfterOpenMs)) return HandshakeResult::Cancelled;

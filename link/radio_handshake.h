@@ -29,10 +29,12 @@ class HandshakeReporter {
 };
 
 // Opens [setup] "com" when the link is closed, sends the hello packet up to ten times per port
-// (draining stale input before each), searches COM1..COM255 when "searchcom" allows, fetches
-// the 8-byte identification and acknowledges it. A port found by the search is written to
-// "com". On success the port is open and the radio in programming mode; after a failure the
-// port may be open or closed, and the caller closes it.
+// (draining stale input before each), searches COM1..COM255 when "searchcom" allows (the
+// ports named in the settings, and those whose device is a USB adapter), fetches the 8-byte
+// identification and acknowledges it. A port found by the search is written to "com". On
+// success the port is open and the radio in programming mode; after a failure the port may be
+// open or closed, and the caller closes it. The link's OpenAttempts tell afterwards whether
+// any port opened at all, and if none did, why.
 HandshakeResult ConnectRadio(CSerialLink& link, const LinkSettings& settings,
                              HandshakeReporter& reporter);
 

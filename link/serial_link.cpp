@@ -86,7 +86,39 @@ timespec Remaining(long long deadlineNs) {
   return timespec{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
 }
 
+// How much a failure tells the user: the cable is there but not theirs, or held, rather than
+// absent.
+int Weight(PortProblem p) {
+  switch (p) {
+    case PortProblem::Denied: return 5;
+    case PortProblem::Busy: return 4;
+    case PortProblem::NotAPort: return 3;
+    case PortProblem::Other: return 2;
+    case PortProblem::Missing: return 1;
+    case PortProblem::None: break;
+  }
+  return 0;
+}
+
 }  // namespace
+
+PortProblem ProblemOf(int error) {
+  switch (error) {
+    case 0: return PortProblem::None;
+    case ENOENT: case ENODEV: case ENXIO: case ENOTDIR: return PortProblem::Missing;
+    case EACCES: case EPERM: case EROFS: return PortProblem::Denied;
+    case EBUSY: case EWOULDBLOCK: return PortProblem::Busy;
+    case ENOTTY: case EISDIR: return PortProblem::NotAPort;
+    default: return PortProblem::Other;
+  }
+}
+
+bool CSerialLink::OpenFailed(const std::string& path, int error) {
+  std::lock_guard lock(m_mutex);
+  m_lastError = {path, error};
+  if (Weight(ProblemOf(error)) > Weight(ProblemOf(m_record.failure.error))) m_record.failure = m_lastError;
+  return false;
+}
 
 std::string DefaultPortDevice(int n) {
   if (n < kFirstComPort || n > kLastComPort) return {};
@@ -118,33 +150,40 @@ std::string CSerialLink::PortDevice(int port) const {
 
 bool CSerialLink::Open(int port, int baud) {
   const std::string device = PortDevice(port);
-  return !device.empty() && OpenDevice(device, baud);
+  return device.empty() ? OpenFailed(device, ENOENT) : OpenDevice(device, baud);
 }
 
 bool CSerialLink::OpenDevice(const std::string& path, int baud) {
-  if (path.empty() || IsOpen()) return false;
+  if (IsOpen()) return false;
+  if (path.empty()) return OpenFailed(path, ENOENT);
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return OpenFailed(path, errno);
   // Only a terminal is a port: a mistyped [ports] entry naming an ordinary file must not have
   // hello packets written into it by the port search. flock keeps out every program that asks
   // the same way (our own second instance, most terminal programs); TIOCEXCL keeps out any
   // other opener but root.
-  if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  const bool terminal = ::isatty(fd) != 0;
+  if (!terminal || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = terminal ? errno : ENOTTY;
     ::close(fd);
-    return false;
+    return OpenFailed(path, error);
   }
   ::ioctl(fd, TIOCEXCL);
   Configure(fd, baud);
   const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (wake < 0) {
+    const int error = errno;
     Release(fd, -1);
-    return false;
+    return OpenFailed(path, error);
   }
-  std::lock_guard lock(m_mutex);
+  std::unique_lock lock(m_mutex);
   if (m_fd >= 0 || m_closing) {  // opened meanwhile from another thread
     Release(fd, wake);
-    return false;
+    lock.unlock();
+    return OpenFailed(path, EBUSY);
   }
+  m_lastError = {};
+  m_record.opened = true;
   m_fd = fd;
   m_wake = wake;
   m_state = State::Open;

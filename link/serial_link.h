@@ -11,6 +11,25 @@
 
 namespace rondel {
 
+// Why a port did not open, told by the errno of the step that refused it: ENOENT (no such
+// device), EACCES (not allowed), EBUSY or EWOULDBLOCK (another program holds it), ENOTTY (no
+// terminal at that path).
+enum class PortProblem { None, Missing, Denied, Busy, NotAPort, Other };
+PortProblem ProblemOf(int error);
+
+struct PortOpenError {
+  std::string device;
+  int error = 0;  // 0: nothing failed
+};
+
+// The opens since StartOpenRecord: whether one of them succeeded, and the failure that says
+// most about why the others did not (a refused permission before a busy port, either of them
+// before a missing device; the first of equals).
+struct OpenRecord {
+  bool opened = false;
+  PortOpenError failure;
+};
+
 // The operations may be called from two threads at once: the transfer worker uses the port
 // while the user-interface thread may Close it (Cancel, end of the dialog). Close wakes every
 // wait in progress at once and gives the descriptor back to the system only when no call is
@@ -54,6 +73,20 @@ class CSerialLink {
 
   void Close();
   bool IsOpen() const;
+  // Why the last Open or OpenDevice failed.
+  PortOpenError LastOpenError() const {
+    std::lock_guard lock(m_mutex);
+    return m_lastError;
+  }
+  // A port that is open counts as opened.
+  void StartOpenRecord() {
+    std::lock_guard lock(m_mutex);
+    m_record = OpenRecord{m_fd >= 0, {}};
+  }
+  OpenRecord OpenAttempts() const {
+    std::lock_guard lock(m_mutex);
+    return m_record;
+  }
   // The device of the open port, empty when closed.
   std::string Device() const;
 
@@ -73,6 +106,7 @@ class CSerialLink {
   // closed meanwhile or the line is gone.
   Wait WaitFor(const Call& call, short events, long long deadlineNs);
   void WaitFresh(long long ms) const;
+  bool OpenFailed(const std::string& path, int error);
 
   PortResolver m_resolver;
   mutable std::mutex m_mutex;
@@ -84,6 +118,8 @@ class CSerialLink {
   bool m_closing = false;
   bool m_gone = false;
   std::string m_device;
+  PortOpenError m_lastError;
+  OpenRecord m_record;
   std::atomic<long long> m_byteNs{0};       // time of one character at the baud rate
   std::atomic<long long> m_lastInputNs{0};  // when the last byte was read; 0 after a write
 };

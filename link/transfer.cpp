@@ -45,6 +45,7 @@ class SamePortSettings final : public LinkSettings {
   bool PasswordEnabled() const override { return m_s.PasswordEnabled(); }
   std::string TestPassword() const override { return m_s.TestPassword(); }
   std::string PortDevice(int n) const override { return m_s.PortDevice(n); }
+  bool PortNamed(int n) const override { return m_s.PortNamed(n); }
 
  private:
   const LinkSettings& m_s;

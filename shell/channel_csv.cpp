@@ -10,6 +10,7 @@
 
 #include "core/frequency_codec.h"
 #include "core/tone_codec.h"
+#include "platform/numbered_text.h"
 #include "shell/channel_columns.h"
 #include "shell/channel_csv_row.h"
 #include "shell/common_channel_csv.h"
@@ -290,22 +291,6 @@ constexpr ProblemText kProblemTexts[] = {
     {CsvProblem::ToneNotInLists, "IDS_CSV_UNLISTEDTONE", true},
 };
 
-// The language file's "%1", "%2" replaced by the arguments.
-std::string Fill(std::string text, const std::vector<std::string>& args) {
-  for (std::size_t at = text.find('%'); at != std::string::npos && at + 1 < text.size();
-       at = text.find('%', at)) {
-    const char d = text[at + 1];
-    const std::size_t k = static_cast<std::size_t>(d - '1');
-    if (d >= '1' && d <= '9' && k < args.size()) {
-      text.replace(at, 2, args[k]);
-      at += args[k].size();
-    } else {
-      at += 1;
-    }
-  }
-  return text;
-}
-
 }  // namespace
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -443,12 +428,12 @@ CsvImport ImportChannelCsv(CRondelDoc& doc, const CSettings& settings, std::stri
 std::string CsvIssueText(const CsvIssue& issue, const CSettings& settings) {
   const std::string line = std::to_string(issue.line);
   std::string text = issue.column.empty()
-                         ? Fill(GetLangString("IDS_CSV_ATLINE"), {line})
-                         : Fill(GetLangString("IDS_CSV_AT"), {line, issue.column});
+                         ? FillNumbered(GetLangString("IDS_CSV_ATLINE"), {line})
+                         : FillNumbered(GetLangString("IDS_CSV_AT"), {line, issue.column});
   for (const ProblemText& p : kProblemTexts) {
     if (p.problem != issue.problem) continue;
     // Appended piece by piece: "text" + a temporary string draws GCC 12's false -Wrestrict at -O3.
-    text.append(" ").append(Fill(GetLangString(p.key), {std::to_string(settings.ChannelCount())}));
+    text.append(" ").append(FillNumbered(GetLangString(p.key), {std::to_string(settings.ChannelCount())}));
     if (p.showsValue) text += " \"" + issue.value + "\"";
   }
   return text;

@@ -1,6 +1,8 @@
 // The settings keys on the private-profile layer.
 #include "shell/settings.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -122,6 +124,21 @@ std::string CSettings::PortDevice(int n) const {
   const std::string fallback = DefaultPortDevice(n);
   if (fallback.empty()) return fallback;
   return profile::GetString(m_path, kPorts, Indexed("com", n), fallback, 260);
+}
+
+bool CSettings::PortNamed(int n) const {
+  if (DefaultPortDevice(n).empty()) return false;
+  const std::string key = Indexed("com", n);
+  for (const std::string& k : profile::GetKeys(m_path, kPorts))
+    if (k.size() == key.size() &&
+        std::equal(k.begin(), k.end(), key.begin(), [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; }))
+      return true;
+  return false;
+}
+
+bool CSettings::WritePortDevice(int n, const std::string& device) const {
+  if (DefaultPortDevice(n).empty() || device.empty()) return false;
+  return profile::WriteString(m_path, kPorts, Indexed("com", n), device);
 }
 
 std::string CSettings::ModelData(int k, std::size_t bufSize) const {

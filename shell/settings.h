@@ -61,6 +61,10 @@ class CSettings : public ModelDataSource, public LinkSettings {
   // [ports] "com<n>": the device of COM port n, at most 259 bytes, read at each call;
   // /dev/ttyUSB<n-1> without that key.
   std::string PortDevice(int n) const override;
+  bool PortNamed(int n) const override;
+  // Names the device of COM port n in [ports]: for devices the default does not reach, such as
+  // /dev/ttyACM0.
+  bool WritePortDevice(int n, const std::string& device) const;
 
   // [ModelInfo]
   std::string ModelData(int k, std::size_t bufSize) const override;

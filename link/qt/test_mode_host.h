@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,8 @@ class TestModeHost {
   virtual void CommitCalibration(int index, std::uint8_t value) = 0;
   // The document's recompute and refresh: band limits from its image, every view updated.
   virtual void RecomputeAndRefresh() = 0;
+  // After an exchange that found no radio: why no port opened at all, if none did.
+  virtual std::optional<std::string> NoPortOpenedText() { return std::nullopt; }
 };
 
 // The message box of an exchange's result, if it has one.

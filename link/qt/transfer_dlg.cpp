@@ -79,9 +79,15 @@ void CTransferDlg::ShowMessage(const TransferReaction& r) {
     return;
   }
   std::string text = m_host.Text(r.key);
-  // Which device was tried, [ports] mapping included: the port pane alone cannot say.
-  if (r.status == static_cast<int>(TransferStatus::NoConnection))
-    text += "\n\n" + PortTriedText(m_portTried, lang);
+  if (r.status == static_cast<int>(TransferStatus::NoConnection)) {
+    // No port opened at all: why not is the whole story, the radio was never asked.
+    if (auto why = NoPortOpenedText(m_port.OpenAttempts(), PortSystem{}, PortAudience::Desktop, lang)) {
+      text = *why;
+    } else {
+      // Which device was tried, [ports] mapping included: the port pane alone cannot say.
+      text += "\n\n" + PortTriedText(m_portTried, lang);
+    }
+  }
   ShowPrompt(text, m_host.Text("IDS_ERROR"), PromptIcon::Error, PromptButtons::Ok);
 }
 

@@ -15,6 +15,7 @@
 #include <QToolTip>
 #include <QUrl>
 
+#include "link/port_message.h"
 #include "link/qt/test_password_dlg.h"
 #include "platform/dialogs/modal_run.h"
 #include "platform/qt/help_viewer.h"
@@ -230,6 +231,24 @@ void CMainFrame::SetPortPane(int port) {
   if (m_portPane != nullptr) m_portPane->setText(QString::fromStdString(PortPaneText(port)));
 }
 
+std::optional<std::string> CMainFrame::NoPortOpenedText() {
+  return rondel::NoPortOpenedText(m_app.m_serialPort.OpenAttempts(), PortSystem{m_app.m_deviceRoots},
+                                  PortAudience::Desktop, [](std::string_view key) { return GetLangString(key); });
+}
+
+void CMainFrame::RefreshPortPane() { SetPortPane(m_app.Settings().Com()); }
+
+void CMainFrame::changeEvent(QEvent* event) {
+  // "com" may have been changed in setting.ini meanwhile, by hand or by rondel-cli.
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) RefreshPortPane();
+  QMainWindow::changeEvent(event);
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+  RefreshPortPane();
+  QMainWindow::showEvent(event);
+}
+
 void CMainFrame::OnDocumentStateChanged() {
   const CRondelDocument& document = m_app.Document();
   // Also the step after each change of language.
@@ -315,6 +334,7 @@ void CMainFrame::OnCommand(int command) {
       break;
     case cmd::kSettingPort:
       m_app.OnSettingPort();
+      RefreshPortPane();
       break;
     case cmd::kSettingLanguage:
       m_app.OnSettingLanguage();
@@ -348,6 +368,7 @@ void CMainFrame::RunTransfer(TransferDirection direction) {
   CTransferDlg dialog(m_app.m_serialPort, m_app.Settings(), *this, this);
   dialog.SetDirection(direction);
   dialog.DoModal();
+  RefreshPortPane();
 }
 
 void CMainFrame::OnTestMode() {

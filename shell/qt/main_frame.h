@@ -49,6 +49,9 @@ class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHo
   void UpdateRecentFileMenu();
 
   void SetPortPane(int port) override;
+  // The port pane shows [setup] "com" as the file says now: whenever the window is shown or
+  // activated, and after a transfer.
+  void RefreshPortPane();
   QLabel* PortPane() const { return m_portPane; }
   // The document's name, marked while modified, beside the port.
   QLabel* FilePane() const { return m_filePane; }
@@ -83,9 +86,12 @@ class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHo
   void BackUpRadioImage(const RadioImage& image) override;
   void CommitCalibration(int index, std::uint8_t value) override;
   void RecomputeAndRefresh() override;
+  std::optional<std::string> NoPortOpenedText() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "link/serial_devices.h"
 #include "link/serial_link.h"
 #include "platform/exe_path.h"
 #include "shell/app_core.h"
@@ -60,6 +61,8 @@ class CRondelApp {
 
   // Constructed first and so destroyed last: whatever still uses the port goes before it.
   CSerialLink m_serialPort;
+  // Where the port dialog looks for serial devices; tests point it at a tree of their own.
+  SystemRoots m_deviceRoots;
 
   CMainFrame* MainFrame() const { return m_frame.get(); }
   // Valid once InitInstance has found the settings file.

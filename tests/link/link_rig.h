@@ -47,6 +47,7 @@ struct TableSettings final : LinkSettings {
   bool search = false, password = true;
   int com = 1;
   std::map<int, std::string> ports;
+  std::vector<int> unnamed;  // ports of `ports` that count as not named in [ports]
   mutable std::vector<int> saved;
 
   std::string Communication() const override { return word; }
@@ -56,6 +57,7 @@ struct TableSettings final : LinkSettings {
   bool PasswordEnabled() const override { return password; }
   std::string TestPassword() const override { return testPassword; }
   std::string PortDevice(int n) const override { return ports.contains(n) ? ports.at(n) : MissingPort(n); }
+  bool PortNamed(int n) const override { return std::ranges::find(unnamed, n) == unnamed.end(); }
 };
 
 // Our own hold on the terminal keeps it alive while the link under test opens and closes it. It is

@@ -2,10 +2,13 @@
 // transfer against the virtual radio, Ctrl+C, and one read and one write end to end through
 // rondel-radiosim as a program.
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
-#include <sstream>
 #include <poll.h>
+#include <sstream>
+#include <sys/file.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include "tools/cli/progress_line.h"
 #include "tools/cli_rig.h"
@@ -152,6 +155,7 @@ struct FailureCase {
   std::vector<std::string> args;  // "@" stands for the test's folder
   int status;
   std::string err;  // the end of standard error; "$" stands for the radio's device
+  std::string begin = {};  // the beginning of standard error, when it is known
 };
 
 // clang-format off
@@ -166,14 +170,42 @@ const FailureCase kFailures[] = {
      {"write", "@/radio.dig"}, 7, "rondel-cli: T-Error: T-write failed\n"},
     {[](sim::RadioOptions&) {}, {"read", "-o", "@/out.dig", "--password", "123456"}, 12,
      "rondel-cli: T-Error: T-password differs\nT-give --password\n"},
+    // What stands between these two lines is the machine's own list of serial devices.
     {[](sim::RadioOptions&) {}, {"write", "@/radio.dig", "--port", "1"}, 1,
-     "rondel-cli: COM1 (@/port1): T-no radio\n"},
+     "T-choose with --device or --port\n", "rondel-cli: T-no device @/port1\n\nT-"},
     {[](sim::RadioOptions&) {}, {"write", "@/radio.dig", "--port", "255"}, 1,
-     "rondel-cli: COM255 (@/port255): T-no radio\n"},
+     "T-choose with --device or --port\n", "rondel-cli: T-no device @/port255\n\nT-"},
     {[](sim::RadioOptions&) {}, {"read", "-o", "@/out.dig", "--device", "@/none"}, 1,
-     "rondel-cli: @/none: T-no radio\n"},
+     "T-choose with --device or --port\n", "rondel-cli: T-no device @/none\n\nT-"},
 };
 // clang-format on
+
+// A port that never opened is said why instead of a radio that does not answer, in the words
+// of the command line: the configured port missing, and a port another program holds.
+TEST(CliRadio, APortThatDoesNotOpenIsSaidWhyNamingTheOptions) {
+  Rig rig({});
+  std::string text = ReadText(rig.ini);
+  text.replace(text.find("com=2\n"), 6, "com=1\n");
+  rig.dir.Write("setting.ini", text);
+  ProcessResult r = RunCli(rig.Line({"read", "-o", "@/out.dig", "--no-backup"}));
+  EXPECT_EQ(r.exitStatus, 1) << Describe(r);
+  EXPECT_NE(r.err.find("rondel-cli: T-Error: T-no device " + rig.dir.File("port1") + "\n\nT-"), std::string::npos) << r.err;
+  EXPECT_TRUE(r.err.ends_with("\n\nT-choose with --device or --port\n")) << r.err;
+  EXPECT_EQ(r.err.find("T-no radio"), std::string::npos) << r.err;
+
+  // Held the way another program holds a port; this process is the one /proc names.
+  const int held = ::open(rig.radio.DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+  std::string comm = ReadText("/proc/self/comm");
+  comm.pop_back();
+  r = RunCli(rig.Line({"read", "-o", "@/out.dig", "--device", rig.radio.DevicePath()}));
+  ::close(held);
+  EXPECT_EQ(r.exitStatus, 1) << Describe(r);
+  EXPECT_TRUE(r.err.ends_with("rondel-cli: T-" + rig.radio.DevicePath() + " held by " + comm + " (T-pid " +
+                              std::to_string(::getpid()) + ")\n"))
+      << r.err;
+  EXPECT_FALSE(fs::exists(rig.dir.File("out.dig")));
+}
 
 // Without the password check, a peer that acknowledges everything and answers every block whole
 // with the wrong header passes the handshake; all its blocks are passed over, and that is no read.
@@ -204,6 +236,10 @@ TEST(CliRadio, AFailedTransferExitsWithItsStatusSaysWhyOnceAndWritesNothing) {
       err.replace(at, 1, rig.dir.path());
     EXPECT_EQ(r.exitStatus, c.status);
     EXPECT_TRUE(r.err.ends_with(err));
+    std::string begin = c.begin;
+    if (const std::size_t at = begin.find('@'); at != std::string::npos)
+      begin.replace(at, 1, rig.dir.path());
+    EXPECT_TRUE(r.err.starts_with(begin));
     EXPECT_EQ(r.err.find("T-Error"), r.err.rfind("T-Error"))
         << "said once, not also as the progress line";
     EXPECT_FALSE(fs::exists(rig.dir.File("out.dig")));

@@ -238,7 +238,7 @@ int CmdTransfer(const TransferRequest& opt, const CSettings& settings, std::ostr
   }
   if ((opt.port && !link.Open(port, protocol::kBaud)) ||
       (opt.device && !link.OpenDevice(*opt.device, protocol::kBaud))) {
-    err << "rondel-cli: " << DescribePort(tried) << ": " << GetLangString("IDS_ERROR_PORTCONN") << "\n";
+    err << "rondel-cli: " << PortOpenText(link.LastOpenError(), {}, PortAudience::CommandLine, GetLangString) << "\n";
     return kExitNoConnection;
   }
   tried = PortToBeTried(link.IsOpen(), link.Device(), settings);
@@ -322,8 +322,12 @@ int CmdTransfer(const TransferRequest& opt, const CSettings& settings, std::ostr
   if (r.show == TransferShow::Text || r.show == TransferShow::Message) {
     progress.Finish();
     tellSkipped();
-    err << "rondel-cli: " << GetLangString("IDS_ERROR") << ": " << GetLangString(r.key) << "\n";
-    if (r.status == static_cast<int>(TransferStatus::NoConnection))
+    // No port opened at all: why not, instead of a radio that was never asked.
+    const auto notOpened = r.status == static_cast<int>(TransferStatus::NoConnection)
+                               ? NoPortOpenedText(link.OpenAttempts(), {}, PortAudience::CommandLine, GetLangString)
+                               : std::nullopt;
+    err << "rondel-cli: " << GetLangString("IDS_ERROR") << ": " << notOpened.value_or(GetLangString(r.key)) << "\n";
+    if (r.status == static_cast<int>(TransferStatus::NoConnection) && !notOpened)
       err << PortTriedText(tried, GetLangString) << "\n";
     if (r.status == static_cast<int>(TransferStatus::PasswordDiffers))
       err << GetLangString("IDS_CLI_PASSWORD_HINT") << "\n";
