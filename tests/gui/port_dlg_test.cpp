@@ -137,8 +137,11 @@ TEST_F(PortDialog, TheTestModeWhosePortNeverOpenedSaysWhyToo) {
   m_folder.SetIni("setup", "testpw", "Calib#7");
   StartWithDevices(cable, 1);
   m_modals.Then([](QDialog& d) {
-    QTest::keyClicks(static_cast<CTestPasswordDlg&>(d).PasswordEdit(), QStringLiteral("Calib#7"));
+    auto& gate = static_cast<CTestPasswordDlg&>(d);
+    QTest::keyClicks(gate.PasswordEdit(), QStringLiteral("Calib#7"));
     test::Click(d, IDOK);
+    // The entry read runs off the window's thread; its failure is told once it has ended.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !gate.ExchangeRunning(); }, 20000));
     return test::Click(d, IDCANCEL);
   });
   Frame().OnCommand(cmd::kTestMode);
