@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the form costs: a language lookup with the settings file's parse reused and without,
 // a whole view update of the desktop program's form (title and settings panel; the channel
 // grid adds its own), and one frequency commit with what the form shows again after it.

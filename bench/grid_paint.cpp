@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grid's cost on screen: one full paint of a channel-sized grid (17 x 12) against a long
 // one (2 000 x 12), which should cost the same since only the cells in view are painted, and
 // finding the cell under a point.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding and encoding every field of an image: what a form refresh or "info" costs, and
 // what typing a whole radio's worth of values into the form costs.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the desktop program: the time from the process's start to the first paint of
 // its main window, and its resident memory (VmRSS) at that moment. Each run is a fresh
 // process under the offscreen platform, started by this program, which prints the figures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A full read and a full write against the virtual radio at 9600-baud pacing: wall time, the
 // protocol's own minimum for the same exchange, their ratio, and the CPU the tool used.
 // The radio runs in a child process so the CPU figures are the tool's alone.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Names the dialog and control numbers of the templates in resources/dialogs for the code: each
 # "name=<NAME>" word of a template line becomes "inline constexpr int <NAME> = <number>;".
 # Run as: cmake -DDIR=<templates folder> -DOUT=<generated header> -P ControlIds.cmake

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake -DOUT=<file.cpp> -DDIR=<folder> -P EmbedToneLists.cmake
 # Each <number>.txt in DIR holds one tone text a line; every text becomes one record of
 # 8 bytes, zero-padded, under that resource number.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake --install: one self-contained program folder, lib/rondel, with the programs beside
 # setting.ini, the language files (and the desktop program's help files), the way the
 # programs look for their files beside their real path; a link in bin/ for each program; their

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # rondel_install_link(<folder> <name> <target>): the relative symbolic link <folder>/<name>.
 function(rondel_install_link folder name target)
   install(CODE "

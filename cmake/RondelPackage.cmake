@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cpack -G DEB in the build tree: the Debian package of what cmake --install puts under /usr.
 # Its dependencies come from dpkg-shlibdeps; the binaries are stripped; the copyright and the
 # changelog are installed into share/doc/rondel by cmake/RondelInstall.cmake.

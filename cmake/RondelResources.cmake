@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Copies the shipped configuration and language files beside the programs and turns the
 # tone lists into 8-byte records compiled into the core library.
 

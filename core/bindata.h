@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Binary resources compiled into the program under a resource number (the tone lists).
 #pragma once
 

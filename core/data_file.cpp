@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading and storing the data file.
 #include "core/data_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ".dig" data file: the 48-byte header and the 4096-byte image, byte for byte (4144 bytes).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PTT codes and the read password as digit bytes; 0xFF after the last character is how the
 // radio knows where a code or the password ends.
 #include "core/digit_codec.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PTT ID codes (15 digits 0-9, A-D) and the read password (6 characters 0-9, A-Z, a-z)
 // between text and the image's digit bytes; 0xFF fills the positions after the end.
 #pragma once

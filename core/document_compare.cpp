@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The comparison of two documents.
 #include "core/document_compare.h"
 

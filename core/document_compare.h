@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two documents compared field by field in the catalogue's terms, then byte by byte for
 // whatever no field that differs accounts for (unnamed bytes, header bytes, bits beside a
 // field). The command line's diff and the desktop program's compare dialog both list this.

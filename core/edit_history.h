@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The undo history of one document: whole snapshots of header and image, one per change, the
 // position the document stands at, and which snapshot was last saved or opened. Plain C++; the
 // document decides what a change is and shows the result.

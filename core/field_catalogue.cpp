@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The field catalogue's names and readings.
 #include "core/field_catalogue.h"
 

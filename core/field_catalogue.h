@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every named field of the memory image in one table: its name as `info --json`, `edit`, the
 // channel lists and `diff` spell it, its kind, the bits it occupies, and how it reads as text.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frequencies between text, 10 Hz units and packed BCD; the raster snap mirrors what the radio
 // accepts, so a typed frequency is stored the way the radio would tune it.
 #include "core/frequency_codec.h"

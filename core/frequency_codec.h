@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frequencies between the form's text (up to three digits, a point, five decimals), an integer
 // in units of 10 Hz, and the image's 8-digit packed BCD (little-endian), with raster snapping.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio's memory image and file header: every offset and bit field the tool knows, in one
 // place. An image offset is the same number as the radio's memory address.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Band codes and band limits from the settings file's model entries. Nothing is validated: the
 // entries are the dealer's to get right, and a bad one must not stop the program.
 #include "core/model_info.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The model list of the settings file ([ModelInfo] "data%d"): band codes and band limits.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Field operations of the document on its memory image.
 #include "core/rondel_doc.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one document: file header, memory image and band limits, with the field operations the
 // form, the transfer and the test mode use. Plain C++; the windowing sequences live elsewhere.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tone codes between text and image bytes. The encoder accepts any CTCSS value in range, not
 // only the listed ones, because the radio decodes whatever tenths of Hz it is given.
 #include "core/tone_codec.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CTCSS/DCS tones between the form's text and the image's two-byte tone code (low byte first;
 // the high byte selects off, CTCSS, DCS normal or DCS inverted).
 #pragma once

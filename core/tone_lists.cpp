@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tone lists decoded from their embedded records.
 #include "core/tone_lists.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three fixed tone lists offered by the channel grid, kept as 8-byte zero-padded records.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The accessible table reads everything through the grid's public operations at the moment it
 // is asked, so it never holds a copy that could go stale. Cell objects are made on demand and
 // kept per position, as assistive technology expects a cell to stay the same object.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grid as an accessible table, so screen readers and AT-SPI clients see its rows, columns,
 // headings and focus cell like those of any other table.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running sums are brought up to date lazily from the first changed item, so setting every row
 // height in turn costs one pass when the grid next needs a position.
 #include "grid/grid_axis.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CGridAxis: the row heights (or column widths) of a grid with their running sums, so a cell's
 // edges and the cell under a point come from arithmetic rather than from walking every row.
 #pragma once

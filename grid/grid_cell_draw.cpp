@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cell's right column and bottom row belong to the grid line drawn after it, so borders,
 // frames and text keep inside the rest.
 #include "grid/grid_cell_draw.h"

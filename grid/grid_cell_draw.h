@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing one grid cell: the fill, the border or focus frame and the text, for the screen and
 // for printing alike; the grid decides how the cell should look, this draws it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grid's table, its operations and its reports. Painting, input and scrolling live in
 // grid_view.cpp; the accessible table in grid_accessible.cpp.
 #include "grid/grid_ctrl.h"

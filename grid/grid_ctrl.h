@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CGridCtrl: a table of text cells with fixed heading rows and columns that stay put while the
 // rest scrolls. It paints, scrolls and moves its focus cell itself, and hands editing to its owner.
 #pragma once

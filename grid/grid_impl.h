@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grid's inner state, shared by its table operations (grid_ctrl.cpp) and its painting and
 // input handling (grid_view.cpp). Not for use outside grid/.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the grid shows and how it answers the mouse, the keyboard and the scroll bars. Positions
 // come from the running sums of the row heights and column widths, so the work of a paint or a
 // hit test depends on the cells in view, never on the length of the table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The block exchanges, byte for byte and wait for wait.
 #include "link/block_exchange.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One block of the programming protocol on the line, as the read and write transfer and the
 // test mode both exchange it: the read request and its reply, the tool's acknowledgement, the
 // write block built from an image and the radio's answer, the live calibration frame and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the radio link reads from (and writes to) the settings file. The link layer sits below
 // the shell, so it sees the settings only through this interface; the shell's CSettings
 // implements it, tests implement it with a table.

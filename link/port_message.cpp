@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port texts, and the looks at /dev, /sys, /proc and the group database behind them.
 #include "link/port_message.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the user is told about a port: the line that follows a "the radio does not answer"
 // message (which port the exchange began on, and the device behind it), and, when no port
 // opened at all, why not (not allowed, no such device, held by another program) and what to do.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ConnectRadio and the password query, byte for byte and wait for wait.
 #include "link/radio_handshake.h"
 

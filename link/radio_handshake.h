@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start of every radio exchange: find the radio on a COM port, put it into programming
 // mode, and optionally fetch its read password.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame builders of the programming protocol.
 #include "link/radio_protocol.h"
 

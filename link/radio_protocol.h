@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bytes and waits of the radio's programming protocol, shared by the tool's handshake and
 // transfer and by the virtual radio that stands in for the real one.
 #pragma once

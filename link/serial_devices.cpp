@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device listing on readdir, stat, realpath and the attribute files of /sys.
 #include "link/serial_devices.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial devices of this machine as /dev and /sys show them: which are present, which are
 // USB adapters and what they are, and whether this account may use one. Nothing here opens a
 // device: an open raises DTR and RTS, and that resets some boards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CSerialLink on termios and poll().
 #include "link/serial_link.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one serial connection to the radio's programming cable, on termios: exclusive open,
 // raw 9600 8N1 without flow control, and reads and writes with time-outs that wait in poll().
 #pragma once

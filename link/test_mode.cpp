@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test mode's exchanges: the handshake of every radio exchange, then the blocks.
 #include "link/test_mode.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test mode's exchanges with the radio: the entry read of the whole radio memory, the start
 // of debug mode, a committed calibration value, write all, and the end of debug mode. Each
 // returns what happened; the dialogs show the message that belongs to it. CTestModeSession

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transfer worker, the tick's reactions and the session around them.
 #include "link/transfer.h"
 

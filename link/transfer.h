@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the radio into an image and writing an image into the radio: the worker that moves
 // the blocks, the status block it shares with whoever watches it, what a 20 ms tick does with
 // each status, and the session that owns the worker, its image buffer and its end.

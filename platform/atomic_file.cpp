@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file writes through a temporary file and rename(2); reads of regular files only.
 #include "platform/atomic_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a whole file or nothing: the bytes go to a temporary file beside the target, which is
 // flushed and renamed over it, so a failed or interrupted write never leaves a half-written file.
 // Reads only regular files, opened without blocking, so a FIFO or a device never stalls a read.

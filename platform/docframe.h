@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document sequences an application framework supplies: new, open, save, save as, the
 // save-changes question before New, Open and exit, failed open and save messages, and the
 // recent-file list. UI-free: every question goes through the prompt layer.

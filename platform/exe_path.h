@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the running program lives, in place of GetModuleFileName: its configuration and
 // language files sit beside it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // flock() with a bounded wait, taken again when the locked file is no longer the one named.
 #include "platform/file_lock.h"
 

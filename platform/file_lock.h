@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The advisory lock of a read-modify-write: while one program reads, changes and saves a
 // file, a second one that means to do the same waits for it, and then reads its result.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The paper size of the user's locale (LC_PAPER, as LC_ALL and LANG decide it), for printouts
 // made without a print dialog.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Language-file texts with numbered places: "%1", "%2" ... stand for the values in that order,
 // so a translation may put them wherever its grammar wants them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Private-profile (INI) files read and written the way the Win32 profile functions do it, on
 // the standard library and POSIX alone. Every call looks at the file; a parse is reused only
 // while the file is provably the one it was made from.

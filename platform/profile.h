@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Private-profile (INI) access in place of the Win32 profile functions: every call looks at the
 // file, so a change made by hand or by another call is seen at the next read. The parse of an
 // unchanged file (same device, inode, size, modification and change time) is reused.

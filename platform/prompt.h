@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way the program asks or tells the user something: a message with caption, icon and
 // buttons, and the two file choosers. The desktop program answers with Qt dialogs; tests
 // install a scripted answerer; the command line has its own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fixed table of live temporaries and the signal handler that removes them. The handler may
 // interrupt any code, so it only reads the table and calls unlinkat(), sigaction() and
 // raise(), which are safe there; nothing is allocated or locked.

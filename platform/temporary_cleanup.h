@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The temporary files of saves in progress, removed when Ctrl+C or a kill (SIGINT, SIGTERM)
 // ends the program in the middle of one, so no half-made ".rondel-XXXXXX" stays behind.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's own folders: home, and the XDG base folders under it where per-user data lives.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The version of the Rondel programs, the project's version at build time.
 #pragma once
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What the fuzz stage of scripts/test.sh and the long runs of scripts/fuzz.sh share: the clang
 # build of the fuzz targets, and the libFuzzer flags of a target. Sourced, not run.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes one target for as long as asked, with a new random seed each time: the exploratory runs
 # developers make before they stop (CI only replays the seeds and makes a short run with a
 # fixed seed). Usage: scripts/fuzz.sh TARGET MINUTES [WORKERS]

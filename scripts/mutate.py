@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Mutation sample: how many small faults in the plain-C++ layers do the tests catch?
 
   scripts/mutate.py pick [--count N] [--seed S] > scripts/mutants.txt

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package build-deb/rondel_<version>_<arch>.deb: a build of the programs in
 # build-deb/ with Debian's compiler and linker flags (hardening included), then cpack -G DEB,
 # then lintian when it is installed (apt-get install lintian).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the program's pictures from their SVG sources in resources/icons/ into the PNG files
 # committed beside them: the application icon at every size the desktop asks for, and the
 # toolbar strip at its real size. Run it after changing an SVG; the build itself only reads

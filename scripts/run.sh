@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Rondel and starts the desktop program from the build tree, beside its setting.ini,
 # language and help files.
 #   scripts/run.sh [FILE.dig]     the desktop program; arguments are passed to it

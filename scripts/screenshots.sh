@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's screenshots: the main window and the port, language, about, progress,
 # test-mode password and test-mode dialogs (the test mode also while it writes) in English and
 # Chinese, drawn offscreen by the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every Debian package Rondel needs to build, run and test. Safe to run again: when
 # everything is present it only checks and returns.
 set -euo pipefail

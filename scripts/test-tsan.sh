@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the radio link's tests with the thread sanitizer and runs them: the transfer worker,
 # the port it shares with the user-interface thread and the virtual radio are where a data
 # race would hide. rondel-cli and rondel-radiosim are built the same way, so the end-to-end

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Rondel and runs every test: the normal build, the same suite under the address and
 # undefined-behaviour sanitizers, the radio link under the thread sanitizer, and a short run of
 # each fuzz target that replays its kept inputs.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the dialogs' GUI tests on a real X server (Xvfb) instead of Qt's offscreen platform:
 # the same tests, with the program on the xcb platform, so window placement, focus and the
 # platform's own dialogs behave as on a desktop.

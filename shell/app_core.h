@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's document half, free of any window: the one document, its framework
 // sequences, the recent-file list, the flag that lets the next New skip its question, and the
 // open override every route to a data file goes through.

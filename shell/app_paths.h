@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three process-wide paths: the executable's folder, its "setting.ini" and the current
 // language file. Set once at start-up; only the language dialog changes the last.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel grid's columns in one table: what each shows, how wide it is, which editor
 // opens on it, the two choices of an option column, and which cells a channel's state lets
 // the user edit. The grid, the printout, the listing and the edit rules all read it here.

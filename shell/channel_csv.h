@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Channel lists as CSV: our own columns (the names of the JSON listing) both ways, and the
 // import of the common channel list of multi-radio programming tools. Every imported value is
 // made as the same edit the channel grid makes, so the grid's rules hold for lists too. Used

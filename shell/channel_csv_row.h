@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The row every channel list becomes before it is imported: for each grid column the text
 // the file gives for it and the heading it came from, so that a refusal or a warning names the
 // column the user sees. Shared by our own list and the common channel list.

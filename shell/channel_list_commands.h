@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The File menu's "Import channels..." and "Export channels...": the file choosers and the
 // messages go through the prompt layer, the list itself through channel_csv. Window-free, so
 // the desktop program's handlers are one call each.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/channel_print_layout.h"
 
 #include <algorithm>

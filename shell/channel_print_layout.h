@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printed channel list's arithmetic, free of any window: how many pages, which channels go
 // on a page, how wide and high the page is in grid units, and the date line's text.
 #pragma once

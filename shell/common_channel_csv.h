@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The common channel list that multi-radio programming tools exchange: recognised by its
 // header, each row turned into the values of our own columns. Location, Frequency, Duplex,
 // Offset, Tone, rToneFreq, cToneFreq, DtcsCode, RxDtcsCode, DtcsPolarity, CrossMode, Mode,

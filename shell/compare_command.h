@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File → Compare with...: the other data file chosen through File → Open's dialog and read as
 // File → Open reads it, then compared with the document. Plain C++; the dialog that lists the
 // result is shell/qt/compare_dlg.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Comma-separated text as RFC 4180 writes it: records of fields, quoted where a field holds a
 // comma, a quote or a line break. Reading takes CRLF or LF line ends and remembers the line
 // each record begins on, so a message can point the user at it. Plain C++.

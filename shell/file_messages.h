@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Why a file could not be read or written, in words for the user: the language file's, for the
 // program's own reasons and for the system's common ones (no such folder, permission denied,
 // no space left); the C library's only for the rare rest.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The edit rules of the form: what each change a user makes in the settings panel or the
 // channel grid writes into the image, whether the document then counts as modified, and which
 // changes the form's controls would never let through. The desktop form and `rondel-cli edit`

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the form shows, as texts, without any widget: the channel grid's cells and their
 // editability, and the entries and selection of every settings list. The form, the printout
 // and the command-line listing all take their texts from here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Language-file lookups on the private-profile layer; every call sees the file as it is now.
 #include "shell/language.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts from the current language file: keyed strings, dialog and control texts, the channel
 // grid's headings, the form's numbered lists, and the list of installed language files.
 #pragma once

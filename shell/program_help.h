@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel --help and rondel --version: answered from the command line alone, before the toolkit
 // starts, so they print and end without a window and without a display.
 #pragma once

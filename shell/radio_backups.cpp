@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The backup folder: names by date, time and band; written through a temporary that is linked
 // to its name, so a name that exists already is never written over; pruned by age and count.
 #include "shell/radio_backups.h"

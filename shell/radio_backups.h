@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A copy of every memory image read from a radio, kept in the user's state folder before
 // anything can overwrite what only the radio held. Plain C++ and POSIX.
 #pragma once

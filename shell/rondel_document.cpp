@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/rondel_document.h"
 
 #include "core/data_file.h"

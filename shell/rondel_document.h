@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document as the framework sees it: the memory-image document with its own new-document
 // step, its Save question, the data-file reading and writing, and the one door through which
 // every change of the image passes, with its undo history.

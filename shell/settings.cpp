@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings keys on the private-profile layer.
 #include "shell/settings.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Access to "setting.ini": each key read at the moment of use with its default and buffer
 // size, and the three keys the program writes. A change to the file is seen at the next read.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file's place on an installed system and the test a settings or language file
 // must pass before it is used.
 #include "shell/settings_location.h"

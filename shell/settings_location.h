@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a run finds its settings file: beside the program when the program's folder may be
 // written and is no system folder (a copy unpacked in a home folder, the build tree), else a
 // copy of the user's own, made from the shipped one at the first start, so each user's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three editors the channel grid lays over a cell: a frequency field, the tone list and the
 // two-item option list. Each ends its edit by giving up the focus; Enter and Escape hand the
 // focus to the owner (the grid), which ends the edit the same way as a click elsewhere. Tab and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel grid of the form: the grid control in 1016 filled from the image, and the three
 // editors the view lays over a cell when the grid asks for an edit. Every commit is one edit
 // of the document; the grid is then refreshed from the image only.

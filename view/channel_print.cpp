@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing the channel list: a date line, the grid's heading row and the rows of the channels
 // in use, 35 to a page, scaled so that the grid's full width fills the page between two small
 // margins, and a footer naming the file, the model and the page. The grid draws the cells

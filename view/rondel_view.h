@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CRondelView: the form of the main window, built from template 101, with the radio-wide
 // settings above and the channel grid below. Every update refills it from the document's
 // image; the view keeps no value of its own, and each change a user makes is one edit of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/qt/test_mode_dlg.h"
 
 #include <QAbstractButton>

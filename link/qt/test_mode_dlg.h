@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CTestModeDlg (template 137): six scroll bars for the power calibration, the keyboard on the
 // highlighted one, start debug mode (every committed value goes to the radio at once) and
 // write all. Every exchange runs on a worker (CTestModeRunner) while the dialog ignores input

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A test-mode exchange run for one of the test mode's dialogs: the exchange goes to a worker
 // thread (CTestModeSession), while the dialog, still modal, ignores the keyboard and the mouse
 // (but for Cancel, Escape and the close box), shows the wait cursor and a line of progress,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the test-mode dialogs need from the program above the link: texts, translation, and
 // the active document, whose image the test mode reads into, edits and writes from.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CTestPasswordDlg (template 139): the gate of the test mode. OK compares the entry with the
 // settings file's test password; a right one reads the radio's whole memory into the document
 // and opens the test mode on top. The dialog stays open until Cancel, so OK can start over.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress dialog of a read from or a write to the radio (template 132): OK starts the
 // transfer engine, a 20 ms timer shows what the engine reports and hands a complete read to
 // the document, Cancel stops the transfer at once. The dialog only renders the engine's

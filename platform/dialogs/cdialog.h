@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A modal dialog made from one of the program's templates: its controls are built at
 // construction, OnInitDialog runs when the modal run begins, buttons 1 and 2 are OK and
 // Cancel, Escape or the close box are Cancel too, and Enter outside a push button is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns a dialog template into Qt widgets: one widget per control, created in template order
 // and placed by the dialog font's base units, each carrying its number, so translation walks
 // the children in template order and code finds a control by its number.

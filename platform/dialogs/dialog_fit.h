@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Controls sized from their texts: a template's box was drawn for one language and one font,
 // and a longer translation or a larger desktop font must not cut a text off. After every
 // translation the window goes back to the template's geometry and then gives each control

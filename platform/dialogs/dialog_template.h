@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dialog templates as the program keeps them: one table of controls per dialog (number, kind,
 // rectangle in dialog units, built-in text, style words), parsed from the text form in
 // resources/dialogs, which the build compiles into the program. Plain C++.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The walk that puts a language's texts on a built dialog: the window's caption from its
 // number, then every direct child control, in template order, from the child's number.
 #pragma once

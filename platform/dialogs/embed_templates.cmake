@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compiles the dialog templates of resources/dialogs into one C++ table of their texts.
 # Run as: cmake -DDIR=<templates folder> -DOUT=<generated .cpp> -P embed_templates.cmake
 file(GLOB files ${DIR}/*.dlg)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every modal dialog of the program runs through here, so tests can take the part of the
 // user: a test installs a runner that works the dialog it is handed (clicks, keys) and
 // returns its result, where the program would wait in the dialog's own event loop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The print and preview cycle of a view: prepare (page count, print dialog), begin, one call
 // per page, end, driven the same way for the printer and for the preview window. The view
 // overrides the steps; the defaults print nothing, so the cycle runs before a view has pages.

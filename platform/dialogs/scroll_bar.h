@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scroll bar control as dialogs have always had it: it never moves by itself. Every mouse
 // action becomes a scroll code for its owner, who decides the new position and sets it; the
 // release of the mouse button ends each action with EndScroll.

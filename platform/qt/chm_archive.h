@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Read access to a compiled HTML Help file (.chm): the objects it holds, their bytes, and the
 // project facts the viewer needs (default topic, title, contents and index files). No Qt, no
 // widgets. A help file may come from anywhere, so every number taken from it is bounded: what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of contents of a help file: the sitemap HTML of its .hhc file (nested lists of
 // <OBJECT type="text/sitemap"> entries with "Name" and "Local" parameters) as a tree. No Qt.
 #pragma once

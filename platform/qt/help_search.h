@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help viewer's full-text search: the plain text of every page of a help file, read once
 // per file at the first search, and the pages that hold all the words of a query.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Our viewer of the compiled help files, in place of the platform's HTML Help: one non-modal
 // window with the table of contents, the keyword index and the search on the left and the topic
 // on the right, links, pictures, back and forward, all read straight from the .chm.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's pictures, compiled into the library: the application icon (resource 128) and
 // the nine toolbar images of 16 by 15 pixels. Need a QGuiApplication.
 #pragma once

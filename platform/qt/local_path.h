@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File names are bytes on Linux. A QString holds only text, so a name that is not UTF-8 (one
 // copied from a Chinese Windows system, in GBK) does not survive it; a URL keeps such bytes
 // percent-encoded. These carry a path between the two without losing a byte.

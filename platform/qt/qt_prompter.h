@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program's answerer of the prompt layer: Qt message boxes and file dialogs, modal
 // to the main window.
 #pragma once

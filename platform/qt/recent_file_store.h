@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recent-file list kept per user with QSettings, in the folder of the user's settings:
 // $XDG_CONFIG_HOME/rondel/recent-files.conf (~/.config/rondel/ by default), group
 // "Recent File List", keys "File1" to "File<n>". A list the earlier releases kept under

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CAboutDlg (template 100): the program's icon, name and version. Closed with the caption's
 // close box or Escape; it has no button.
 #pragma once

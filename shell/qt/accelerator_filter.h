@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The accelerator table applied before the focused widget sees the key: a key of the table
 // pressed anywhere inside the main window runs its command (or, for the clipboard commands
 // without a handler, nothing) and never reaches the field that has the focus.

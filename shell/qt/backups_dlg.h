@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File → Radio backups...: the backups of what was read from radios, newest first, with date,
 // model and channels in use; Open hands the chosen one back, Close leaves.
 #pragma once

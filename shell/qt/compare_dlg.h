@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CCompareDlg: what File → Compare with... found, one difference a row (where, this document,
 // the other file), or the line that there is none; a button opens the other file instead.
 #pragma once

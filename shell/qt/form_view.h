@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the main frame and the application need of the form view: the two updates and the
 // print cycle. The view itself (view/) builds on the shell, so the shell knows it only
 // through this base and the factory the program registers with the application.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's resources as data: the command numbers, the menu with its built-in
 // Chinese texts, the language keys that rename it, the toolbar's buttons, the accelerator
 // table and the tool-tip texts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CLanguageDlg (template 131): the language files beside the program by their display names;
 // OK makes the chosen one current, keeps it in [setup] "language" and refreshes the window.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CMainFrame: the one main window, with the menu, the toolbar, the status bar with the port
 // pane, the accelerators and tool tips, and the commands that read, write, open the test mode
 // and the help. Its title is always the program's name, never the document's.

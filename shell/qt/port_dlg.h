@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CPortDlg (template 130): the COM port of the cable. Beside each COM port stands the device it
 // means on this machine and, for a USB adapter, what the adapter calls itself; a port that
 // cannot be used now is disabled and says why in its tool tip. Nothing is opened to find out

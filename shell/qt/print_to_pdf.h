@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel --print-to-pdf OUT.pdf [FILE.dig]: the channel list of a data file (or of a new
 // document) printed into a PDF through the view's own print steps, without a window or a
 // display, so a dealer can mail a channel list without opening the program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/qt/prompt_script.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A test hook of the program: with RONDEL_PROMPT_SCRIPT=<file> in the environment, every
 // message box and file dialog is answered from that file instead of being shown, and written
 // to RONDEL_PROMPT_LOG (default: the script's path + ".log"), so a test can run the real

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CRondelApp: the application object. Start-up in InitInstance (the three paths, the refusal
 // without "setting.ini", the language, the per-user recent files, the frame and view, the
 // command line), the open override every data file goes through, the menu translation and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The field codecs: frequency, tone, PTT code and password between text and image bytes, and
 // the embedded tone lists. Every expected value is worked out by hand; each case sits next to
 // a limit of the rule it pins (first and last accepted value, one past each).

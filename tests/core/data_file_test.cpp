@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data file: which files are taken, how much of them, and saves that are whole or nothing.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two documents compared: each kind of field by its catalogue name and reading, calibration,
 // bits and bytes no field accounts for, the header, and the order of the list. Offsets are the
 // radio's memory map, written out as literals.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document on its memory image (defaults, settings and their clamps, channels, codes,
 // calibration) and the model list it takes its band from. Offsets and bytes are the radio's
 // memory map, written out as literals.

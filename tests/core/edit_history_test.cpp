@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The undo history: steps recorded, undone and redone, the saved position, the bound.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any text as a channel list. A refused list leaves the document as it was and names a line
 // of the text; a taken one comes out of the export as a list that reads back, into the same
 // starting document, to the same channels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as a data file: the loader must neither crash nor touch memory it does not own,
 // and whatever it accepts must decode and store again as the same bytes.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the fuzz targets share: a check that stops the run, and the input as a file of its own
 // while it runs, on a memory file system where there is one (the code may flush every write).
 #pragma once

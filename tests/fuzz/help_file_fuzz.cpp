@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as a help file: input that starts like a compiled help file ("ITSF") is opened as
 // one, anything else is read as the sitemap of its contents. The archive lists only its topics
 // and every link of a sitemap resolves to an object path as lookups spell it, or to nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the private-profile functions: the input supplies the names, the buffer size, a value
 // and, in what is left, the file. Reads must stay within their buffer; a successful write must
 // read back and leave the file's other entries as they were.

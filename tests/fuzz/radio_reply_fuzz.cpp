@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as what the radio sends through a serial port without device or waits. Each exchange
 // ends in one of its results, the port as that result leaves it, every block asked for once and
 // in order, and the image holding exactly the blocks the radio named.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Assistive technology sees the grid as a table: its shape, headings, cell texts and focus.
 #include "grid/grid_accessible.h"
 

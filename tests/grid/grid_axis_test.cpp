@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running sums of row heights and the row under a position, at the item borders.
 #include "grid/grid_axis.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One QApplication on the offscreen platform, made when the tests start, not when they are listed.
 #include <QApplication>
 

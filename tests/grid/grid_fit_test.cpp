@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A cell sized to its text shows the whole text where the grid draws it, and the scroll bars
 // follow the table's size whichever way the grid was resized before.
 #include <gtest/gtest.h>

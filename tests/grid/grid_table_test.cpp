@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table operations at the edges of the table: the first and last row or column are taken,
 // one past either end is refused and changes nothing.
 #include "grid_window.h"

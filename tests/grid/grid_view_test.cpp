@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the grid adds on screen: the cell under a point at the cell borders, the focus cell
 // under the mouse and the keys, and painting of just the update rectangle.
 #include "grid_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A grid of known geometry inside a shown owner window, and the reports it sends.
 #pragma once
 

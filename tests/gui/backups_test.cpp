@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program's backups: a read and the test mode's entry read each keep one, a backup
 // that fails is a warning and the read stands; File > Radio backups... lists them and opens
 // one as a new, unnamed document, asking about unsaved changes first.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu and command wiring of the main window: the accelerators act before a focused field
 // sees the key, the File menu's channel-list entries go through the file choosers, the save
 // question on closing, and the port dialog's choice.

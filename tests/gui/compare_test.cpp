@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File → Compare with...: the other file chosen in the open dialog, the list of differences in
 // its own dialog, and its button that opens the other file through the program's open.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog templates compiled into the program build into windows with every control, and
 // dialog units map to pixels rounded at each edge.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // No edit is lost: an option changed in the grid makes closing ask, every kind of change undoes
 // to the document as opened and redoes to the end byte for byte, the Edit menu and the status
 // bar follow the history, and a write of a file cut short asks first.

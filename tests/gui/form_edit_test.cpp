@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form's widgets reach the document through the edit rules: a frequency typed in a grid
 // cell, a list chosen, a code typed and left, the frequency-range question, Tab out of an open
 // cell editor, the tone list's height, and a command that acts on what an open editor holds. The rules themselves are the form-edit tests'.

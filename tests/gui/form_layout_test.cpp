@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's form at any size and in either language: the grid takes the room below
 // the settings, every heading and cell text shows whole, the editors are wide enough for
 // their items, and screen readers find the grid, the open editor, the menu entries and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One QApplication for the whole test program on the offscreen platform, made when the tests
 // start and not while they are only being listed, with per-user data of its own. A control the
 // code asks for and does not find fails the test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the desktop program's tests share: a program folder of their own (settings and language
 // files), scripted answers to message boxes and to the program's own dialogs, and the program
 // started from that folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port dialog on a device folder of the test's own: the devices beside the COM buttons, the
 // reason a port cannot be used, a cable plugged in and pulled while the dialog is open, and a
 // ttyACM device chosen without editing setting.ini; the port pane following setting.ini; and

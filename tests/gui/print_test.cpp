@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing, read back from the PDF the way a person reads the paper: `rondel --print-to-pdf`,
 // run without a display from a program folder of its own, prints the date line, the headings,
 // the channels in use, in order, and the footer, in the program's language and its face. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the real program without "setting.ini" shows the one fixed message and writes
 // nothing; in process, a file on the command line or dropped on the window is opened and kept
 // in the recent files, and a missing one ends the start with its message.

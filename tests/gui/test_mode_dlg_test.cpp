@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test mode against the virtual radio, worked with the keyboard and the mouse: the password
 // gate, the entry read shown in the sliders, the wrap of the highlight and of the values with
 // their commit, debug mode with its live frame and leave byte, and write all's notice; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every text of both language files shows whole in its box at the desktop's default font:
 // the dialog labels, buttons and group titles after translation, and the channel grid's
 // headings and cell texts.

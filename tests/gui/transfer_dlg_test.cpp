@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress dialog against the virtual radio: a read reaches the document and the form, a
 // port search shows its port, Cancel stops at once, and a failure shows its message or its
 // text. The full write runs in the link tests only.

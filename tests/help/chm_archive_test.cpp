@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help-file reader and the contents parser on bad input (paths and entities as pages write
 // them, sitemaps damaged or cut off, archives missing, foreign or cut short) and on our files.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help viewer's glue: one window per process, contents and links that change the page, the
 // other language's file in the same window, its own words for what it cannot show, the search
 // over every page and on the page shown, and the keyword index.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The compiled-in pictures: the application icon at every size and the seven toolbar images.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One QApplication on the offscreen platform for the whole test program, made when the tests
 // start (not while they are only listed); Qt allows one per process.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt prompter's own glue: which buttons a request shows and what each answers, the button
 // texts from the language file, plain-text messages with paths kept whole, and the file
 // dialogs' filters, starting folder and added extension. The box itself is Qt's.

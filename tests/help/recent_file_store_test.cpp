@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recent-file list on QSettings: "Recent File List" / "File1".."File4" of
 // $XDG_CONFIG_HOME/rondel/recent-files.conf, and the list of an earlier release taken over.
 #include <gtest/gtest.h>

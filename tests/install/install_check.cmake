@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake --install into a fresh prefix gives a self-contained program folder lib/rondel with
 # the programs, setting.ini and the language files side by side; a link in bin/ for each
 # program that runs it from there; the manual pages, bash completion, the udev rule, the

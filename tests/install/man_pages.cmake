@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A program's manual page keeps in step with its --help: every long option (a word beginning
 # with "--") that the help prints is in the page and every one in the page is in the help;
 # the same for the commands, when the help's first line names a COMMAND: the first word of

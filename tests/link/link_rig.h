@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the link tests share: settings held in a table, a pseudo-terminal whose far end the test
 // works by hand, and a virtual radio wired to a link, with ways to wait on what it saw.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial devices of a /dev and /sys tree of the test's own, and what the user is told when a
 // port does not open: not allowed (through the account seam), no such device, held by another
 // program (real opens), in both languages and for both programs.

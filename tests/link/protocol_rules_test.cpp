@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link's pure rules as tables: the frames byte for byte, which replies are good, what a
 // tick makes of each status, the test mode's messages and password, and the port texts.
 #include <gtest/gtest.h>

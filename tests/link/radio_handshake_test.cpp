@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ConnectRadio and the password query against the virtual radio: the frames on the line for
 // each way the radio answers or fails, the port search and the port it saves, and cancel.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial port on a pseudo-terminal: which ports open, the line settings, reads at and around
 // their time-outs, the pause before a frame, and closed, never opened and hung-up lines.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test mode's exchanges against the virtual radio: the entry read of the whole memory, debug
 // mode on a radio paced at 9600 baud, write all, byte for byte, with the port each leaves open.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transfer end to end against the virtual radio: one full read and one full write, retried
 // blocks at both ends, then the faults users meet and cancel at several moments, as tables.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The safety nets of a transfer against radios that lie: a read that got nothing is no read, a
 // write first reads the radio for its backup and reads back what it wrote, frame by frame
 // nothing but the exchanges a read and a write always were, and Cancel in each phase.

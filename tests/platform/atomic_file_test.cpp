@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files are replaced whole or not at all, and only regular files of a bounded size are read.
 #include "platform/atomic_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lock of a read-modify-write: refused while another holds it, and held on the file the
 // path names once it is taken, also when the holder waited for renamed a new file there.
 #include "platform/file_lock.h"

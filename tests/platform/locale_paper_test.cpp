@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The locale's paper: taken from the environment the program was started with, nothing when
 // the named locale does not exist.
 #include "platform/locale_paper.h"

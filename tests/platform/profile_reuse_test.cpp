@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A parsed file is reused between lookups, yet every change to the file is seen at the next
 // lookup, even one that keeps its size and modification time.
 #include "platform/profile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Private-profile (INI) reads and writes: the lookup rules, the cut to the caller's buffer,
 // integers, and writes checked as the whole file afterwards, byte for byte.
 #include "platform/profile.h"

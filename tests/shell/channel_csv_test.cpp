@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Channel lists as CSV: the records underneath, the export, the import of our columns and of the
 // common list through the grid's edit rules, warnings, refusals, the round trip, the messages.
 #include <gtest/gtest.h>

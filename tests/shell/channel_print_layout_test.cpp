@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printed channel list's arithmetic: pages and the channels on each at the 35-channel
 // edges, the rounded multiply-divide, the page in grid units, and the date line.
 #include <gtest/gtest.h>

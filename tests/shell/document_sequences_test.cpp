@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document life cycle: the questions of New, Open, Save and exit, the Cancel paths, refused and
 // short files. How a data file is read is the core's; here only what the shell asks and keeps.
 #include <gtest/gtest.h>

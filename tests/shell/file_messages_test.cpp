@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system's reasons for a failed read or write, in the program's language.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form: what each grid and settings edit writes, when the document counts as modified, what
 // the controls refuse (at the edges of rows, lengths, characters), the document's edit
 // operation; and what the form shows: grid cells, which may be edited, every settings list with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Language lookups: escapes, defaults and each section's buffer (a value of the buffer's size loses
 // its last byte), headings, numbered lists, installed files, start-up language, shipped files.
 #include <gtest/gtest.h>

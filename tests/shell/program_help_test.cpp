@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel --help and --version: which argument asks for them, the language the help speaks and
 // what is printed from the language file's keys.
 #include <gtest/gtest.h>

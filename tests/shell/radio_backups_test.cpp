@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The backup store: names, never a backup written over, pruning by age and count that leaves
 // foreign files alone, the listing with its models and channels, the limits of setting.ini.
 #include <gtest/gtest.h>

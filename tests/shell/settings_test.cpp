@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings keys (default, rule, buffer; the written keys; no caching) and where the file is:
 // beside a writable program folder, else the user's own copy; a profile file regular and small.
 #include <gtest/gtest.h>

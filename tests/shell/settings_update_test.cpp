@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's copy of the settings file: never the package's file in a system folder, and
 // brought up to date once when a package update changes the shipped one.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shell tests' rig: settings and language files of the test's own (no shipped text), a
 // document on model 0, channels written byte by byte, the process-wide paths put back after.
 #pragma once

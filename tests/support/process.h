@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a program the way a user's shell would and hands back what it said, so the tests can
 // judge the real executables; a child that hangs is killed at its time limit.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Answers the program's questions from a script and records every prompt, so a test states
 // exactly which messages the user sees and how they answer them.
 #pragma once

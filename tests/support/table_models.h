@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A model list held in memory, standing in for the settings file's [ModelInfo] entries.
 #pragma once
 

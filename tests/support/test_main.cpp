@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test entry point: points per-user folders at the build tree and tells the tests where the
 // programs and the sources are, so neither the developer's account nor ctest's quirks matter.
 #include <gtest/gtest.h>

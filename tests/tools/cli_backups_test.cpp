@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli and the backups: a read against the virtual radio keeps exactly one, --no-backup
 // none, a backup that fails is a warning and the read goes on; "backups" lists them.
 #include <algorithm>

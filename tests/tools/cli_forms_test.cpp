@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli's manners: the forms an option may take, "--", "-" for standard input and
 // output, and each command's own help.
 #include <filesystem>

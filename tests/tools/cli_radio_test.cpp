@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli read and write: the progress line, the status and message of each failed
 // transfer against the virtual radio, Ctrl+C, and one read and one write end to end through
 // rondel-radiosim as a program.

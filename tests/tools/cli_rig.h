@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the command-line tests share: the built programs, the files of golden/, and a child
 // process that runs while the test acts on it.
 #pragma once

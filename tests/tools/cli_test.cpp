@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli's own glue, run as a user runs it: the command line and its exit statuses, and
 // that each command prints or writes what the document holds (golden/ holds the expectations).
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli backups: the backups of what was read from radios, newest first, as a table in
 // the program's language or as a versioned JSON object.
 #pragma once

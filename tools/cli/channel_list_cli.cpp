@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/cli/channel_list_cli.h"
 
 #include <cstdint>

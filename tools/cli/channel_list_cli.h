@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli export and import: a data file's channels as our CSV list, and a list (ours or
 // the common channel list) imported into a data file through the channel grid's edit rules.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli: the headless companion of the desktop program, on the same document code.
 #pragma once
 

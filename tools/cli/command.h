@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of rondel-cli as a table: each command names itself, words its help through
 // the language file, lists its options and runs. The line is parsed per command with
 // getopt_long, so "--output=OUT", "--output OUT", "-o OUT" and "--" (the end of the options)

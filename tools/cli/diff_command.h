@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli diff A B [--json]: what differs between two data files, field by field in the
 // form's terms, then the bytes no field accounts for. Exits as diff(1) does: 0 equal, 1 not.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli edit FILE [-o OUT] ASSIGNMENT...: the form's edits made from a command line, for
 // dealers who program many radios alike. Each assignment is the edit a user makes in the form,
 // by the same rules; one the form would not let through stops the command, writing nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document as the JSON listing of "rondel-cli info --json": model, radio-wide settings,
 // codes, calibration and all 16 channels, decoded field by field.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The readable, localised listing of "rondel-cli info": the radio-wide settings as the form's
 // lists name them, the model's name, and the channel table with the grid's headings.
 #pragma once

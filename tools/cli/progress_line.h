@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress of a transfer on standard error. On a terminal one line is rewritten in place;
 // in a log or a pipe, and on a terminal that cannot move its cursor (TERM=dumb, or no TERM at
 // all), a few plain lines are enough: the start, every quarter, the end.

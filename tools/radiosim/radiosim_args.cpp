@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parsing rondel-radiosim's command line.
 #include "tools/radiosim/radiosim_args.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of rondel-radiosim: the radio's options, its fault knobs and what to do
 // with its memory and device path.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-radiosim: a virtual radio for trying the tool without one. Prints the device path,
 // answers until Ctrl+C (or its own hang-up), and logs the frames it receives.
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The virtual radio: a pseudo-terminal, a thread that parses what the tool sends and answers
 // like the radio, and a line model for 9600-baud timing.
 #include "tools/radiosim/virtual_radio.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A virtual radio on a pseudo-terminal: 1024 bytes of memory behind the whole programming
 // protocol, with knobs for the faults real cables and radios show. The tests drive the tool
 // against it; rondel-radiosim lets a user try the tool without a radio.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-screenshots: opens the main window, its Edit menu, the port, language, about,
 // progress, read-password, compare, backups, test-mode password and test-mode dialogs (the
 // latter also while it writes) of the desktop program in English and Chinese and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli backups: the backups of what was read from radios, newest first.
 #include "tools/cli/backups_command.h"
 #include "tools/cli/command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli diff: what differs between two data files, field by field.
 #include "tools/cli/cli_main.h"
 #include "tools/cli/command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli edit: a data file changed field by field, as the form changes it.
 #include "tools/cli/cli_main.h"
 #include "tools/cli/command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli export: a data file's channels as a CSV list.
 #include "tools/cli/channel_list_cli.h"
 #include "tools/cli/cli_main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli help [COMMAND]: the program's help, or one command's.
 #include "tools/cli/cli_main.h"
 #include "tools/cli/command.h"

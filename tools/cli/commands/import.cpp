@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli import: a CSV channel list into a data file.
 #include "tools/cli/channel_list_cli.h"
 #include "tools/cli/cli_main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli info: a data file listed, as text or as JSON.
 #include <ostream>
 

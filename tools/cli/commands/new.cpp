@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli new: a new document saved as a data file.
 #include <charconv>
 #include <ostream>

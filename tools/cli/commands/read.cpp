@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli read: the radio's memory into a data file.
 #include "tools/cli/cli_main.h"
 #include "tools/cli/command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli write: a complete data file into the radio.
 #include "tools/cli/cli_main.h"
 #include "tools/cli/command.h"
