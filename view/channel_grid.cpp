@@ -13,6 +13,7 @@
 #include <new>
 
 #include "grid/grid_ctrl.h"
+#include "platform/dialogs/palette_colours.h"
 #include "platform/prompt.h"
 #include "resources/control_ids.h"
 #include "shell/channel_columns.h"
@@ -33,43 +34,18 @@ constexpr unsigned kSingleLineFormat = GV_FMT_CENTER | GV_FMT_VCENTER | GV_FMT_S
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-// `percent` of the way from `from` to `to`.
-QColor Blend(const QColor& from, const QColor& to, int percent) {
-  const auto mix = [percent](float a, float b) { return a + (b - a) * static_cast<float>(percent) / 100.0f; };
-  QColor blended;
-  blended.setRgbF(mix(from.redF(), to.redF()), mix(from.greenF(), to.greenF()), mix(from.blueF(), to.blueF()));
-  return blended;
-}
-
 // A read-only cell recedes toward the window around the grid and the palette's mid tone,
 // with the disabled text, whatever the palette: editable cells keep the base colour and text.
 QColor ReadOnlyCellFill(const QPalette& palette) {
-  return Blend(Blend(palette.color(QPalette::Active, QPalette::Base), palette.color(QPalette::Active, QPalette::Window), 50),
-               palette.color(QPalette::Active, QPalette::Mid), 35);
+  const QColor base = palette.color(QPalette::Active, QPalette::Base);
+  return BlendColours(BlendColours(base, palette.color(QPalette::Active, QPalette::Window), 50),
+                      palette.color(QPalette::Active, QPalette::Mid), 35);
 }
-// Relative luminance and the contrast of two colours, as readability is usually measured.
-double Luminance(const QColor& colour) {
-  const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-  return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
-}
-double Contrast(const QColor& a, const QColor& b) {
-  const double la = Luminance(a);
-  const double lb = Luminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 // The palette's disabled text, moved toward its text as far as it takes to stay readable on
 // the read-only fill (some palettes' disabled text nearly vanishes on a grey).
 QColor ReadOnlyCellText(const QPalette& palette) {
-  constexpr double kReadable = 3.0;
-  const QColor fill = ReadOnlyCellFill(palette);
-  const QColor text = palette.color(QPalette::Active, QPalette::Text);
-  const QColor disabled = palette.color(QPalette::Disabled, QPalette::Text);
-  for (int percent = 0; percent < 100; percent += 10) {
-    const QColor candidate = Blend(disabled, text, percent);
-    if (Contrast(candidate, fill) >= kReadable) return candidate;
-  }
-  return text;
+  return ReadableColour(palette.color(QPalette::Disabled, QPalette::Text), ReadOnlyCellFill(palette),
+                        palette.color(QPalette::Active, QPalette::Text), 3.0);
 }
 
 // The widest text a frequency cell's editor holds: nine characters, one of them the point.

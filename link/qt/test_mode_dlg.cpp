@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/qt/test_mode_dlg.h"
 
+#include "platform/dialogs/palette_colours.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
@@ -84,16 +86,21 @@ void CTestModeDlg::ShowCalibration() {
 
 void CTestModeDlg::SetCurrentSlider(int index) {
   currentSlider = index;
-  // The highlighted slider's name in red, the others in the window's own text colour (black
-  // on a light desktop, light on a dark one), on the usual background.
+  // The highlighted slider's name in red (a lighter red where pure red would not read on the
+  // window's background), the others in the window's own text colour, on the usual background.
   for (int i = 0; i < kCalibrationSliders; ++i) {
     QLabel* label = SliderLabel(i);
     if (label == nullptr) continue;
     QPalette own;  // nothing of its own: everything follows the dialog's palette
-    if (i == index) own.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    if (i == index) own.setColor(QPalette::WindowText, EmphasisColour(palette().color(QPalette::Window)));
     label->setPalette(own);
   }
   update();
+}
+
+void CTestModeDlg::changeEvent(QEvent* event) {
+  CDialog::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange && currentSlider >= 0) SetCurrentSlider(currentSlider);
 }
 
 void CTestModeDlg::OnHScroll(ScrollCode code, int thumb, CScrollBar* bar) {

@@ -65,6 +65,8 @@ class CTestModeDlg : public CDialog {
   void OnCancel() override;
   // The keyboard and the mouse are looked at here before the control that has them.
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // A new palette (a change of the desktop's theme) colours the current slider's name anew.
+  void changeEvent(QEvent* event) override;
 
  private:
   bool PreTranslateMessage(QEvent* event);

@@ -28,6 +28,7 @@
 #include "shell/rondel_document.h"
 #include "shell/form_edits.h"
 #include "shell/form_texts.h"
+#include "platform/dialogs/palette_colours.h"
 #include "view/rondel_view.h"
 
 namespace rondel {
@@ -264,16 +265,6 @@ TEST_F(FormLayout, EachSettingsLabelSitsOnTheLineOfItsList) {
   }
 }
 
-double Luminance(const QColor& colour) {
-  const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-  return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
-}
-double Contrast(const QColor& a, const QColor& b) {
-  const double la = Luminance(a);
-  const double lb = Luminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 QPalette DarkPalette() {
   QPalette p(QColor(0x3a, 0x3a, 0x3e), QColor(0x2d, 0x2d, 0x30));
   p.setColor(QPalette::Base, QColor(0x1b, 0x1b, 0x1d));
@@ -308,11 +299,11 @@ TEST_F(FormLayout, ReadOnlyCellsRecedeAndStayReadableInALightAndADarkPalette) {
     EXPECT_EQ(Grid().GetTextColour(), palette.color(QPalette::Text));
     // The read-only one: set apart from the base, its text dimmer than the palette's text
     // and still readable on it.
-    EXPECT_GT(Contrast(readOnly.bkColour, palette.color(QPalette::Base)), 1.1);
-    EXPECT_GE(Contrast(readOnly.textColour, readOnly.bkColour), 3.0);
+    EXPECT_GT(ColourContrast(readOnly.bkColour, palette.color(QPalette::Base)), 1.1);
+    EXPECT_GE(ColourContrast(readOnly.textColour, readOnly.bkColour), 3.0);
     // And less set apart from the text than the editable cells are.
-    EXPECT_LT(Contrast(readOnly.textColour, readOnly.bkColour),
-              Contrast(palette.color(QPalette::Text), palette.color(QPalette::Base)));
+    EXPECT_LT(ColourContrast(readOnly.textColour, readOnly.bkColour),
+              ColourContrast(palette.color(QPalette::Text), palette.color(QPalette::Base)));
     fills[i++] = readOnly.bkColour;
   }
   EXPECT_NE(fills[0], fills[1]) << "the colours follow the palette";

@@ -17,6 +17,7 @@
 #include "gui_support.h"
 #include "link/qt/test_mode_dlg.h"
 #include "link/qt/test_password_dlg.h"
+#include "platform/dialogs/palette_colours.h"
 #include "platform/dialogs/scroll_bar.h"
 #include "shell/language.h"
 #include "shell/qt/frame_resources.h"
@@ -161,12 +162,17 @@ TEST_F(TestModeTest, SlidersWrapCommitToTheImageAndDebugModeSendsThemLiveUntilCa
     EXPECT_EQ(d.SliderLabel(0)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     // The others in the window's own text colour, also on a dark desktop.
     QPalette dark = d.palette();
-    dark.setColor(QPalette::Window, QColor(30, 30, 30));
+    dark.setColor(QPalette::Window, QColor(58, 58, 62));  // where pure red reads poorly
     dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
     d.setPalette(dark);
     for (int i = 1; i < kCalibrationSliders; ++i)
       EXPECT_EQ(d.SliderLabel(i)->palette().color(QPalette::WindowText), QColor(230, 230, 230)) << i;
-    EXPECT_EQ(d.SliderLabel(0)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    // The current one stays red, light enough to read on the dark window.
+    const QColor current = d.SliderLabel(0)->palette().color(QPalette::WindowText);
+    EXPECT_GE(ColourContrast(current, QColor(58, 58, 62)), 3.0) << current.name().toStdString();
+    EXPECT_EQ(current.red(), 255) << current.name().toStdString();
+    EXPECT_LT(current.green(), 255);
+    EXPECT_EQ(current.green(), current.blue());
     EXPECT_TRUE(App().Document().IsModified()) << "the radio's memory is not what the file holds";
     // Left at 0 wraps to 255 and commits the value and its slider number, nothing else.
     CRondelDoc::Image want = Doc().image();
