@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 #include <QValidator>
 
 #include "core/image_layout.h"
@@ -188,24 +189,46 @@ void CRondelView::ResizeParentToFit() {
   if (QLayout* layout = frame->layout()) layout->activate();
   // Measured without the scroll bars, which go once the form fits.
   const int border = 2 * frameWidth();
-  QSize size = frame->size() - this->size() + FormSizeHint() + QSize(border, border);
+  PlaceFrame(frame->size() - this->size() + FormSizeHint() + QSize(border, border));
+  m_checkFirstSize = !frame->isVisible();
+}
+
+void CRondelView::PlaceFrame(QSize size) {
+  QWidget* frame = window();
   // The desktop's font decides the form's size, and it may well be larger than the frame
   // was made: the frame then grows too, but never beyond the screen, and stays on it.
-  if (const QScreen* screen = frame->screen()) {
-    const QRect desk = screen->availableGeometry();
-    size = size.boundedTo(desk.size());
+  const QScreen* screen = frame->screen();
+  if (screen == nullptr) {
     frame->resize(size);
-    QRect placed = frame->frameGeometry();
-    if (!desk.contains(placed)) {
-      placed.moveRight(std::min(placed.right(), desk.right()));
-      placed.moveBottom(std::min(placed.bottom(), desk.bottom()));
-      placed.moveLeft(std::max(placed.left(), desk.left()));
-      placed.moveTop(std::max(placed.top(), desk.top()));
-      frame->move(placed.topLeft());
-    }
     return;
   }
-  frame->resize(size);
+  const QRect desk = screen->availableGeometry();
+  frame->resize(size.boundedTo(desk.size()));
+  QRect placed = frame->frameGeometry();
+  if (!desk.contains(placed)) {
+    placed.moveRight(std::min(placed.right(), desk.right()));
+    placed.moveBottom(std::min(placed.bottom(), desk.bottom()));
+    placed.moveLeft(std::max(placed.left(), desk.left()));
+    placed.moveTop(std::max(placed.top(), desk.top()));
+    frame->move(placed.topLeft());
+  }
+}
+
+void CRondelView::showEvent(QShowEvent* event) {
+  CFormViewBase::showEvent(event);
+  if (!m_checkFirstSize) return;
+  m_checkFirstSize = false;
+  // The window system may still be placing the frame: measured once the show has been dealt with.
+  QTimer::singleShot(0, this, &CRondelView::MakeUpFirstSize);
+}
+
+void CRondelView::MakeUpFirstSize() {
+  QWidget* frame = window();
+  if (frame == nullptr || frame == this || m_grid == nullptr) return;
+  // A menu bar in the language's face may come out a pixel taller on screen than it was
+  // measured; a pixel short of the form is a scroll bar in the grid.
+  const QSize lack = (FormSizeHint() - m_form->size()).expandedTo(QSize(0, 0));
+  if (lack.width() > 0 || lack.height() > 0) PlaceFrame(frame->size() + lack);
 }
 
 void CRondelView::OnUpdate() {

@@ -77,6 +77,8 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   bool eventFilter(QObject* watched, QEvent* event) override;
   // A new palette recolours the read-only cells.
   void changeEvent(QEvent* event) override;
+  // The first show gives the frame's bars their final heights.
+  void showEvent(QShowEvent* event) override;
 
  private:
   template <class T>
@@ -105,6 +107,11 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   void OnEditApplied(const EditOutcome& outcome);
   // Fits the main window around the form.
   void ResizeParentToFit();
+  // The frame at `size`, no larger than the screen and on it.
+  void PlaceFrame(QSize size);
+  // Once the frame is on screen: what the form still lacks of its size, when the frame's bars
+  // came out taller than they were measured before it was shown.
+  void MakeUpFirstSize();
   // After each translation: where the grid sits in the form and how wide the settings are,
   // each label on the line of its control.
   void TakeFormGeometry();
@@ -137,6 +144,7 @@ class CRondelView : public CFormViewBase, public CPrintCycle {
   // The narrowest each column may be.
   std::vector<int> m_columnFit;
   int m_leastHeadingHeight = kHeadingRowHeight;
+  bool m_checkFirstSize = false;
   // One print or preview run: the margins from prepare, the page from begin, the font of the
   // step in progress.
   int m_leftMargin = 0;

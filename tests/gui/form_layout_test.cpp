@@ -132,6 +132,25 @@ TEST_F(FormLayout, TheFirstSizeShowsTheWholeFormAndTheGridFillsTheFrameAfterARes
   }
 }
 
+// On a desktop the frame's bars may come out taller once shown than they measured before (a
+// menu bar in the language's face); the form still gets its whole size.
+TEST_F(FormLayout, BarsTallerOnScreenThanMeasuredStillLeaveTheWholeForm) {
+  m_folder.SetIni("setup", "language", "chinese");
+  ASSERT_TRUE(Start());
+  QWidget* bar = Frame().menuWidget();
+  ASSERT_NE(bar, nullptr);
+  bar->setMinimumHeight(bar->sizeHint().height() + 9);
+  Frame().show();
+  QApplication::setActiveWindow(&Frame());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+  Settle();
+  // The offscreen screen is narrower than the form: its height is what is looked at.
+  const int whole = View().FormSizeHint().height() + Frame().height() - View().viewport()->height();
+  ASSERT_LE(whole, Frame().screen()->availableGeometry().height()) << "the test screen is too low";
+  EXPECT_EQ(View().Form()->height(), View().FormSizeHint().height());
+  EXPECT_GE(Grid().viewport()->height(), Grid().GetTotalHeight());
+}
+
 // The text room of a cell as it is drawn: inside the grid line, the border and the margin.
 QRect TextRoom(const CGridCtrl& grid, int row, int col) {
   const int inset = grid.IsCellFixed(row, col) ? 2 : 1;
