@@ -81,7 +81,7 @@ void EngineLink::SetBaudRate(int baud) {
 }
 
 int EngineLink::Write(const void* data, int count, int delayMs) {
-  std::lock_guard lock(m_mutex);
+  std::unique_lock lock(m_mutex);
   if (m_state == State::Fresh) {
     SkipTo(NowLocked() + Ms(delayMs));
     return 0;
@@ -95,6 +95,12 @@ int EngineLink::Write(const void* data, int count, int delayMs) {
   // A radio that hangs up at these bytes has still been sent them; the line is gone after.
   if (m_radio->Take(std::span<const std::uint8_t>(bytes, static_cast<std::size_t>(count)), NowLocked()))
     m_radio->Advance(NowLocked());
+  if (m_holdWhen && m_holdWhen(m_radio->Frames())) {
+    m_holdWhen = {};
+    m_held = true;
+    m_released.notify_all();
+    m_released.wait(lock, [this] { return !m_held; });
+  }
   return count;
 }
 
@@ -138,6 +144,8 @@ int EngineLink::Read(void* buffer, int count, int timeoutMs) {
 
 void EngineLink::Close() {
   std::lock_guard lock(m_mutex);
+  m_held = false;
+  m_released.notify_all();
   if (m_state != State::Open) return;
   m_state = State::Shut;
   m_radio = nullptr;
@@ -176,7 +184,26 @@ int EngineLink::Baud() const {
 
 void EngineLink::Settle() {
   std::lock_guard lock(m_mutex);
-  for (auto& [device, radio] : m_radios) radio->Settle(NowLocked());
+  for (auto& [device, radio] : m_radios) {
+    for (auto next = radio->Advance(NowLocked()); next; next = radio->Advance(NowLocked()))
+      SkipTo(*next);
+  }
+}
+
+void EngineLink::HoldWhen(std::function<bool(const std::vector<ReceivedFrame>&)> when) {
+  std::lock_guard lock(m_mutex);
+  m_holdWhen = std::move(when);
+}
+
+bool EngineLink::Held() const {
+  std::lock_guard lock(m_mutex);
+  return m_held;
+}
+
+void EngineLink::Release() {
+  std::lock_guard lock(m_mutex);
+  m_held = false;
+  m_released.notify_all();
 }
 
 }  // namespace rondel::sim

@@ -4,10 +4,12 @@
 // radio cannot meet returns at once with what there is, and the radio still sees it pass.
 #pragma once
 
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "link/byte_link.h"
 #include "tools/radiosim/radio_engine.h"
@@ -16,7 +18,9 @@ namespace rondel::sim {
 
 // Like the serial port, a link never opened answers like a silent radio (after its time-out,
 // on this link's clock), a closed one fails at once, and so does one whose radio hung up.
-// Close may come from another thread; no call waits, so none is left waiting.
+// Close may come from another thread. No call waits, except one that HoldWhen stops: a test's
+// way to look at the tool in the middle of an exchange; Close ends that wait as it would end a
+// serial port's.
 class EngineLink final : public ByteLink {
  public:
   using Clock = RadioEngine::Clock;
@@ -48,8 +52,13 @@ class EngineLink final : public ByteLink {
   Clock::time_point Now() const;
   // The line rate of the last open (or SetBaudRate).
   int Baud() const;
-  // Every radio decides the frames still waiting for their quiet, as if it had passed.
+  // Lets every radio act on all it has been sent (the clock skips ahead as far as they need).
   void Settle();
+  // Once `when` holds for the frames the open radio has taken, the Write that delivered them
+  // waits before it returns, until Release or Close. One hold at a time.
+  void HoldWhen(std::function<bool(const std::vector<ReceivedFrame>&)> when);
+  bool Held() const;
+  void Release();
 
  private:
   enum class State { Fresh, Open, Shut };
@@ -61,6 +70,9 @@ class EngineLink final : public ByteLink {
   void Collect(std::uint8_t* bytes, int count, int& got);
 
   mutable std::mutex m_mutex;
+  std::condition_variable m_released;
+  std::function<bool(const std::vector<ReceivedFrame>&)> m_holdWhen;
+  bool m_held = false;
   PortResolver m_resolver;
   std::map<std::string, RadioEngine*> m_radios;
   State m_state = State::Fresh;
