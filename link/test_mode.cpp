@@ -2,7 +2,6 @@
 // The test mode's exchanges: the handshake of every radio exchange, then the blocks.
 #include "link/test_mode.h"
 
-
 #include "link/radio_handshake.h"
 
 namespace rondel {
