@@ -8,15 +8,15 @@
 namespace rondel {
 namespace P = protocol;
 
-void Acknowledge(CSerialLink& link) {
+void Acknowledge(ByteLink& link) {
   link.WriteByte(P::kAck, P::kFrameDelayMs);
   link.ReadByte(P::kAfterAckMs);
 }
 
-int RequestBlock(CSerialLink& link, std::size_t address, BlockReply& reply) {
+int RequestBlock(ByteLink& link, std::size_t address, BlockReply& reply, int timeoutMs) {
   const auto request = P::ReadRequest(address);
   link.Write(request.data(), static_cast<int>(request.size()), P::kFrameDelayMs);
-  return link.Read(reply.data(), static_cast<int>(reply.size()), P::kReplyMs);
+  return link.Read(reply.data(), static_cast<int>(reply.size()), timeoutMs);
 }
 
 void StoreBlock(RadioImage& image, std::size_t address, const BlockReply& reply) {
@@ -33,14 +33,14 @@ std::array<std::uint8_t, P::kDataFrameSize> WriteBlockFrame(const RadioImage& im
   return P::DataFrame(address, data);
 }
 
-bool SendWriteBlock(CSerialLink& link, const RadioImage& image, std::size_t address,
+bool SendWriteBlock(ByteLink& link, const RadioImage& image, std::size_t address,
                     unsigned answerMs) {
   const auto frame = WriteBlockFrame(image, address);
   link.Write(frame.data(), static_cast<int>(frame.size()), P::kFrameDelayMs);
   return link.ReadByte(answerMs) == P::kAck;
 }
 
-void SendLiveCalibration(CSerialLink& link, const RadioImage& image) {
+void SendLiveCalibration(ByteLink& link, const RadioImage& image) {
   const auto frame = P::LiveCalibrationFrame(
       std::span<const std::uint8_t, P::kBlockSize>(image.data() + layout::kPowerCalibration,
                                                    P::kBlockSize));
@@ -48,6 +48,6 @@ void SendLiveCalibration(CSerialLink& link, const RadioImage& image) {
   link.ReadByte(P::kLiveAnswerMs);
 }
 
-void SendLeave(CSerialLink& link) { link.WriteByte(P::kLeave, P::kFrameDelayMs); }
+void SendLeave(ByteLink& link) { link.WriteByte(P::kLeave, P::kFrameDelayMs); }
 
 }  // namespace rondel

@@ -11,7 +11,7 @@
 
 #include "core/image_layout.h"
 #include "link/radio_protocol.h"
-#include "link/serial_link.h"
+#include "link/byte_link.h"
 
 namespace rondel {
 
@@ -20,11 +20,13 @@ using RadioImage = std::array<std::uint8_t, layout::kImageSize>;
 using BlockReply = std::array<std::uint8_t, protocol::kDataFrameSize>;
 
 // The tool's ACK, then up to 50 ms for one byte the radio may send, which is thrown away.
-void Acknowledge(CSerialLink& link);
+void Acknowledge(ByteLink& link);
 
-// Sends the read block for `address` and waits up to 500 ms for the 12-byte reply; returns the
-// number of bytes that arrived (the rest of `reply` is left as it was).
-int RequestBlock(CSerialLink& link, std::size_t address, BlockReply& reply);
+// Sends the read block for `address` and waits up to `timeoutMs` (the protocol's 500 ms) for
+// the 12-byte reply; returns the number of bytes that arrived (the rest of `reply` is left as
+// it was).
+int RequestBlock(ByteLink& link, std::size_t address, BlockReply& reply,
+                 int timeoutMs = protocol::kReplyMs);
 
 // Reply bytes 4 to 11, the block's data, into the image at `address`.
 void StoreBlock(RadioImage& image, std::size_t address, const BlockReply& reply);
@@ -35,14 +37,14 @@ std::array<std::uint8_t, protocol::kDataFrameSize> WriteBlockFrame(const RadioIm
 
 // Sends the write block of `address` once and waits up to `answerMs` for the radio's answer;
 // true only for 0x06.
-bool SendWriteBlock(CSerialLink& link, const RadioImage& image, std::size_t address,
+bool SendWriteBlock(ByteLink& link, const RadioImage& image, std::size_t address,
                     unsigned answerMs);
 
 // The live calibration frame from image offsets 0x3F0..0x3F7, then up to 50 ms for the radio's
 // answer, whose value nothing depends on.
-void SendLiveCalibration(CSerialLink& link, const RadioImage& image);
+void SendLiveCalibration(ByteLink& link, const RadioImage& image);
 
 // 0x62: the radio leaves programming (or debug) mode.
-void SendLeave(CSerialLink& link);
+void SendLeave(ByteLink& link);
 
 }  // namespace rondel

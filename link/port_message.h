@@ -12,7 +12,7 @@
 
 #include "link/link_settings.h"
 #include "link/serial_devices.h"
-#include "link/serial_link.h"
+#include "link/byte_link.h"
 
 namespace rondel {
 

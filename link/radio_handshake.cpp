@@ -17,14 +17,14 @@ namespace {
 // going for ever; this is several seconds of input at 9600 baud.
 constexpr int kDrainLimit = 8192;
 
-void Drain(CSerialLink& link) {
+void Drain(ByteLink& link) {
   for (int i = 0; i < kDrainLimit && link.ReadByte(0) != -1; ++i) {
   }
 }
 
 enum class Attempts { Answered, Silent, Cancelled };
 
-Attempts Greet(CSerialLink& link, const std::array<std::uint8_t, P::kHelloSize>& hello,
+Attempts Greet(ByteLink& link, const std::array<std::uint8_t, P::kHelloSize>& hello,
                HandshakeReporter& reporter) {
   if (!link.IsOpen()) return Attempts::Silent;
   for (int attempt = 0; attempt < P::kHelloAttempts; ++attempt) {
@@ -52,7 +52,7 @@ bool HandshakeReporter::Pause(int ms) {
   return !Cancelled();
 }
 
-HandshakeResult ConnectRadio(CSerialLink& link, const LinkSettings& settings,
+HandshakeResult ConnectRadio(ByteLink& link, const LinkSettings& settings,
                              HandshakeReporter& reporter) {
   const auto hello = P::HelloPacket(settings.Communication());
   const bool search = settings.SearchEnabled();
@@ -100,7 +100,7 @@ HandshakeResult ConnectRadio(CSerialLink& link, const LinkSettings& settings,
   return HandshakeResult::Connected;
 }
 
-std::optional<PasswordBytes> QueryPassword(CSerialLink& link, HandshakeReporter& reporter) {
+std::optional<PasswordBytes> QueryPassword(ByteLink& link, HandshakeReporter& reporter) {
   link.WriteByte(P::kPasswordQuery, P::kFrameDelayMs);
   PasswordBytes reply{};
   if (link.Read(reply.data(), static_cast<int>(reply.size()), P::kReplyMs) <

@@ -7,7 +7,7 @@
 
 #include "core/digit_codec.h"
 #include "link/link_settings.h"
-#include "link/serial_link.h"
+#include "link/byte_link.h"
 
 namespace rondel {
 
@@ -36,11 +36,11 @@ class HandshakeReporter {
 // success the port is open and the radio in programming mode; after a failure the port may be
 // open or closed, and the caller closes it. The link's OpenAttempts tell afterwards whether
 // any port opened at all, and if none did, why.
-HandshakeResult ConnectRadio(CSerialLink& link, const LinkSettings& settings,
+HandshakeResult ConnectRadio(ByteLink& link, const LinkSettings& settings,
                              HandshakeReporter& reporter);
 
 // Asks for the radio's read password (after a successful ConnectRadio); empty on a short
 // reply, which is reported as ReadFailure.
-std::optional<PasswordBytes> QueryPassword(CSerialLink& link, HandshakeReporter& reporter);
+std::optional<PasswordBytes> QueryPassword(ByteLink& link, HandshakeReporter& reporter);
 
 }  // namespace rondel

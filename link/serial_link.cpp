@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <chrono>
 #include <fcntl.h>
 #include <poll.h>
@@ -87,43 +86,13 @@ timespec Remaining(long long deadlineNs) {
   return timespec{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
 }
 
-// How much a failure tells the user: the cable is there but not theirs, or held, rather than
-// absent.
-int Weight(PortProblem p) {
-  switch (p) {
-    case PortProblem::Denied: return 5;
-    case PortProblem::Busy: return 4;
-    case PortProblem::NotAPort: return 3;
-    case PortProblem::Other: return 2;
-    case PortProblem::Missing: return 1;
-    case PortProblem::None: break;
-  }
-  return 0;
-}
-
 }  // namespace
-
-PortProblem ProblemOf(int error) {
-  switch (error) {
-    case 0: return PortProblem::None;
-    case ENOENT: case ENODEV: case ENXIO: case ENOTDIR: return PortProblem::Missing;
-    case EACCES: case EPERM: case EROFS: return PortProblem::Denied;
-    case EBUSY: case EWOULDBLOCK: return PortProblem::Busy;
-    case ENOTTY: case EISDIR: return PortProblem::NotAPort;
-    default: return PortProblem::Other;
-  }
-}
 
 bool CSerialLink::OpenFailed(const std::string& path, int error) {
   std::lock_guard lock(m_mutex);
   m_lastError = {path, error};
-  if (Weight(ProblemOf(error)) > Weight(ProblemOf(m_record.failure.error))) m_record.failure = m_lastError;
+  m_record.NoteFailure(m_lastError);
   return false;
-}
-
-std::string DefaultPortDevice(int n) {
-  if (n < kFirstComPort || n > kLastComPort) return {};
-  return "/dev/ttyUSB" + std::to_string(n - 1);
 }
 
 CSerialLink::CSerialLink() : m_resolver(DefaultPortDevice) {}
@@ -288,8 +257,6 @@ int CSerialLink::Write(const void* data, int count, int delayMs) {
   return done;
 }
 
-int CSerialLink::WriteByte(std::uint8_t value, int delayMs) { return Write(&value, 1, delayMs); }
-
 int CSerialLink::Read(void* buffer, int count, int timeoutMs) {
   if (count <= 0) return 0;
   const long long deadline = NowNs() + static_cast<long long>(timeoutMs) * kNsPerMs;
@@ -328,13 +295,6 @@ int CSerialLink::Read(void* buffer, int count, int timeoutMs) {
   }
   EndCall();
   return got;
-}
-
-int CSerialLink::ReadByte(unsigned timeoutMs) {
-  // One byte is a Read of one: the same single first attempt, the same waits.
-  std::uint8_t byte = 0;
-  const int timeout = static_cast<int>(std::min<unsigned>(timeoutMs, INT_MAX));
-  return Read(&byte, 1, timeout) == 1 ? byte : -1;
 }
 
 void CSerialLink::Close() {

@@ -10,26 +10,9 @@
 #include <mutex>
 #include <string>
 
+#include "link/byte_link.h"
+
 namespace rondel {
-
-// Why a port did not open, told by the errno of the step that refused it: ENOENT (no such
-// device), EACCES (not allowed), EBUSY or EWOULDBLOCK (another program holds it), ENOTTY (no
-// terminal at that path).
-enum class PortProblem { None, Missing, Denied, Busy, NotAPort, Other };
-PortProblem ProblemOf(int error);
-
-struct PortOpenError {
-  std::string device;
-  int error = 0;  // 0: nothing failed
-};
-
-// The opens since StartOpenRecord: whether one of them succeeded, and the failure that says
-// most about why the others did not (a refused permission before a busy port, either of them
-// before a missing device; the first of equals).
-struct OpenRecord {
-  bool opened = false;
-  PortOpenError failure;
-};
 
 // The operations may be called from two threads at once: the transfer worker uses the port
 // while the user-interface thread may Close it (Cancel, end of the dialog). Close wakes every
@@ -42,14 +25,14 @@ struct OpenRecord {
 // A cable that is gone (hang-up, unplugged adapter: POLLHUP, POLLERR, end of input, EIO)
 // delivers nothing more; the link then answers like a closed one until it is closed and
 // opened again, since waiting on a dead line would only delay the failure the caller reports.
-class CSerialLink {
+class CSerialLink final : public ByteLink {
  public:
   // The device path of COM port n (1..255).
   using PortResolver = std::function<std::string(int)>;
 
   CSerialLink();  // COM n is /dev/ttyUSB<n-1>
   explicit CSerialLink(PortResolver resolver);
-  ~CSerialLink();
+  ~CSerialLink() override;
   CSerialLink(const CSerialLink&) = delete;
   CSerialLink& operator=(const CSerialLink&) = delete;
 
@@ -58,38 +41,35 @@ class CSerialLink {
 
   // Opens COM `port` through the resolver; false for numbers outside 1..255, for a device
   // that does not open and for one another program holds. Only called on a closed link.
-  bool Open(int port, int baud);
-  bool OpenDevice(const std::string& path, int baud);
+  bool Open(int port, int baud) override;
+  bool OpenDevice(const std::string& path, int baud) override;
   // Affects an open port only.
-  void SetBaudRate(int baud);
+  void SetBaudRate(int baud) override;
 
   // Waits until `delayMs` after the arrival of the last byte read since the last write (or
   // from now when none came), then writes all `count` bytes; returns the number written.
-  int Write(const void* data, int count, int delayMs);
-  int WriteByte(std::uint8_t value, int delayMs);
+  int Write(const void* data, int count, int delayMs) override;
   // Up to `count` bytes within `timeoutMs`; returns at once when all have arrived.
-  int Read(void* buffer, int count, int timeoutMs);
-  // One byte 0..255, or -1 when none arrived in time; a time-out of 0 is exactly one attempt.
-  int ReadByte(unsigned timeoutMs);
+  int Read(void* buffer, int count, int timeoutMs) override;
 
-  void Close();
-  bool IsOpen() const;
+  void Close() override;
+  bool IsOpen() const override;
   // Why the last Open or OpenDevice failed.
-  PortOpenError LastOpenError() const {
+  PortOpenError LastOpenError() const override {
     std::lock_guard lock(m_mutex);
     return m_lastError;
   }
   // A port that is open counts as opened.
-  void StartOpenRecord() {
+  void StartOpenRecord() override {
     std::lock_guard lock(m_mutex);
     m_record = OpenRecord{m_fd >= 0, {}};
   }
-  OpenRecord OpenAttempts() const {
+  OpenRecord OpenAttempts() const override {
     std::lock_guard lock(m_mutex);
     return m_record;
   }
   // The device of the open port, empty when closed.
-  std::string Device() const;
+  std::string Device() const override;
 
  private:
   // The descriptors a call works with, valid until it ends the call with EndCall.

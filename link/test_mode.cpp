@@ -2,15 +2,17 @@
 // The test mode's exchanges: the handshake of every radio exchange, then the blocks.
 #include "link/test_mode.h"
 
-#include <span>
-
 #include "link/radio_handshake.h"
 
 namespace rondel {
 namespace P = protocol;
 namespace {
 
-TestModeResult Connect(CSerialLink& link, const LinkSettings& settings, bool askPassword) {
+// The calibration block of debug mode, read once like the entry's blocks but not acknowledged:
+// the live frame follows it at once.
+constexpr BlockLoopPolicy kDebugReadPolicy{1, P::kReplyMs, false, false};
+
+TestModeResult Connect(ByteLink& link, const LinkSettings& settings, bool askPassword) {
   HandshakeReporter quiet;  // the user-interface callers show nothing during a search
   TestModeResult result = TestModeResult::Done;
   switch (ConnectRadio(link, settings, quiet)) {
@@ -29,16 +31,6 @@ TestModeResult Connect(CSerialLink& link, const LinkSettings& settings, bool ask
     result = TestModeResult::ReadFailed;
   if (result != TestModeResult::Done) link.Close();
   return result;
-}
-
-// A whole reply that names the block asked for. Anything else (a short reply, or one shifted by
-// a stray byte on the line) would put bytes of some other place into the image.
-bool ReadBlockInto(CSerialLink& link, std::size_t address, RadioImage& image) {
-  BlockReply reply{};
-  const int got = RequestBlock(link, address, reply);
-  if (!P::IsGoodReply(std::span(reply.data(), static_cast<std::size_t>(got)), address)) return false;
-  StoreBlock(image, address, reply);
-  return true;
 }
 
 }  // namespace
@@ -64,30 +56,27 @@ bool IsTestPassword(std::string_view entered, const LinkSettings& settings) {
   return entered == settings.TestPassword();
 }
 
-TestModeResult EnterTestMode(CSerialLink& link, const LinkSettings& settings, RadioImage& image,
+TestModeResult EnterTestMode(ByteLink& link, const LinkSettings& settings, RadioImage& image,
                              std::size_t* blocksStored, const BlockObserver& onBlock) {
   if (blocksStored) *blocksStored = 0;
   const TestModeResult connected = Connect(link, settings, true);
   if (connected != TestModeResult::Done) return connected;
-  for (std::size_t n = 0; n < kTestModeBlocks; ++n) {
-    const std::size_t a = P::kBlockSize * n;
-    // No block is asked for twice: the first bad reply ends the entry.
-    if (!ReadBlockInto(link, a, image)) {
-      link.Close();
-      return TestModeResult::ReadFailed;
-    }
-    if (blocksStored) *blocksStored = n + 1;
-    Acknowledge(link);
-    if (onBlock) onBlock(n + 1);
+  // No block is asked for twice: the first bad reply ends the entry.
+  const BlockLoopResult read =
+      ReadBlocks(link, {0, kTestModeBlocks}, kTestModeReadPolicy, image, {{}, onBlock});
+  if (blocksStored) *blocksStored = read.handled;
+  if (read.end != BlockLoopEnd::Done) {
+    link.Close();
+    return TestModeResult::ReadFailed;
   }
   return TestModeResult::Done;
 }
 
-TestModeResult StartDebugMode(CSerialLink& link, const LinkSettings& settings, RadioImage& image) {
+TestModeResult StartDebugMode(ByteLink& link, const LinkSettings& settings, RadioImage& image) {
   const TestModeResult connected = Connect(link, settings, true);
   if (connected != TestModeResult::Done) return connected;
-  // This block is not acknowledged: the live frame follows it at once.
-  if (!ReadBlockInto(link, layout::kPowerCalibration, image)) {
+  if (ReadBlocks(link, {layout::kPowerCalibration, 1}, kDebugReadPolicy, image).end !=
+      BlockLoopEnd::Done) {
     link.Close();
     return TestModeResult::ReadFailed;
   }
@@ -95,22 +84,20 @@ TestModeResult StartDebugMode(CSerialLink& link, const LinkSettings& settings, R
   return TestModeResult::Done;
 }
 
-TestModeResult WriteAllBlocks(CSerialLink& link, const LinkSettings& settings,
+TestModeResult WriteAllBlocks(ByteLink& link, const LinkSettings& settings,
                               const RadioImage& image, const BlockObserver& onBlock) {
   const TestModeResult connected = Connect(link, settings, false);
   if (connected != TestModeResult::Done) return connected;
-  for (std::size_t n = 0; n < kTestModeBlocks; ++n) {
-    // A refused block ends the write with the radio still in programming mode and the port
-    // open, so the user can try again at once.
-    if (!SendWriteBlock(link, image, P::kBlockSize * n, P::kTestWriteAckMs))
-      return TestModeResult::WriteFailed;
-    if (onBlock) onBlock(n + 1);
-  }
+  // A refused block ends the write with the radio still in programming mode and the port
+  // open, so the user can try again at once.
+  if (WriteBlocks(link, {0, kTestModeBlocks}, kTestModeWritePolicy, image, {{}, onBlock}).end !=
+      BlockLoopEnd::Done)
+    return TestModeResult::WriteFailed;
   link.Close();
   return TestModeResult::Done;
 }
 
-void LeaveDebugMode(CSerialLink& link) { SendLeave(link); }
+void LeaveDebugMode(ByteLink& link) { SendLeave(link); }
 
 std::size_t BlocksOf(TestModeExchange exchange) {
   switch (exchange) {
@@ -126,7 +113,7 @@ std::size_t BlocksOf(TestModeExchange exchange) {
   return 0;
 }
 
-CTestModeSession::CTestModeSession(CSerialLink& port, const LinkSettings& settings)
+CTestModeSession::CTestModeSession(ByteLink& port, const LinkSettings& settings)
     : m_port(port), m_settings(settings) {}
 
 CTestModeSession::~CTestModeSession() { Wait(); }

@@ -12,13 +12,18 @@
 #include <thread>
 
 #include "link/block_exchange.h"
+#include "link/block_loop.h"
 #include "link/link_settings.h"
-#include "link/serial_link.h"
+#include "link/byte_link.h"
 
 namespace rondel {
 
 // The test mode covers the radio's whole memory, 0x000 to 0x3FF, calibration included.
 inline constexpr std::size_t kTestModeBlocks = layout::kRadioMemorySize / protocol::kBlockSize;
+// Its blocks go once each: the first bad reply, or the first block not answered with 0x06
+// within 50 ms, ends the exchange.
+inline constexpr BlockLoopPolicy kTestModeReadPolicy{1, protocol::kReplyMs, false, true};
+inline constexpr BlockLoopPolicy kTestModeWritePolicy{1, protocol::kTestWriteAckMs, false, false};
 
 enum class TestModeResult {
   Done,
@@ -49,22 +54,22 @@ using BlockObserver = std::function<void(std::size_t blocksDone)>;
 // is sent twice. A reply that is short or does not name its block is a read failure. A failure
 // closes the port; the blocks stored before it stay in the image. On success the port stays
 // open. `blocksStored` counts the blocks.
-TestModeResult EnterTestMode(CSerialLink& link, const LinkSettings& settings, RadioImage& image,
+TestModeResult EnterTestMode(ByteLink& link, const LinkSettings& settings, RadioImage& image,
                              std::size_t* blocksStored = nullptr,
                              const BlockObserver& onBlock = {});
 
 // Starting debug mode: ConnectRadio and the password query, the read block 0x3F0 into the
 // calibration block without an ACK, then one live calibration frame. A failure closes the port.
-TestModeResult StartDebugMode(CSerialLink& link, const LinkSettings& settings, RadioImage& image);
+TestModeResult StartDebugMode(ByteLink& link, const LinkSettings& settings, RadioImage& image);
 
 // Write all: ConnectRadio without the password query, then the 128 write blocks of `image`,
 // each answered by 0x06 within 50 ms and none sent twice. Success closes the port; a refused
 // block leaves it open; a failed handshake closes it. No leave byte is sent.
-TestModeResult WriteAllBlocks(CSerialLink& link, const LinkSettings& settings,
+TestModeResult WriteAllBlocks(ByteLink& link, const LinkSettings& settings,
                               const RadioImage& image, const BlockObserver& onBlock = {});
 
 // Debug mode ends: the leave byte.
-void LeaveDebugMode(CSerialLink& link);
+void LeaveDebugMode(ByteLink& link);
 
 // The test mode's exchanges, each with the frames and waits of the function it names.
 enum class TestModeExchange {
@@ -83,7 +88,7 @@ enum class TestModeExchange {
 // After Wait the result and the image are the caller's again.
 class CTestModeSession {
  public:
-  CTestModeSession(CSerialLink& port, const LinkSettings& settings);
+  CTestModeSession(ByteLink& port, const LinkSettings& settings);
   ~CTestModeSession();  // Wait()
   CTestModeSession(const CTestModeSession&) = delete;
   CTestModeSession& operator=(const CTestModeSession&) = delete;
@@ -107,7 +112,7 @@ class CTestModeSession {
  private:
   void Run(const std::function<void()>& changed);
 
-  CSerialLink& m_port;
+  ByteLink& m_port;
   const LinkSettings& m_settings;
   TestModeExchange m_exchange = TestModeExchange::Entry;
   RadioImage m_image{};

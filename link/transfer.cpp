@@ -97,32 +97,20 @@ class Worker {
   }
 
   enum class Blocks { Read, Short, Cancelled };
-  // The read exchange's 126 blocks into `into`, each good reply acknowledged, each block sent
-  // at most three times; a block answered garbled three times is passed over and keeps its
-  // bytes. Short: a reply that did not arrive whole.
-  Blocks ReadBlocks(TransferShared::Image& into, std::vector<std::size_t>& passedOver) {
-    for (std::size_t n = 1; n <= kTransferBlocks; ++n) {
-      const std::size_t a = P::kBlockSize * (n - 1);
-      BlockReply reply{};
-      int got = 0;
-      bool good = false;
-      for (int send = 0; send < P::kSendsPerBlock && !good; ++send) {
-        if (m_s.Cancelled()) return Blocks::Cancelled;
-        got = RequestBlock(m_link, a, reply);
-        good = P::IsGoodReply(std::span(reply.data(), static_cast<std::size_t>(got)), a);
-      }
-      if (good) {
-        StoreBlock(into, a, reply);
-        Acknowledge(m_link);
-        Progress(n, S::BlockRead);
-      } else if (got < static_cast<int>(reply.size())) {
-        return Blocks::Short;
-      } else {
-        passedOver.push_back(a);
-      }
-      if (m_s.Cancelled()) return Blocks::Cancelled;
+  // The read exchange's 126 blocks into `into`; the blocks passed over keep their bytes.
+  Blocks ReadAllBlocks(TransferShared::Image& into, std::vector<std::size_t>& passedOver) {
+    BlockLoopHooks hooks;
+    hooks.cancelled = [this] { return m_s.Cancelled(); };
+    hooks.progress = [this](std::size_t n) { Progress(n, S::BlockRead); };
+    BlockLoopResult r = ReadBlocks(m_link, {0, kTransferBlocks}, kTransferReadPolicy, into, hooks);
+    passedOver.insert(passedOver.end(), r.passedOver.begin(), r.passedOver.end());
+    switch (r.end) {
+      case BlockLoopEnd::Done: return Blocks::Read;
+      case BlockLoopEnd::Cancelled: return Blocks::Cancelled;
+      case BlockLoopEnd::Short:
+      case BlockLoopEnd::Garbled: break;
     }
-    return Blocks::Read;
+    return Blocks::Short;
   }
 
   // The read password's query, when the settings ask for it. Nothing: a short reply, which
@@ -144,7 +132,7 @@ class Worker {
     const auto matches = PasswordMatches();
     if (!matches) return;
     if (!*matches) return Finish(S::PasswordDiffers);
-    switch (ReadBlocks(m_image, m_s.passedOver)) {
+    switch (ReadAllBlocks(m_image, m_s.passedOver)) {
       case Blocks::Cancelled: return;
       case Blocks::Short: return Finish(S::ReadFailed);
       case Blocks::Read: break;
@@ -166,7 +154,7 @@ class Worker {
     }
     *m_s.backup = m_image;
     std::vector<std::size_t> passedOver;
-    switch (ReadBlocks(*m_s.backup, passedOver)) {
+    switch (ReadAllBlocks(*m_s.backup, passedOver)) {
       case Blocks::Cancelled: return false;
       case Blocks::Short: Finish(S::ReadFailed); return false;
       case Blocks::Read: break;
@@ -180,16 +168,14 @@ class Worker {
   }
 
   void WriteAll() {
-    for (std::size_t n = 1; n <= kTransferBlocks; ++n) {
-      const std::size_t a = P::kBlockSize * (n - 1);
-      bool accepted = false;
-      for (int send = 0; send < P::kSendsPerBlock && !accepted; ++send) {
-        if (m_s.Cancelled()) return;
-        accepted = SendWriteBlock(m_link, m_image, a, P::kWriteAckMs);
-      }
-      if (!accepted) return Finish(S::WriteFailed);
-      Progress(n, S::BlockWritten);
-      if (m_s.Cancelled()) return;
+    BlockLoopHooks hooks;
+    hooks.cancelled = [this] { return m_s.Cancelled(); };
+    hooks.progress = [this](std::size_t n) { Progress(n, S::BlockWritten); };
+    switch (WriteBlocks(m_link, {0, kTransferBlocks}, kTransferWritePolicy, m_image, hooks).end) {
+      case BlockLoopEnd::Done: break;
+      case BlockLoopEnd::Cancelled: return;
+      case BlockLoopEnd::Short:
+      case BlockLoopEnd::Garbled: return Finish(S::WriteFailed);
     }
     // The radio stores the last block before it is told to leave programming mode.
     if (!m_s.PauseUnlessCancelled(P::kBeforeLeaveMs)) return;
@@ -218,7 +204,7 @@ class Worker {
     if (m_s.settings->PasswordEnabled() && !QueryPassword(m_link, m_reporter)) return NotVerified();
     TransferShared::Image readBack = m_image;
     std::vector<std::size_t> passedOver;
-    switch (ReadBlocks(readBack, passedOver)) {
+    switch (ReadAllBlocks(readBack, passedOver)) {
       case Blocks::Cancelled: return;
       case Blocks::Short: return NotVerified();
       case Blocks::Read: break;
@@ -243,7 +229,7 @@ class Worker {
   }
 
   TransferShared& m_s;
-  CSerialLink& m_link;
+  ByteLink& m_link;
   TransferShared::Image& m_image;
   WorkerReporter m_reporter;
 };
@@ -396,7 +382,7 @@ std::string ReactionText(const TransferReaction& reaction,
   return text;
 }
 
-CTransferSession::CTransferSession(CSerialLink& port, const LinkSettings& settings)
+CTransferSession::CTransferSession(ByteLink& port, const LinkSettings& settings)
     : m_port(port), m_settings(settings) {}
 
 CTransferSession::~CTransferSession() { Cancel(); }

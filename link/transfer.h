@@ -19,7 +19,8 @@
 #include "core/image_layout.h"
 #include "link/link_settings.h"
 #include "link/radio_protocol.h"
-#include "link/serial_link.h"
+#include "link/block_loop.h"
+#include "link/byte_link.h"
 
 namespace rondel {
 
@@ -60,6 +61,13 @@ inline constexpr int kVerifyGreetingPauseMs = 250;
 enum class TransferDirection { Write = 0, Read = 1 };
 
 inline constexpr std::size_t kTransferBlocks = layout::kTransferEnd / protocol::kBlockSize;  // 126
+// A transfer sends each block up to three times. A read passes over a block answered garbled
+// three times and ends at one whose reply did not arrive whole; a write ends at a block not
+// acknowledged within 100 ms three times.
+inline constexpr BlockLoopPolicy kTransferReadPolicy{protocol::kSendsPerBlock, protocol::kReplyMs,
+                                                     true, true};
+inline constexpr BlockLoopPolicy kTransferWritePolicy{protocol::kSendsPerBlock,
+                                                      protocol::kWriteAckMs, false, false};
 inline constexpr int kProgressBarRange = 1024;
 // How often whoever watches a transfer ticks: the progress dialog's timer, rondel-cli's loop.
 inline constexpr int kTransferTickMs = 20;
@@ -71,7 +79,7 @@ inline constexpr int kTransferTickMs = 20;
 struct TransferShared {
   using Image = std::array<std::uint8_t, layout::kImageSize>;
 
-  CSerialLink* port = nullptr;
+  ByteLink* port = nullptr;
   const LinkSettings* settings = nullptr;
   int reading = 1;
   Image* image = nullptr;
@@ -174,7 +182,7 @@ class CTransferSession {
  public:
   using Image = TransferShared::Image;
 
-  CTransferSession(CSerialLink& port, const LinkSettings& settings);
+  CTransferSession(ByteLink& port, const LinkSettings& settings);
   ~CTransferSession();  // Cancel()
   CTransferSession(const CTransferSession&) = delete;
   CTransferSession& operator=(const CTransferSession&) = delete;
@@ -209,7 +217,7 @@ class CTransferSession {
   const std::vector<std::size_t>& NotVerifiedBlocks() const { return m_shared.notVerified; }
 
  private:
-  CSerialLink& m_port;
+  ByteLink& m_port;
   const LinkSettings& m_settings;
   TransferDirection m_direction = TransferDirection::Read;
   Image m_image{};

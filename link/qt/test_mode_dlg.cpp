@@ -20,7 +20,7 @@ constexpr int kScrollHigh = 255;
 
 }  // namespace
 
-CTestModeDlg::CTestModeDlg(CSerialLink& port, const LinkSettings& settings, TestModeHost& host,
+CTestModeDlg::CTestModeDlg(ByteLink& port, const LinkSettings& settings, TestModeHost& host,
                            QWidget* parent)
     : CDialog(137, parent),
       m_port(port),

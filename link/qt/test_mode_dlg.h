@@ -43,7 +43,7 @@ inline constexpr int kTestModeProgress = 1173;
 class CTestModeDlg : public CDialog {
   Q_OBJECT
  public:
-  CTestModeDlg(CSerialLink& port, const LinkSettings& settings, TestModeHost& host,
+  CTestModeDlg(ByteLink& port, const LinkSettings& settings, TestModeHost& host,
                QWidget* parent);
   ~CTestModeDlg() override;
 
@@ -85,7 +85,7 @@ class CTestModeDlg : public CDialog {
   void ShowCalibration();
   int IndexOf(const CScrollBar* bar) const;
 
-  CSerialLink& m_port;
+  ByteLink& m_port;
   TestModeHost& m_host;
   int currentSlider = 0;
   bool debugActive = false;

@@ -10,7 +10,7 @@
 
 namespace rondel {
 
-CTestModeRunner::CTestModeRunner(CSerialLink& port, const LinkSettings& settings,
+CTestModeRunner::CTestModeRunner(ByteLink& port, const LinkSettings& settings,
                                  TestModeHost& host, QWidget& dialog, QLabel* line)
     : m_host(host), m_dialog(dialog), m_line(line), m_session(port, settings) {}
 

@@ -25,7 +25,7 @@ class CTestModeRunner : public QObject {
   using Ended = std::function<void(const CTestModeSession& session)>;
 
   // `line` (may be nullptr) shows the progress; `dialog` is the window whose input is ignored.
-  CTestModeRunner(CSerialLink& port, const LinkSettings& settings, TestModeHost& host,
+  CTestModeRunner(ByteLink& port, const LinkSettings& settings, TestModeHost& host,
                   QWidget& dialog, QLabel* line);
   ~CTestModeRunner() override;  // waits for a running exchange
 

@@ -10,7 +10,7 @@
 
 namespace rondel {
 
-CTestPasswordDlg::CTestPasswordDlg(CSerialLink& port, const LinkSettings& settings,
+CTestPasswordDlg::CTestPasswordDlg(ByteLink& port, const LinkSettings& settings,
                                    TestModeHost& host, QWidget* parent)
     : CDialog(139, parent),
       m_port(port),

@@ -20,7 +20,7 @@ inline constexpr int kTestPasswordProgress = 1174;
 class CTestPasswordDlg : public CDialog {
   Q_OBJECT
  public:
-  CTestPasswordDlg(CSerialLink& port, const LinkSettings& settings, TestModeHost& host,
+  CTestPasswordDlg(ByteLink& port, const LinkSettings& settings, TestModeHost& host,
                    QWidget* parent);
 
   bool OnInitDialog() override;
@@ -36,7 +36,7 @@ class CTestPasswordDlg : public CDialog {
  private:
   void OnEntryRead(const CTestModeSession& session);
 
-  CSerialLink& m_port;
+  ByteLink& m_port;
   const LinkSettings& m_settings;
   TestModeHost& m_host;
   CTestModeRunner m_runner;

@@ -14,7 +14,7 @@
 
 namespace rondel {
 
-CTransferDlg::CTransferDlg(CSerialLink& port, const LinkSettings& settings,
+CTransferDlg::CTransferDlg(ByteLink& port, const LinkSettings& settings,
                            TransferDlgHost& host, QWidget* parent)
     : CDialog(IDD_PROGRESS, parent), m_host(host), m_port(port), m_settings(settings), m_session(port, settings) {}
 

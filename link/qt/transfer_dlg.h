@@ -56,7 +56,7 @@ inline constexpr int kTransferDoneShownMs = 1500;
 class CTransferDlg : public CDialog {
   Q_OBJECT
  public:
-  CTransferDlg(CSerialLink& port, const LinkSettings& settings, TransferDlgHost& host,
+  CTransferDlg(ByteLink& port, const LinkSettings& settings, TransferDlgHost& host,
                QWidget* parent);
   ~CTransferDlg() override;
 
@@ -90,7 +90,7 @@ class CTransferDlg : public CDialog {
   bool RetryWithTypedPassword();
 
   TransferDlgHost& m_host;
-  CSerialLink& m_port;
+  ByteLink& m_port;
   const LinkSettings& m_settings;
   CTransferSession m_session;
   int m_comAtStart = 0;

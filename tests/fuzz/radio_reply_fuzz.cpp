@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Any bytes as what the radio sends through a serial port without device or waits. Each exchange
-// ends in one of its results, the port as that result leaves it, every block asked for once and
-// in order, and the image holding exactly the blocks the radio named.
+// Any bytes as what the radio sends, through a byte link of the harness's own, without device
+// or waits. Each exchange ends in one of its results, the port as that result leaves it, every
+// block asked for in order (once in the test mode, up to three times in the transfer), and the
+// image holding exactly the blocks the radio named.
 #include <algorithm>
 #include <cstdint>
 #include <ctime>
@@ -11,8 +12,11 @@
 #include <vector>
 
 #include "core/image_layout.h"
+#include "link/block_loop.h"
+#include "link/byte_link.h"
 #include "link/radio_handshake.h"
 #include "link/test_mode.h"
+#include "link/transfer.h"
 #include "tests/fuzz/fuzz_file.h"
 
 // The handshake's settle pause sleeps for real; nobody is on this line to wait for.
@@ -25,7 +29,7 @@ using Bytes = std::vector<std::uint8_t>;
 using H = HandshakeResult;
 using R = TestModeResult;
 
-// Five input bytes choose the exchange, the port search, the configured port, the ports that
+// Five input bytes choose the exchange (the first, modulo 6), the port search, the configured port, the ports that
 // exist and the question a cancel answers. The rest is the radio: after each frame of the tool
 // its answer goes on the line, a length byte (low six bits) and that many bytes; 0xFF hangs up.
 struct Radio {
@@ -33,6 +37,7 @@ struct Radio {
   std::deque<std::uint8_t> line;
   std::vector<Bytes> sent;                  // the frames of the tool
   std::map<int, std::vector<Bytes>> reads;  // what reads of more than a byte got, by size
+  std::vector<int> bytes;                   // what each read of one byte got
   std::vector<std::size_t> asked;           // the addresses of the read requests
   std::vector<int> saved, opened;  // ports written to the settings; opened by the search
   std::vector<HandshakeFailure> failures;
@@ -54,44 +59,47 @@ struct Settings final : LinkSettings, HandshakeReporter {
   bool Pause(int) override { return !Cancelled(); }
 };
 
+// The radio's end of the line is the input; a closed or hung-up line takes and gives nothing.
+class FuzzLink final : public ByteLink {
+ public:
+  bool Open(int port, int) override {
+    if (IsOpen() || !g.Exists(port)) return false;
+    g.line.clear();
+    return m_port = port, true;
+  }
+  bool OpenDevice(const std::string&, int) override { return false; }
+  void Close() override { m_port = -1, m_gone = false; }
+  bool IsOpen() const override { return m_port >= 0; }
+  int Write(const void* data, int count, int) override {
+    if (!IsOpen()) return 0;
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    const Bytes& f = g.sent.emplace_back(bytes, bytes + count);
+    if (f.size() == P::kRequestSize && f[0] == P::kReadCommand) g.asked.push_back(f[1] * 256u + f[2]);
+    if (m_gone || g.in.empty()) return m_gone ? 0 : count;
+    m_gone = g.in[0] == 0xFF;
+    const std::size_t n = m_gone ? 0 : std::min<std::size_t>(g.in[0] & 63, g.in.size() - 1);
+    const auto answer = g.in.subspan(1, n);
+    g.line.insert(g.line.end(), answer.begin(), answer.end());
+    g.in = g.in.subspan(1 + answer.size());
+    return m_gone ? 0 : count;
+  }
+  int Read(void* buffer, int count, int) override {
+    const long n = IsOpen() && !m_gone ? std::min<long>(count, static_cast<long>(g.line.size())) : 0;
+    std::copy_n(g.line.begin(), n, static_cast<std::uint8_t*>(buffer));
+    if (IsOpen() && count > 1) g.reads[count].emplace_back(g.line.begin(), g.line.begin() + n);
+    g.line.erase(g.line.begin(), g.line.begin() + n);
+    return static_cast<int>(n);
+  }
+  int ReadByte(unsigned timeoutMs) override { return g.bytes.emplace_back(ByteLink::ReadByte(timeoutMs)); }
+
+ private:
+  int m_port = -1;
+  bool m_gone = false;
+};
+
 }  // namespace
 
-CSerialLink::CSerialLink() = default;
-CSerialLink::~CSerialLink() = default;
-bool CSerialLink::Open(int port, int) {
-  if (IsOpen() || !g.Exists(port)) return false;
-  g.line.clear();
-  return m_fd = port, true;
-}
-void CSerialLink::Close() { m_fd = -1, m_gone = false; }
-bool CSerialLink::IsOpen() const { return m_fd >= 0; }
-int CSerialLink::Write(const void* data, int count, int) {
-  if (!IsOpen()) return 0;
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
-  const Bytes& f = g.sent.emplace_back(bytes, bytes + count);
-  if (f.size() == P::kRequestSize && f[0] == P::kReadCommand) g.asked.push_back(f[1] * 256u + f[2]);
-  if (m_gone || g.in.empty()) return m_gone ? 0 : count;
-  m_gone = g.in[0] == 0xFF;
-  const std::size_t n = m_gone ? 0 : std::min<std::size_t>(g.in[0] & 63, g.in.size() - 1);
-  const auto answer = g.in.subspan(1, n);
-  g.line.insert(g.line.end(), answer.begin(), answer.end());
-  g.in = g.in.subspan(1 + answer.size());
-  return m_gone ? 0 : count;
-}
-int CSerialLink::WriteByte(std::uint8_t value, int delayMs) { return Write(&value, 1, delayMs); }
-int CSerialLink::Read(void* buffer, int count, int) {
-  const long n = IsOpen() && !m_gone ? std::min<long>(count, static_cast<long>(g.line.size())) : 0;
-  std::copy_n(g.line.begin(), n, static_cast<std::uint8_t*>(buffer));
-  if (IsOpen() && count > 1) g.reads[count].emplace_back(g.line.begin(), g.line.begin() + n);
-  g.line.erase(g.line.begin(), g.line.begin() + n);
-  return static_cast<int>(n);
-}
-int CSerialLink::ReadByte(unsigned) {
-  std::uint8_t byte = 0;
-  return Read(&byte, 1, 0) == 1 ? byte : -1;
-}
-
-static void Handshake(CSerialLink& link) {
+static void Handshake(ByteLink& link) {
   Settings settings;
   const H result = ConnectRadio(link, settings, settings);
   const std::size_t got = g.reads[P::kIdentSize].empty() ? 0 : g.reads[P::kIdentSize].back().size();
@@ -111,7 +119,7 @@ static void Handshake(CSerialLink& link) {
   Require(!password || std::ranges::equal(*password, reply[0]));
 }
 
-static void Blocks(CSerialLink& link, int exchange) {
+static void Blocks(ByteLink& link, int exchange) {
   RadioImage image, before;
   for (std::size_t i = 0; i < image.size(); ++i) image[i] = before[i] = std::uint8_t(i * 7);
   const auto at = [](std::size_t n) { return static_cast<long>(n * P::kBlockSize); };
@@ -153,13 +161,79 @@ static void Blocks(CSerialLink& link, int exchange) {
   }
 }
 
+// The transfer's block loop after a handshake: each block sent until the radio answers it well,
+// at most three times; a read passes over a block garbled three times and ends at a short reply.
+static void TransferBlocks(ByteLink& link, bool write) {
+  Settings settings;
+  if (ConnectRadio(link, settings, settings) != H::Connected) return;
+  RadioImage image, before;
+  for (std::size_t i = 0; i < image.size(); ++i) image[i] = before[i] = std::uint8_t(i * 5 + 1);
+  std::vector<std::size_t> progress;
+  const BlockLoopHooks hooks{[&settings] { return settings.Cancelled(); },
+                             [&progress](std::size_t n) { progress.push_back(n); }};
+  const std::size_t sentBefore = g.sent.size(), bytesBefore = g.bytes.size();
+  const BlockLoopResult r =
+      write ? WriteBlocks(link, {0, kTransferBlocks}, kTransferWritePolicy, image, hooks)
+            : ReadBlocks(link, {0, kTransferBlocks}, kTransferReadPolicy, image, hooks);
+  Require(r.handled <= kTransferBlocks && (r.end != BlockLoopEnd::Done || r.handled == kTransferBlocks));
+  // The sends grouped by block: addresses 0, 8, ... each 1 to 3 times, a block's last answer
+  // deciding it; only the last group may end the loop.
+  std::vector<std::size_t> good, passed;
+  std::size_t n = 0;
+  const std::size_t sends = write ? g.sent.size() - sentBefore : g.asked.size();
+  const auto& replies = g.reads[P::kDataFrameSize];
+  Require(write ? g.bytes.size() - bytesBefore == sends : replies.size() == sends);
+  bool ended = false;
+  for (std::size_t i = 0; i < sends; ++n) {
+    Require(!ended && n < kTransferBlocks);
+    const std::size_t a = n * P::kBlockSize;
+    int times = 0;
+    bool ok = false;
+    std::size_t lastSize = 0;
+    for (; i < sends && !ok && times < P::kSendsPerBlock; ++i, ++times) {
+      if (write) {
+        Require(std::ranges::equal(g.sent[sentBefore + i], WriteBlockFrame(image, a)));
+        // Each write block is followed by the one byte that answers it.
+        ok = g.bytes[bytesBefore + i] == P::kAck;
+      } else {
+        Require(g.asked[i] == a);
+        ok = P::IsGoodReply(replies[i], a);
+        lastSize = replies[i].size();
+        if (ok) Require(std::equal(replies[i].begin() + 4, replies[i].end(), image.begin() + static_cast<long>(a)));
+      }
+    }
+    if (ok) {
+      good.push_back(n + 1);
+    } else if (!write && times == P::kSendsPerBlock && lastSize == P::kDataFrameSize) {
+      passed.push_back(a);
+    } else {
+      ended = true;
+      Require(r.end == (times == P::kSendsPerBlock ? BlockLoopEnd::Short : BlockLoopEnd::Cancelled));
+      Require(r.handled == n);
+    }
+  }
+  if (!ended) Require(r.handled == n && (r.end == BlockLoopEnd::Done) == (n == kTransferBlocks));
+  Require(progress == good && r.passedOver == passed);
+  // A read stores exactly the blocks it reported good; a write leaves its image alone.
+  for (std::size_t b = 0; b < kTransferBlocks && !write; ++b) {
+    const long at = static_cast<long>(b * P::kBlockSize);
+    if (std::ranges::count(good, b + 1) == 0)
+      Require(std::equal(image.begin() + at, image.begin() + at + 8, before.begin() + at));
+  }
+  Require(!write || image == before);
+  Require(std::equal(image.begin() + layout::kTransferEnd, image.end(), before.begin() + layout::kTransferEnd));
+}
+
 }  // namespace rondel
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace rondel;
   if (size < 5) return 0;
   g = Radio{.head = {data, 5}, .in = {data + 5, size - 5}};
-  CSerialLink link;
-  data[0] % 4 == 0 ? Handshake(link) : Blocks(link, data[0] % 4);
+  FuzzLink link;
+  const int exchange = data[0] % 6;
+  if (exchange == 0) Handshake(link);
+  else if (exchange <= 3) Blocks(link, exchange);
+  else TransferBlocks(link, exchange == 5);
   return 0;
 }

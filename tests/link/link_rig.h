@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the link tests share: settings held in a table, a pseudo-terminal whose far end the test
-// works by hand, and a virtual radio wired to a link, with ways to wait on what it saw.
+// works by hand, and a virtual radio wired to a link, with ways to wait on what it saw: its
+// protocol engine straight behind an in-process link, or the whole radio behind a pty.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@
 #include "link/link_settings.h"
 #include "link/serial_link.h"
 #include "link/transfer.h"
+#include "tools/radiosim/engine_link.h"
 #include "tools/radiosim/virtual_radio.h"
 
 namespace rondel::test {
@@ -114,7 +116,34 @@ struct Knobs {
   }
 };
 
-// A radio, settings whose COM1 is that radio, and a link that maps ports through them.
+// The device of the in-process rig's radio.
+inline const std::string kEngineDevice = "engine:radio";
+
+// A radio's protocol engine, settings whose COM1 is that radio, and an in-process link that
+// maps ports through them: the protocol without a pty, a thread or a wait the radio cannot cut
+// short. Times are on the link's clock.
+struct EngineRig {
+  sim::RadioEngine radio;
+  TableSettings settings;
+  sim::EngineLink link{[this](int n) { return settings.PortDevice(n); }};
+  explicit EngineRig(const Knobs& knobs = {}) : radio(knobs) {
+    settings.ports[1] = kEngineDevice;
+    link.Attach(kEngineDevice, radio);
+  }
+  long long MsSince(Clock::time_point start) const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(link.Now() - start).count();
+  }
+  // Every frame the tool has sent.
+  std::vector<Bytes> Settled() {
+    link.Settle();
+    std::vector<Bytes> frames;
+    for (sim::ReceivedFrame f : radio.Frames()) frames.push_back(std::move(f.bytes));
+    return frames;
+  }
+};
+
+// A virtual radio on a pty, settings whose COM1 is that radio, and a serial link that maps
+// ports through them: the whole way, end to end.
 struct RadioRig {
   sim::VirtualRadio radio;
   TableSettings settings;
@@ -158,11 +187,13 @@ struct SessionRun {
   TransferReaction last;
   std::vector<TransferReaction> ticks;
 };
-inline SessionRun RunSession(CTransferSession& session) {
+// `between` runs after every tick that was not final.
+inline SessionRun RunSession(CTransferSession& session, const std::function<void()>& between = {}) {
   SessionRun run;
   for (const auto start = Clock::now(); Clock::now() - start < 20s; std::this_thread::sleep_for(5ms)) {
     run.ticks.push_back(run.last = session.Poll());
     if (run.last.final) break;
+    if (between) between();
   }
   EXPECT_TRUE(run.last.final);
   return run;

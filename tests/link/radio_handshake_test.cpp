@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// ConnectRadio and the password query against the virtual radio: the frames on the line for
-// each way the radio answers or fails, the port search and the port it saves, and cancel.
+// ConnectRadio and the password query against the virtual radio's engine: the frames on the
+// line for each way the radio answers or fails, the waits, the port search and the port it saves.
 #include <gtest/gtest.h>
-
-#include <termios.h>
 
 #include "link/link_rig.h"
 #include "link/radio_handshake.h"
@@ -50,18 +48,17 @@ TEST(ConnectRadio, AnswersAndFaultsOfTheRadio) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    RadioRig rig(c.radio);
+    EngineRig rig(c.radio);
     rig.radio.SetPassword(secret);
     Reporter reporter;
-    const auto start = Clock::now();
+    const auto start = rig.link.Now();
     EXPECT_EQ(ConnectRadio(rig.link, rig.settings, reporter), c.result);
     if (c.result == R::Connected) {
       const auto password = QueryPassword(rig.link, reporter);
       EXPECT_EQ(password.value_or(PasswordBytes{}), c.failures.empty() ? secret : PasswordBytes{});
-      termios line{};
-      EXPECT_TRUE(rig.radio.LineSettings(line) && cfgetospeed(&line) == B9600);
+      EXPECT_EQ(rig.link.Baud(), 9600);
     }
-    EXPECT_GE(MsSince(start), c.minMs);
+    EXPECT_GE(rig.MsSince(start), c.minMs);
     EXPECT_EQ(reporter.failures, c.failures);
     EXPECT_TRUE(reporter.ports.empty() && rig.settings.saved.empty()) << "no search with searchcom off";
     EXPECT_EQ(rig.Settled(), c.frames);
@@ -81,22 +78,23 @@ TEST(ConnectRadio, SearchesThePorts) {
       {2, {9}, 0, true, R::Connected, {}, {}}};
   for (const auto& [com, ports, leftOpen, search, result, opened, saved] : cases) {
     SCOPED_TRACE(::testing::Message() << "com " << com << ", radios on " << ::testing::PrintToString(ports));
-    std::vector<std::unique_ptr<sim::VirtualRadio>> radios;
+    std::vector<std::unique_ptr<sim::RadioEngine>> radios;
     TableSettings settings;
     settings.com = com;
     settings.search = search;
-    CSerialLink link([&](int n) { return settings.PortDevice(n); });
+    sim::EngineLink link([&](int n) { return settings.PortDevice(n); });
+    const auto device = [](std::size_t i) { return "engine:radio" + std::to_string(i); };
     for (std::size_t i = 0; i < ports.size(); ++i) {
-      radios.push_back(std::make_unique<sim::VirtualRadio>(Knobs{.silent = i > 0}));
-      ASSERT_TRUE(radios.back()->Start());
-      if (static_cast<int>(i) != leftOpen) settings.ports[ports[i]] = radios[i]->DevicePath();
-      else ASSERT_TRUE(link.OpenDevice(radios[i]->DevicePath(), 9600));
+      radios.push_back(std::make_unique<sim::RadioEngine>(Knobs{.silent = i > 0}));
+      link.Attach(device(i), *radios.back());
+      if (static_cast<int>(i) != leftOpen) settings.ports[ports[i]] = device(i);
+      else ASSERT_TRUE(link.OpenDevice(device(i), 9600));
     }
     Reporter reporter;
     EXPECT_EQ(ConnectRadio(link, settings, reporter), result);
     EXPECT_EQ(reporter.ports, opened);
     EXPECT_EQ(settings.saved, saved);
-    EXPECT_EQ(link.Device(), result == R::Connected ? radios[0]->DevicePath() : "");
+    EXPECT_EQ(link.Device(), result == R::Connected ? device(0) : "");
   }
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The test mode's exchanges against the virtual radio: the entry read of the whole memory, debug
+// The test mode's exchanges against the virtual radio's engine: the entry read of the whole memory, debug
 // mode on a radio paced at 9600 baud, write all, byte for byte, with the port each leaves open.
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ using sim::FaultKind;
 using T = TestModeResult;
 
 struct Entry {
-  RadioRig rig;
+  EngineRig rig;
   sim::Memory memory = Pattern<sim::Memory>(0x21);
   RadioImage image = Pattern(0x9A);
   const RadioImage before = image;
@@ -88,7 +88,7 @@ TEST(WriteAllBlocks, WritesTheWholeMemoryOrStopsAtTheFirstRefusal) {
   std::copy(last.begin() + 4, last.end(), image.begin() + 0x3F8);
   for (const auto& [knobs, result, kept, sent, open] : cases) {
     SCOPED_TRACE(sent);
-    RadioRig rig(knobs);
+    EngineRig rig(knobs);
     const sim::Memory before = rig.radio.GetMemory();
     EXPECT_EQ(WriteAllBlocks(rig.link, rig.settings, image), result);
     EXPECT_EQ(rig.link.IsOpen(), open);

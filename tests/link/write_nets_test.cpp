@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The safety nets of a transfer against radios that lie: a read that got nothing is no read, a
 // write first reads the radio for its backup and reads back what it wrote, frame by frame
-// nothing but the exchanges a read and a write always were, and Cancel in each phase.
+// nothing but the exchanges a read and a write always were (on the radio's engine), and Cancel
+// in each phase (end to end, on a pty).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -72,7 +73,7 @@ TEST(WriteNets, AWriteReadsTheRadioFirstAndReadsBackWhatItWrote) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    RadioRig rig(c.radio);
+    EngineRig rig(c.radio);
     Memories m;
     rig.radio.SetMemory(m.radio);
     CTransferSession session(rig.link, rig.settings);
@@ -116,7 +117,7 @@ TEST(WriteNets, AWriteReadsTheRadioFirstAndReadsBackWhatItWrote) {
 }
 
 TEST(WriteNets, ARadioThatNeverAnswersTheVerificationIsWrittenNotVerified) {
-  RadioRig rig({.restartMs = 600000});
+  EngineRig rig({.restartMs = 600000});
   Memories m;
   rig.radio.SetMemory(m.radio);
   CTransferSession session(rig.link, rig.settings);
@@ -147,7 +148,7 @@ TEST(WriteNets, APeerThatOnlyAcknowledgesReadsNothing) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.key);
-    RadioRig rig({.ackOnly = true});
+    EngineRig rig({.ackOnly = true});
     rig.settings.password = false;
     CTransferSession session(rig.link, rig.settings);
     ASSERT_TRUE(session.Start(c.direction, Pattern(3), c.nets));
