@@ -209,7 +209,9 @@ class CliWatcher final : public FleetWatcher {
         return End(r, kExitReadFailed, reaction.phase == TransferPhase::Backup ? "IDS_CLI_FLEET_BACKUPFAILED"
                                                                               : "IDS_CLI_FLEET_READFAILED");
       case S::WrongType: return End(r, kExitWrongType, "IDS_CLI_FLEET_WRONGTYPE");
-      case S::PasswordDiffers: return End(r, kExitPasswordDiffers, "IDS_CLI_FLEET_PASSWORD");
+      case S::PasswordDiffers:
+        r.notes.push_back(Lang("IDS_CLI_PASSWORD_HINT"));
+        return End(r, kExitPasswordDiffers, "IDS_CLI_FLEET_PASSWORD");
       case S::ReadComplete: return HandOver(r, port, session);
       case S::NoConnection: break;
       default: return End(r, reaction.status, "IDS_CLI_FLEET_FAILED");
