@@ -30,15 +30,19 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kHeader = 48;
 constexpr std::size_t kBlocks = 126;
 
-// `lead`, the blanks that pad a column, then `rest`: somewhere in `text`.
-bool HasLine(const std::string& text, const std::string& lead, const std::string& rest) {
+// How often `lead`, the blanks that pad a column, then `rest` stand in `text`.
+std::size_t CountLines(const std::string& text, const std::string& lead, const std::string& rest) {
+  std::size_t n = 0;
   for (std::size_t at = text.find(lead); at != std::string::npos; at = text.find(lead, at + 1)) {
     std::size_t after = at + lead.size();
     const std::size_t pad = text.find_first_not_of(' ', after);
     if (pad == std::string::npos || pad - after < 2) continue;
-    if (text.compare(pad, rest.size(), rest) == 0) return true;
+    if (text.compare(pad, rest.size(), rest) == 0) ++n;
   }
-  return false;
+  return n;
+}
+bool HasLine(const std::string& text, const std::string& lead, const std::string& rest) {
+  return CountLines(text, lead, rest) > 0;
 }
 
 std::size_t Count(const std::vector<sim::ReceivedFrame>& frames, FrameKind kind) {
@@ -197,8 +201,9 @@ TEST(CliFleet, WritesEveryRadioWithItsBackupAndNamesTheFailingOnes) {
     }
     // A log gets a line per radio per phase and quarter.
     const std::string d0 = fleet.radios[0]->DevicePath();
-    for (const char* line : {"T-backing up", "T-writing", "T-writing 100%", "T-verifying 100%"})
-      EXPECT_TRUE(HasLine(r.err, d0, std::string(line) + "\n")) << line << "\n" << r.err;
+    const std::string progress = r.err.substr(0, r.err.find("T-port"));
+    for (const char* line : {"T-backing up", "T-writing", "T-writing 100%", "T-verifying 100%", "T-verified"})
+      EXPECT_EQ(CountLines(progress, d0, std::string(line) + "\n"), 1u) << line << "\n" << r.err;
     EXPECT_EQ(r.err.find('\033'), std::string::npos);
   }
 }

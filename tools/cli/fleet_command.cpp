@@ -86,7 +86,8 @@ std::string Stamp(std::chrono::system_clock::time_point when) {
 // file. 0, or the errno value of what failed.
 int StoreNewFile(const std::string& folder, const std::string& stem,
                  const std::vector<std::uint8_t>& bytes, std::string& path) {
-  std::string temporary = folder + "/" + kTemporaryPrefix + "XXXXXX";
+  const std::string in = folder == "/" ? std::string() : folder;
+  std::string temporary = in + "/" + kTemporaryPrefix + "XXXXXX";
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return errno;
   std::size_t done = 0;
@@ -104,8 +105,8 @@ int StoreNewFile(const std::string& folder, const std::string& stem,
   ::close(fd);
   for (int counter = 1; error == 0; ++counter) {
     const std::string name = stem + (counter > 1 ? "-" + std::to_string(counter) : "") + ".dig";
-    if (::link(temporary.c_str(), (folder + "/" + name).c_str()) == 0) {
-      path = folder + "/" + name;
+    if (::link(temporary.c_str(), (in + "/" + name).c_str()) == 0) {
+      path = in + "/" + name;
       break;
     }
     if (errno != EEXIST || counter >= 9999) error = errno;
@@ -265,8 +266,10 @@ class CliWatcher final : public FleetWatcher {
       }
     }
     const std::string stem = m_targets[port].stem + "_" + Stamp(std::chrono::system_clock::now());
-    if (const int error = StoreNewFile(*m_request.output, stem, SerializeDocument(radio), r.file); error != 0) {
-      r.notes.push_back(Lang("IDS_CLI_NOOUTPUT") + " " + *m_request.output + "/" + stem + ".dig: " +
+    std::string folder = *m_request.output;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    if (const int error = StoreNewFile(folder, stem, SerializeDocument(radio), r.file); error != 0) {
+      r.notes.push_back(Lang("IDS_CLI_NOOUTPUT") + " " + folder + "/" + stem + ".dig: " +
                         WriteErrorReason(error));
       return End(r, kExitCantCreate, "IDS_CLI_FLEET_NOTSAVED");
     }
@@ -284,7 +287,9 @@ class CliWatcher final : public FleetWatcher {
 void ShowRadio(FleetProgress& progress, std::size_t i, Record& r, const FleetRadio& radio,
                const std::string& firstPrompt) {
   if (r.done) {
+    // The last tick of a phase that ended well may have been overtaken by the final status.
     if (r.exit == kExitOk && !r.prompt.empty()) progress.Percent(i, r.prompt, 100);
+    r.prompt.clear();
     progress.Text(i, r.result);
     return;
   }
@@ -458,6 +463,8 @@ int CmdFleet(const FleetRequest& opt, const CSettings& settings, std::ostream& o
             Record& r = watcher.Of(i);
             if (!r.done) watcher.Stopped(i);
             r.seconds = loop.Radio(i).Seconds();
+            if (r.exit == kExitOk && !r.prompt.empty()) progress.Percent(i, r.prompt, 100);
+            r.prompt.clear();
             progress.Text(i, FillIn(Lang("IDS_CLI_FLEET_OCCUPIED"), "%s", r.result));
             break;
           }
