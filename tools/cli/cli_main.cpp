@@ -138,6 +138,12 @@ int RefuseStandardInput(std::ostream& err, const char* key, const std::string& w
   return kExitUsage;
 }
 
+bool ParsePort(const std::string& text, int& port) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
+  return ec == std::errc() && end == text.data() + text.size() && port >= kFirstComPort &&
+         port <= kLastComPort;
+}
+
 namespace {
 
 // ---- read and write ----------------------------------------------------------------------
@@ -148,12 +154,6 @@ static_assert(kExitWrongType == static_cast<int>(TransferStatus::WrongType));
 static_assert(kExitReadFailed == static_cast<int>(TransferStatus::ReadFailed));
 static_assert(kExitWriteFailed == static_cast<int>(TransferStatus::WriteFailed));
 static_assert(kExitPasswordDiffers == static_cast<int>(TransferStatus::PasswordDiffers));
-
-bool ParsePort(const std::string& text, int& port) {
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
-  return ec == std::errc() && end == text.data() + text.size() && port >= kFirstComPort &&
-         port <= kLastComPort;
-}
 
 // A read password the radio can hold: up to six of 0-9, A-Z, a-z (none at all: no password).
 bool ValidPassword(const std::string& text) { return IsPasswordText(text); }

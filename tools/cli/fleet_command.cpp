@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -318,12 +317,6 @@ void Summarize(std::ostream& err, const std::vector<Record>& records, bool readi
     rows.push_back(std::move(row));
   }
   PrintTable(err, rows);
-}
-
-bool ParsePort(const std::string& text, int& port) {
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
-  return ec == std::errc() && end == text.data() + text.size() && port >= kFirstComPort &&
-         port <= kLastComPort;
 }
 
 // The radios the line names, each once. Returns an exit status.
