@@ -15,5 +15,5 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRONDEL_BEN
 cmake --build build-tsan -j "$jobs" --target rondel_link_tests rondel_tools_tests
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 build-tsan/tests/rondel_link_tests
-build-tsan/tests/rondel_tools_tests --gtest_filter='*CliRead*:*CliWrite*:*CliTransfer*:*CliFailure*:*RadioSim*'
+build-tsan/tests/rondel_tools_tests --gtest_filter='*CliRead*:*CliWrite*:*CliTransfer*:*CliFailure*:*RadioSim*:*CliFleet*'
 echo "== thread sanitizer: radio link tests passed"

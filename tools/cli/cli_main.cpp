@@ -28,6 +28,7 @@
 #include "shell/settings.h"
 #include "shell/settings_location.h"
 #include "tools/cli/command.h"
+#include "tools/cli/interrupt_guard.h"
 #include "tools/cli/progress_line.h"
 
 namespace rondel::cli {
@@ -137,6 +138,12 @@ int RefuseStandardInput(std::ostream& err, const char* key, const std::string& w
   return kExitUsage;
 }
 
+bool ParsePort(const std::string& text, int& port) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
+  return ec == std::errc() && end == text.data() + text.size() && port >= kFirstComPort &&
+         port <= kLastComPort;
+}
+
 namespace {
 
 // ---- read and write ----------------------------------------------------------------------
@@ -147,41 +154,6 @@ static_assert(kExitWrongType == static_cast<int>(TransferStatus::WrongType));
 static_assert(kExitReadFailed == static_cast<int>(TransferStatus::ReadFailed));
 static_assert(kExitWriteFailed == static_cast<int>(TransferStatus::WriteFailed));
 static_assert(kExitPasswordDiffers == static_cast<int>(TransferStatus::PasswordDiffers));
-
-std::atomic<bool> g_interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
-
-void OnInterrupt(int) { g_interrupted.store(true); }
-
-// Ctrl+C (and a polite kill) only raise the flag; the transfer loop cancels on it, so the
-// worker is joined and no leave byte follows a cancelled write.
-class InterruptGuard {
- public:
-  InterruptGuard() {
-    g_interrupted.store(false);
-    struct sigaction sa {};
-    sa.sa_handler = OnInterrupt;
-    sigemptyset(&sa.sa_mask);
-    ::sigaction(SIGINT, &sa, &m_oldInt);
-    ::sigaction(SIGTERM, &sa, &m_oldTerm);
-  }
-  ~InterruptGuard() {
-    ::sigaction(SIGINT, &m_oldInt, nullptr);
-    ::sigaction(SIGTERM, &m_oldTerm, nullptr);
-  }
-  InterruptGuard(const InterruptGuard&) = delete;
-  InterruptGuard& operator=(const InterruptGuard&) = delete;
-
- private:
-  struct sigaction m_oldInt {};
-  struct sigaction m_oldTerm {};
-};
-
-bool ParsePort(const std::string& text, int& port) {
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
-  return ec == std::errc() && end == text.data() + text.size() && port >= kFirstComPort &&
-         port <= kLastComPort;
-}
 
 // A read password the radio can hold: up to six of 0-9, A-Z, a-z (none at all: no password).
 bool ValidPassword(const std::string& text) { return IsPasswordText(text); }
@@ -257,7 +229,7 @@ int CmdTransfer(const TransferRequest& opt, const CSettings& settings, std::ostr
   progress.Show(prompt, 0);
   TransferReaction r;
   for (;;) {
-    if (g_interrupted.load()) {
+    if (Interrupted()) {
       session.Cancel();
       progress.Finish();
       err << "rondel-cli: " << GetLangString("IDS_CLI_CANCELLED") << "\n";

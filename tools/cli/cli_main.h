@@ -68,6 +68,9 @@ int WriteStandardOutput(const std::string& text, std::ostream& out, std::ostream
 // the language file's `key` and the argument; returns kExitUsage.
 int RefuseStandardInput(std::ostream& err, const char* key, const std::string& what);
 
+// A COM port number 1..255, the whole text.
+bool ParsePort(const std::string& text, int& port);
+
 // read and write: a transfer with the radio.
 struct TransferRequest {
   std::string command;                  // "read" or "write"

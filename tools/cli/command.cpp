@@ -185,7 +185,8 @@ void PrintProgramHelp(std::ostream& out) {
   std::vector<const OptionSpec*> common;
   for (const OptionSpec& o : kCommon) common.push_back(&o);
   PrintOptions(common, out);
-  out << GetLangString("IDS_CLI_HELP_MORE") << "\n" << GetLangString("IDS_CLI_EXITCODES") << "\n";
+  out << GetLangString("IDS_CLI_HELP_MORE") << "\n" << GetLangString("IDS_CLI_EXITCODES") << "\n"
+      << GetLangString("IDS_CLI_FLEET_EXITS") << "\n";
 }
 
 void PrintCommandHelp(const Command& command, std::ostream& out) {

@@ -2,6 +2,7 @@
 // rondel-cli read: the radio's memory into a data file.
 #include "tools/cli/cli_main.h"
 #include "tools/cli/command.h"
+#include "tools/cli/fleet_command.h"
 
 namespace rondel::cli {
 namespace {
@@ -10,13 +11,27 @@ constexpr OptionSpec kOptions[] = {
     {"output", 'o', "OUT", "IDS_CLI_CMD_READ_OPT_OUTPUT"},
     {"from", 0, "FILE", "IDS_CLI_CMD_READ_OPT_FROM"},
     {"password", 0, "TEXT", "IDS_CLI_CMD_READ_OPT_PASSWORD", false, true},
-    {"port", 0, "N", "IDS_CLI_OPT_PORT"},
-    {"device", 0, "PATH", "IDS_CLI_OPT_DEVICE"},
+    {"port", 0, "N", "IDS_CLI_OPT_PORT", true},
+    {"device", 0, "PATH", "IDS_CLI_OPT_DEVICE", true},
+    {"all", 0, nullptr, "IDS_CLI_OPT_ALL"},
     {"no-backup", 0, nullptr, "IDS_CLI_OPT_NOBACKUP"},
 };
 
 int Run(const Invocation& call) {
   const ParsedLine& line = call.line;
+  FleetRequest fleet;
+  fleet.reading = true;
+  fleet.positional = line.operands;
+  fleet.ports = line.Values("port");
+  fleet.devices = line.Values("device");
+  fleet.all = line.Has("all");
+  fleet.each = line.Has("each");
+  fleet.noBackup = line.Has("no-backup");
+  fleet.noVerify = line.Has("no-verify");
+  fleet.output = line.Value("output");
+  fleet.from = line.Value("from");
+  fleet.password = line.Value("password");
+  if (WantsFleet(fleet)) return CmdFleet(fleet, call.settings, call.out, call.err);
   TransferRequest request;
   request.command = "read";
   request.positional = line.operands;
