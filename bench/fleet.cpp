@@ -5,14 +5,13 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
+#include "bench/bench_radio.h"
 #include "link/fleet.h"
-#include "link/link_settings.h"
 #include "link/transfer.h"
 #include "tools/radiosim/virtual_radio.h"
 
@@ -20,24 +19,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kMostRadios = 8;
-
-class BenchSettings final : public rondel::LinkSettings {
- public:
-  std::string Communication() const override { return "PELTPGM"; }
-  bool SearchEnabled() const override { return false; }
-  int Com() const override { return 1; }
-  bool WriteCom(int) const override { return true; }
-  bool PasswordEnabled() const override { return true; }
-  std::string TestPassword() const override { return {}; }
-  std::string PortDevice(int) const override { return {}; }
-};
-
-double CpuSeconds() {
-  rusage u{};
-  ::getrusage(RUSAGE_SELF, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 // Eight paced radios in a child process; their device paths come back one a line.
 struct Radios {
@@ -107,13 +88,13 @@ Figures RunFleet(const std::vector<std::string>& devices, const rondel::LinkSett
   for (std::size_t a = 0x100; a < 0x300; ++a) image[a] = static_cast<std::uint8_t>(a * 5);
   rondel::CFleet fleet(settings, devices);
   NoBackups watcher;
-  const double cpu0 = CpuSeconds();
+  const double cpu0 = rondel::bench::CpuSeconds();
   const auto t0 = Clock::now();
   fleet.Start(rondel::TransferDirection::Write, image, {false, true});
   while (fleet.Poll(watcher)) std::this_thread::sleep_for(std::chrono::milliseconds(rondel::kTransferTickMs));
   Figures f;
   f.wall = std::chrono::duration<double>(Clock::now() - t0).count();
-  f.cpu = CpuSeconds() - cpu0;
+  f.cpu = rondel::bench::CpuSeconds() - cpu0;
   f.good = watcher.good;
   return f;
 }
@@ -126,7 +107,7 @@ int main() {
     std::fprintf(stderr, "bench_fleet: the virtual radios did not start\n");
     return 1;
   }
-  const BenchSettings settings;
+  const rondel::bench::RadioSettings settings;
   std::printf("simultaneous writes with verification, virtual radios paced at 9600 baud\n\n");
   std::printf("%7s  %10s  %9s  %13s  %15s\n", "radios", "wall (s)", "vs one", "tool CPU (s)",
               "CPU per radio");

@@ -7,12 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
-#include "link/link_settings.h"
+#include "bench/bench_radio.h"
 #include "link/radio_protocol.h"
 #include "link/serial_link.h"
 #include "link/transfer.h"
@@ -23,21 +22,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using rondel::CTransferSession;
 using rondel::TransferDirection;
-
-class BenchSettings final : public rondel::LinkSettings {
- public:
-  explicit BenchSettings(std::string device) : m_device(std::move(device)) {}
-  std::string Communication() const override { return "PELTPGM"; }
-  bool SearchEnabled() const override { return false; }
-  int Com() const override { return 1; }
-  bool WriteCom(int) const override { return true; }
-  bool PasswordEnabled() const override { return true; }
-  std::string TestPassword() const override { return {}; }
-  std::string PortDevice(int n) const override { return n == 1 ? m_device : std::string(); }
-
- private:
-  std::string m_device;
-};
 
 // What goes on the line, and the waits the protocol itself prescribes (100 ms after opening,
 // 1 ms before every frame the tool sends, a second before the leave byte).
@@ -76,12 +60,6 @@ Exchange WriteExchange() {
   return e;
 }
 
-double CpuSeconds() {
-  rusage u{};
-  ::getrusage(RUSAGE_SELF, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 struct Radio {
   pid_t pid = -1;
@@ -137,7 +115,7 @@ struct Radio {
 };
 
 bool Run(const char* name, TransferDirection direction, const Exchange& minimum, Radio& radio,
-         rondel::CSerialLink& link, const BenchSettings& settings) {
+         rondel::CSerialLink& link, const rondel::bench::RadioSettings& settings) {
   CTransferSession::Image image;
   image.fill(0xFF);  // a new document: no read password, like the factory radio
   long inBefore = 0, outBefore = 0, inAfter = 0, outAfter = 0;
@@ -146,7 +124,7 @@ bool Run(const char* name, TransferDirection direction, const Exchange& minimum,
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
 
   CTransferSession session(link, settings);
-  const double cpu0 = CpuSeconds();
+  const double cpu0 = rondel::bench::CpuSeconds();
   const auto t0 = Clock::now();
   session.Start(direction, image);
   rondel::TransferReaction r;
@@ -155,7 +133,7 @@ bool Run(const char* name, TransferDirection direction, const Exchange& minimum,
     r = session.Poll();
   } while (!r.final);
   const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
-  const double cpu = CpuSeconds() - cpu0;
+  const double cpu = rondel::bench::CpuSeconds() - cpu0;
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   radio.Counts(inAfter, outAfter);
 
@@ -181,7 +159,7 @@ int main() {
     std::fprintf(stderr, "bench_transfer: the virtual radio did not start\n");
     return 1;
   }
-  const BenchSettings settings(radio.device);
+  const rondel::bench::RadioSettings settings(radio.device);
   rondel::CSerialLink link([&settings](int n) { return settings.PortDevice(n); });
   std::printf("virtual radio on %s, paced at 9600 baud (%.3f ms a byte)\n\n", radio.device.c_str(),
               10000.0 / rondel::protocol::kBaud);
