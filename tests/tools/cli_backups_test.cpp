@@ -17,23 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono;
 
-// The state home of the programs this test starts, put back afterwards.
-class StateHome {
- public:
-  explicit StateHome(const std::string& path) {
-    if (const char* old = std::getenv("XDG_STATE_HOME")) m_old = old;
-    ::setenv("XDG_STATE_HOME", path.c_str(), 1);
-  }
-  ~StateHome() {
-    if (m_old) ::setenv("XDG_STATE_HOME", m_old->c_str(), 1); else ::unsetenv("XDG_STATE_HOME");
-  }
-  StateHome(const StateHome&) = delete;
-  StateHome& operator=(const StateHome&) = delete;
-
- private:
-  std::optional<std::string> m_old;
-};
-
 std::vector<std::string> Files(const std::string& folder) {
   std::vector<std::string> names;
   if (fs::is_directory(folder))

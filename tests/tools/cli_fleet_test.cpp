@@ -50,23 +50,6 @@ std::size_t Count(const std::vector<sim::ReceivedFrame>& frames, FrameKind kind)
                                                 [kind](const auto& f) { return f.kind == kind; }));
 }
 
-// The state home of the programs this test starts, put back afterwards.
-class StateHome {
- public:
-  explicit StateHome(const std::string& path) {
-    if (const char* old = std::getenv("XDG_STATE_HOME")) m_old = old;
-    ::setenv("XDG_STATE_HOME", path.c_str(), 1);
-  }
-  ~StateHome() {
-    if (m_old) ::setenv("XDG_STATE_HOME", m_old->c_str(), 1); else ::unsetenv("XDG_STATE_HOME");
-  }
-  StateHome(const StateHome&) = delete;
-  StateHome& operator=(const StateHome&) = delete;
-
- private:
-  std::optional<std::string> m_old;
-};
-
 sim::Memory MemoryOf(int seed) {
   sim::Memory m = sim::FactoryMemory();
   for (std::size_t a = 0x100; a < 0x300; ++a) m[a] = static_cast<std::uint8_t>(seed * 7 + a);

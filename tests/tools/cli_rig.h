@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,6 +76,24 @@ class Child {
 
  private:
   pid_t m_pid = -1;
+};
+
+// XDG_STATE_HOME (where the programs keep their backups) for the programs a test starts, put
+// back afterwards.
+class StateHome {
+ public:
+  explicit StateHome(const std::string& path) {
+    if (const char* old = std::getenv("XDG_STATE_HOME")) m_old = old;
+    ::setenv("XDG_STATE_HOME", path.c_str(), 1);
+  }
+  ~StateHome() {
+    if (m_old) ::setenv("XDG_STATE_HOME", m_old->c_str(), 1); else ::unsetenv("XDG_STATE_HOME");
+  }
+  StateHome(const StateHome&) = delete;
+  StateHome& operator=(const StateHome&) = delete;
+
+ private:
+  std::optional<std::string> m_old;
 };
 
 }  // namespace rondel::test::cli

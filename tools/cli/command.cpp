@@ -111,23 +111,23 @@ UsageError Scan(const Command* command, const std::vector<const OptionSpec*>& sp
     }
     if (c == '?') return {"IDS_CLI_BADARG", culprit()};
     if (c == ':') return {"IDS_CLI_MISSING", culprit() + " ..."};
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* option = nullptr;
     if (c >= kLongBase) {
-      spec = specs[static_cast<std::size_t>(c - kLongBase)];
+      option = specs[static_cast<std::size_t>(c - kLongBase)];
     } else {
       for (const OptionSpec* s : specs)
-        if (s->shortName == c) spec = s;
+        if (s->shortName == c) option = s;
     }
-    if (!spec) return {"IDS_CLI_BADARG", culprit()};
+    if (!option) return {"IDS_CLI_BADARG", culprit()};
     const std::string spelled =
-        longIndex >= 0 ? "--" + std::string(spec->name) : "-" + std::string(1, spec->shortName);
-    const std::string value = spec->value && optarg ? optarg : "";
-    if (spec->value && value.empty() && !spec->mayBeEmpty) return {"IDS_CLI_EMPTYARG", spelled};
+        longIndex >= 0 ? "--" + std::string(option->name) : "-" + std::string(1, option->shortName);
+    const std::string value = option->value && optarg ? optarg : "";
+    if (option->value && value.empty() && !option->mayBeEmpty) return {"IDS_CLI_EMPTYARG", spelled};
     // Given again, an option that is not repeatable keeps its last value only.
-    if (spec->repeatable) {
-      line.Add(spec->name, value);
+    if (option->repeatable) {
+      line.Add(option->name, value);
     } else {
-      line.Set(spec->name, value);
+      line.Set(option->name, value);
     }
   }
   // After "--" everything is an operand, also what starts with "-".

@@ -27,6 +27,7 @@
 #include "shell/radio_backups.h"
 #include "shell/settings.h"
 #include "tools/cli/cli_main.h"
+#include "tools/cli/command.h"
 #include "tools/cli/fleet_progress.h"
 #include "tools/cli/interrupt_guard.h"
 #include "tools/cli/progress_line.h"
@@ -501,6 +502,34 @@ int CmdFleet(const FleetRequest& opt, const CSettings& settings, std::ostream& o
   }
   Summarize(err, watcher.records, opt.reading);
   return Worst(watcher.records);
+}
+
+int RunReadOrWrite(bool reading, const Invocation& call) {
+  const ParsedLine& line = call.line;
+  FleetRequest fleet;
+  fleet.reading = reading;
+  fleet.positional = line.operands;
+  fleet.ports = line.Values("port");
+  fleet.devices = line.Values("device");
+  fleet.all = line.Has("all");
+  fleet.each = line.Has("each");
+  fleet.noBackup = line.Has("no-backup");
+  fleet.noVerify = line.Has("no-verify");
+  fleet.output = line.Value("output");
+  fleet.from = line.Value("from");
+  fleet.password = line.Value("password");
+  if (WantsFleet(fleet)) return CmdFleet(fleet, call.settings, call.out, call.err);
+  TransferRequest request;
+  request.command = reading ? "read" : "write";
+  request.positional = fleet.positional;
+  request.output = fleet.output;
+  request.from = fleet.from;
+  request.password = fleet.password;
+  request.port = line.Value("port");
+  request.device = line.Value("device");
+  request.noVerify = fleet.noVerify;
+  request.noBackup = fleet.noBackup;
+  return CmdTransfer(request, call.settings, call.out, call.err);
 }
 
 }  // namespace rondel::cli

@@ -15,6 +15,8 @@ class CSettings;
 
 namespace rondel::cli {
 
+struct Invocation;
+
 struct FleetRequest {
   bool reading = false;
   std::vector<std::string> positional;  // write: FILE
@@ -42,5 +44,9 @@ int WorstExit(const std::vector<int>& statuses);
 
 int CmdFleet(const FleetRequest& request, const CSettings& settings, std::ostream& out,
              std::ostream& err);
+
+// The read and write commands: the line's radios and options to the single transfer of
+// CmdTransfer, or to CmdFleet when it names several radios or the dealer's loop.
+int RunReadOrWrite(bool reading, const Invocation& call);
 
 }  // namespace rondel::cli

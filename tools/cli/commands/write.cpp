@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // rondel-cli write: a complete data file into the radio.
-#include "tools/cli/cli_main.h"
 #include "tools/cli/command.h"
 #include "tools/cli/fleet_command.h"
 
@@ -16,30 +15,7 @@ constexpr OptionSpec kOptions[] = {
     {"no-backup", 0, nullptr, "IDS_CLI_OPT_NOBACKUP"},
 };
 
-int Run(const Invocation& call) {
-  const ParsedLine& line = call.line;
-  FleetRequest fleet;
-  fleet.reading = false;
-  fleet.positional = line.operands;
-  fleet.ports = line.Values("port");
-  fleet.devices = line.Values("device");
-  fleet.all = line.Has("all");
-  fleet.each = line.Has("each");
-  fleet.noBackup = line.Has("no-backup");
-  fleet.noVerify = line.Has("no-verify");
-  fleet.output = line.Value("output");
-  fleet.from = line.Value("from");
-  fleet.password = line.Value("password");
-  if (WantsFleet(fleet)) return CmdFleet(fleet, call.settings, call.out, call.err);
-  TransferRequest request;
-  request.command = "write";
-  request.positional = line.operands;
-  request.port = line.Value("port");
-  request.device = line.Value("device");
-  request.noVerify = line.Has("no-verify");
-  request.noBackup = line.Has("no-backup");
-  return CmdTransfer(request, call.settings, call.out, call.err);
-}
+int Run(const Invocation& call) { return RunReadOrWrite(false, call); }
 
 }  // namespace
 
