@@ -9,7 +9,7 @@
 
 #include "core/image_layout.h"
 #include "platform/profile.h"
-#include "shell/form_edits.h"
+#include "shell/form/form_edits.h"
 
 namespace rondel {
 namespace {

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "platform/profile.h"
-#include "shell/form_edits.h"
+#include "shell/form/form_edits.h"
 #include "shell/settings.h"
 
 namespace rondel {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/dialogs/dialog_builder.h"
-#include "shell/channel_columns.h"
-#include "shell/channel_print_layout.h"
+#include "shell/form/channel_columns.h"
+#include "shell/channel_list/channel_print_layout.h"
 #include "shell/qt/form_view.h"
 
 namespace rondel {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <filesystem>
 #include "core/data_file.h"
-#include "shell/app_core.h"
+#include "shell/document/app_core.h"
 #include "shell/app_paths.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"

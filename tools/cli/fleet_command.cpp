@@ -24,7 +24,7 @@
 #include "platform/atomic_file.h"
 #include "shell/file_messages.h"
 #include "shell/language.h"
-#include "shell/radio_backups.h"
+#include "shell/document/radio_backups.h"
 #include "shell/settings.h"
 #include "tools/cli/cli_main.h"
 #include "tools/cli/command.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/frequency_codec.h"
-#include "shell/form_texts.h"
+#include "shell/form/form_texts.h"
 #include "shell/language.h"
 
 namespace rondel {

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/form_texts.h"
+#include "shell/form/form_texts.h"
 
 #include <cstdio>
 
 #include "core/model_info.h"
 #include "resources/control_ids.h"
-#include "shell/channel_columns.h"
+#include "shell/form/channel_columns.h"
 
 namespace rondel {
 

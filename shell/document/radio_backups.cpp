@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The backup folder: names by date, time and band; written through a temporary that is linked
 // to its name, so a name that exists already is never written over; pruned by age and count.
-#include "shell/radio_backups.h"
+#include "shell/document/radio_backups.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,7 +14,7 @@
 
 #include "core/data_file.h"
 #include "platform/temporary_cleanup.h"
-#include "shell/form_texts.h"
+#include "shell/form/form_texts.h"
 #include "shell/settings_location.h"
 
 namespace rondel {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/rondel_doc.h"
-#include "shell/form_texts.h"
+#include "shell/form/form_texts.h"
 #include "shell/settings.h"
 
 namespace rondel {
