@@ -6,6 +6,7 @@
 #include "core/data_file.h"
 #include "shell/document/app_core.h"
 #include "shell/app_paths.h"
+#include "support/memory_recent_files.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
