@@ -9,7 +9,7 @@
 #include <string>
 
 int main(int argc, char** argv) {
-  // A job started in the background of a script inherits Ctrl+C and Ctrl+\\ ignored, and the
+  // A job started in the background of a script inherits SIGINT and SIGQUIT ignored, and the
   // programs rightly leave an ignored signal ignored; the tests of what a signal does (and
   // the programs they start) run with the dispositions of a foreground command.
   for (const int sig : {SIGINT, SIGQUIT, SIGTERM}) std::signal(sig, SIG_DFL);
