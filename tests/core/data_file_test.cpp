@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "core/data_file.h"
@@ -110,6 +113,82 @@ TEST(DataFile, UnreadableFilesAndFailedSavesLeaveEverythingAlone) {
   EXPECT_EQ(error, ENOENT);
   EXPECT_EQ(doc.bandLow, 40000000);
   EXPECT_FALSE(StoreDataFile(doc, dir.path(), ShippedModels()));
+}
+
+// What the caller's message is built from: the result, the bytes read, why nothing was read,
+// and whether a file was opened at all (a save through a link back to it needs that).
+TEST(DataFile, EachUnreadableFileGivesItsOwnReason) {
+  TempDir dir;
+  const std::string fifo = dir.File("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  auto longer = FileBytes(4144);
+  longer.resize(100000, 0x77);
+  const struct {
+    std::string path;
+    LoadResult result;
+    ReadProblem problem;
+    int error;
+    std::size_t length;
+    bool opened;
+  } cases[] = {
+      {dir.File("missing.dig"), LoadResult::CannotOpen, ReadProblem::CannotOpen, ENOENT, 0, false},
+      {dir.path(), LoadResult::CannotOpen, ReadProblem::NotRegular, 0, 0, false},
+      {fifo, LoadResult::CannotOpen, ReadProblem::NotRegular, 0, 0, false},
+      // A regular file whose read fails: the kernel refuses to read the unmapped page 0.
+      {"/proc/self/mem", LoadResult::CannotOpen, ReadProblem::ReadFailed, EIO, 0, true},
+      // Far longer than a data file is no reason to refuse one: only its start is read.
+      {dir.WriteBytes("long.dig", longer), LoadResult::Loaded, ReadProblem::None, 0, 4144, true},
+      {dir.WriteBytes("short.dig", FileBytes(100)), LoadResult::Incomplete, ReadProblem::None, 0, 100, true},
+      {dir.WriteBytes("alien.dig", FileBytes(4144, "Qelto")), LoadResult::HeaderRejected,
+       ReadProblem::None, 0, 4144, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    CRondelDoc doc;
+    LoadDetails details;
+    details.length = 99;
+    EXPECT_EQ(LoadDataFile(doc, c.path, ShippedModels(), &details), c.result);
+    EXPECT_EQ(details.error.problem, c.problem);
+    EXPECT_EQ(details.error.error, c.error);
+    EXPECT_EQ(details.length, c.length);
+    EXPECT_EQ(details.identity.has_value(), c.opened);
+  }
+}
+
+// Standard input may be a pipe of any length: one file's worth is taken and the rest left for
+// whoever reads on.
+TEST(DataFile, StreamLoadReadsOneFilesWorthAndLeavesTheRest) {
+  TempDir dir;
+  auto longer = FileBytes(4144);
+  longer.resize(5000, 0x77);
+  const struct {
+    std::string path;
+    int flags;
+    LoadResult result;
+    ReadProblem problem;
+    std::size_t length;
+    off_t offset;
+  } cases[] = {
+      {dir.WriteBytes("long.dig", longer), O_RDONLY, LoadResult::Loaded, ReadProblem::None, 4144, 4144},
+      {dir.WriteBytes("short.dig", FileBytes(30)), O_RDONLY, LoadResult::Incomplete, ReadProblem::None, 30, 30},
+      {dir.path(), O_RDONLY | O_DIRECTORY, LoadResult::CannotOpen, ReadProblem::ReadFailed, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const int fd = ::open(c.path.c_str(), c.flags | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    CRondelDoc doc;
+    LoadDetails details;
+    details.length = 99;
+    EXPECT_EQ(LoadDataStream(doc, fd, ShippedModels(), &details), c.result);
+    EXPECT_EQ(details.error.problem, c.problem);
+    EXPECT_EQ(details.error.error, c.problem == ReadProblem::ReadFailed ? EISDIR : 0);
+    EXPECT_EQ(details.length, c.length);
+    if (c.problem == ReadProblem::None) {
+      EXPECT_EQ(::lseek(fd, 0, SEEK_CUR), c.offset);
+    }
+    ::close(fd);
+  }
 }
 
 }  // namespace
