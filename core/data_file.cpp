@@ -61,12 +61,10 @@ LoadResult LoadDataFile(CRondelDoc& doc, const std::string& path, const ModelDat
   LoadDetails& d = details ? *details : local;
   d = {};
   FileIdentity identity;
-  const int fd = OpenRegularFile(path, kNoSizeLimit, &d.error, &identity);
-  if (fd < 0) return LoadResult::CannotOpen;
+  const UniqueFd fd = OpenRegularFile(path, kNoSizeLimit, &d.error, &identity);
+  if (!fd.IsOpen()) return LoadResult::CannotOpen;
   d.identity = identity;
-  const LoadResult result = LoadDataStream(doc, fd, models, &d);
-  ::close(fd);
-  return result;
+  return LoadDataStream(doc, fd.Get(), models, &d);
 }
 
 std::vector<std::uint8_t> SerializeDocument(const CRondelDoc& doc) {

@@ -13,6 +13,8 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "platform/unique_fd.h"
+
 namespace rondel {
 
 // Which file a path named when it was opened (device and inode number), so a later save can
@@ -84,10 +86,10 @@ struct ReadError {
 inline constexpr std::size_t kNoSizeLimit = std::numeric_limits<std::size_t>::max();
 
 // Opens `path` for reading without waiting for a writer or a carrier, and keeps it only when
-// it is a regular file of at most `maxBytes`. Returns the descriptor (close-on-exec), or -1
+// it is a regular file of at most `maxBytes`. Returns the descriptor (close-on-exec), or none
 // with the reason in `why`. `identity`, when given, receives the opened file's identity.
-int OpenRegularFile(const std::string& path, std::size_t maxBytes, ReadError* why = nullptr,
-                    FileIdentity* identity = nullptr);
+UniqueFd OpenRegularFile(const std::string& path, std::size_t maxBytes, ReadError* why = nullptr,
+                         FileIdentity* identity = nullptr);
 
 // Reads the whole of a regular file of at most `maxBytes`. Returns false when it cannot be
 // opened or read, or is refused as above; `out` then is empty and `why` says why.
