@@ -2,6 +2,7 @@
 // Whole-file writes through a temporary file and rename(2); reads of regular files only.
 #include "platform/atomic_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -264,23 +265,29 @@ UniqueFd OpenRegularFile(const std::string& path, std::size_t maxBytes, ReadErro
   return UniqueFd();
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t maxBytes,
-                   ReadError* why, FileIdentity* identity) {
+bool ReadFromDescriptor(int fd, std::vector<std::uint8_t>& out, std::size_t maxBytes,
+                        BeyondLimit beyond, ReadError* why) {
   out.clear();
   ReadError local;
   ReadError& e = why ? *why : local;
-  const UniqueFd fd = OpenRegularFile(path, maxBytes, &e, identity);
-  if (!fd.IsOpen()) return false;
+  e = {};
   std::uint8_t chunk[8192];
   for (;;) {
-    ssize_t n = ::read(fd.Get(), chunk, sizeof chunk);
+    std::size_t wanted = sizeof chunk;
+    if (beyond == BeyondLimit::LeaveUnread) {
+      // Asking for no more than the limit leaves the rest of a pipe to whoever reads on.
+      wanted = std::min(wanted, maxBytes - out.size());
+      if (wanted == 0) break;
+    }
+    const ssize_t n = ::read(fd, chunk, wanted);
     if (n < 0) {
       if (errno == EINTR) continue;
       e = {ReadProblem::ReadFailed, errno};
       break;
     }
     if (n == 0) break;
-    // A file that grows while it is read is held to the same limit.
+    // A file that grows while it is read, and a pipe, which says nothing of its length
+    // beforehand, are held to the same limit.
     if (static_cast<std::size_t>(n) > maxBytes - out.size()) {
       e = {ReadProblem::TooLarge, EFBIG};
       break;
@@ -292,6 +299,17 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std:
     return false;
   }
   return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t maxBytes,
+                   ReadError* why, FileIdentity* identity, BeyondLimit beyond) {
+  out.clear();
+  ReadError local;
+  ReadError& e = why ? *why : local;
+  const std::size_t largest = beyond == BeyondLimit::Refuse ? maxBytes : kNoSizeLimit;
+  const UniqueFd fd = OpenRegularFile(path, largest, &e, identity);
+  if (!fd.IsOpen()) return false;
+  return ReadFromDescriptor(fd.Get(), out, maxBytes, beyond, &e);
 }
 
 }  // namespace rondel

@@ -2,15 +2,12 @@
 #include "shell/channel_csv.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <set>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <variant>
 
 #include "core/frequency_codec.h"
 #include "core/tone_codec.h"
+#include "platform/atomic_file.h"
 #include "platform/numbered_text.h"
 #include "shell/channel_columns.h"
 #include "shell/channel_csv_row.h"
@@ -440,42 +437,17 @@ std::string CsvIssueText(const CsvIssue& issue, const CSettings& settings) {
   return text;
 }
 
-namespace {
-
-// Appends what `fd` holds to `text`, false when reading fails or it holds more than a list
-// may.
-bool ReadChannelCsvBytes(int fd, std::string& text) {
-  char buffer[8192];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return n == 0;
-    text.append(buffer, static_cast<std::size_t>(n));
-    // A file may grow while it is read, and a pipe says nothing of its length beforehand.
-    if (text.size() > kMaxChannelCsvBytes) return false;
-  }
-}
-
-}  // namespace
-
 bool ReadChannelCsvFile(const std::string& path, std::string& text) {
-  text.clear();
-  // Without blocking, so a FIFO named by mistake cannot hang the program.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  struct stat st {};
-  const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                  static_cast<std::size_t>(st.st_size) <= kMaxChannelCsvBytes &&
-                  ReadChannelCsvBytes(fd, text);
-  ::close(fd);
-  if (!ok) text.clear();
+  std::vector<std::uint8_t> bytes;
+  const bool ok = ReadWholeFile(path, bytes, kMaxChannelCsvBytes);
+  text.assign(bytes.begin(), bytes.end());
   return ok;
 }
 
 bool ReadChannelCsvStream(int fd, std::string& text) {
-  text.clear();
-  const bool ok = ReadChannelCsvBytes(fd, text);
-  if (!ok) text.clear();
+  std::vector<std::uint8_t> bytes;
+  const bool ok = ReadFromDescriptor(fd, bytes, kMaxChannelCsvBytes);
+  text.assign(bytes.begin(), bytes.end());
   return ok;
 }
 
