@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "platform/ascii.h"
+
 namespace rondel {
 
 namespace {
@@ -16,7 +18,6 @@ constexpr ToneBytes kDcsFallback{0x23, 0x80};  // D023 normal
 constexpr std::uint8_t kDcsNormal = 0x80;
 constexpr std::uint8_t kDcsInverted = 0xC0;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsOctal(char c) { return c >= '0' && c <= '7'; }
 
 // Tenths of Hz from CTCSS text; a long run of digits stops growing once it is past the clamp,

@@ -7,6 +7,7 @@
 
 #include "core/frequency_codec.h"
 #include "core/tone_codec.h"
+#include "platform/ascii.h"
 #include "platform/atomic_file.h"
 #include "platform/numbered_text.h"
 #include "shell/channel_columns.h"
@@ -19,8 +20,6 @@ namespace rondel {
 namespace {
 
 using C = ChannelColumn;
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 CsvIssue Issue(CsvProblem problem, int line, std::string column = {}, std::string value = {}) {
   return CsvIssue{problem, line, std::move(column), std::move(value)};
@@ -123,8 +122,7 @@ class RowImporter {
   std::optional<int> ChannelOf(const ChannelCsvRow& row) {
     const std::string_view text = TrimBlanks(row.channel.text);
     int n = 0;
-    const bool digits = !text.empty() && text.size() <= 9 &&
-                        std::all_of(text.begin(), text.end(), IsDigit);
+    const bool digits = !text.empty() && text.size() <= 9 && AllDigits(text);
     for (const char c : digits ? text : std::string_view()) n = n * 10 + (c - '0');
     if (!digits || n < 1 || n > m_settings.ChannelCount()) {
       m_refusal = Issue(CsvProblem::BadChannel, row.line, row.channel.column, std::string(text));
@@ -306,9 +304,8 @@ std::optional<Megahertz> ParseMegahertz(std::string_view text) {
   const std::string_view whole = text.substr(0, point);
   const std::string_view fraction =
       point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
-  const auto digits = [](std::string_view s) { return std::all_of(s.begin(), s.end(), IsDigit); };
-  if ((whole.empty() && fraction.empty()) || whole.size() > kMaxWholeDigits || !digits(whole) ||
-      !digits(fraction))
+  if ((whole.empty() && fraction.empty()) || whole.size() > kMaxWholeDigits || !AllDigits(whole) ||
+      !AllDigits(fraction))
     return std::nullopt;
   Megahertz mhz;
   for (const char c : whole) mhz.hz = mhz.hz * 10 + (c - '0');

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/ascii.h"
 #include "shell/channel_columns.h"
 #include "shell/form_edits.h"
 
@@ -132,10 +133,7 @@ std::optional<int> HighPowerOf(std::string_view power) {
   const std::string_view whole = power.substr(0, point);
   const std::string_view fraction =
       point == std::string_view::npos ? std::string_view() : power.substr(point + 1);
-  const auto digits = [](std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-  };
-  if (whole.empty() || !digits(whole) || !digits(fraction) ||
+  if (whole.empty() || !AllDigits(whole) || !AllDigits(fraction) ||
       (point != std::string_view::npos && fraction.empty()))
     return std::nullopt;
   const std::string_view significant = whole.substr(std::min(whole.find_first_not_of('0'), whole.size()));

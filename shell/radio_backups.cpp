@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "core/data_file.h"
+#include "platform/ascii.h"
 #include "platform/temporary_cleanup.h"
 #include "platform/unique_fd.h"
 #include "shell/form_texts.h"
@@ -28,7 +29,6 @@ constexpr std::size_t kStampLength = 19;  // 2026-12-09T13-45-07
 constexpr std::size_t kCodeLength = 8;
 constexpr std::size_t kFileBytes = layout::kHeaderSize + layout::kImageSize;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsHex(char c) { return IsDigit(c) || (c >= 'A' && c <= 'F'); }
 
 // The number of `count` digits at `text[at]`; -1 when they are not all digits.
