@@ -5,6 +5,7 @@
 #include <set>
 #include <variant>
 
+#include "core/decimal_text.h"
 #include "core/frequency_codec.h"
 #include "core/tone_codec.h"
 #include "platform/ascii.h"
@@ -300,10 +301,7 @@ std::optional<Megahertz> ParseMegahertz(std::string_view text) {
   // Whole MHz beyond six digits is no radio frequency, and would overflow nothing yet.
   constexpr std::size_t kMaxWholeDigits = 6;
   constexpr int kHzDigits = 6;
-  const std::size_t point = text.find('.');
-  const std::string_view whole = text.substr(0, point);
-  const std::string_view fraction =
-      point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+  const auto [whole, fraction, point] = SplitDecimal(text);
   if ((whole.empty() && fraction.empty()) || whole.size() > kMaxWholeDigits || !AllDigits(whole) ||
       !AllDigits(fraction))
     return std::nullopt;
