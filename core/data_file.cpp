@@ -54,11 +54,11 @@ LoadResult LoadDataFile(CRondelDoc& doc, const std::string& path, const ModelDat
   FileIdentity identity;
   std::vector<std::uint8_t> bytes;
   // A file of any length is taken: only its first 4144 bytes are read.
-  const bool read = ReadWholeFile(path, bytes, L::kFileSize, &d.error, &identity,
-                                  BeyondLimit::LeaveUnread);
+  const bool got = ReadWholeFile(path, bytes, L::kFileSize, &d.error, &identity,
+                                 BeyondLimit::LeaveUnread);
   // The file was opened even when its read failed; the caller may still name it.
-  if (read || d.error.problem == ReadProblem::ReadFailed) d.identity = identity;
-  if (!read) return LoadResult::CannotOpen;
+  if (got || d.error.problem == ReadProblem::ReadFailed) d.identity = identity;
+  if (!got) return LoadResult::CannotOpen;
   d.length = bytes.size();
   return LoadDocument(doc, bytes, models);
 }
