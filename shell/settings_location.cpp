@@ -131,10 +131,8 @@ SettingsLocation LocateSettingsFile(const std::string& exeDir, const FolderCheck
 }
 
 bool CheckProfileFile(const std::string& path, ReadError* why) {
-  const int fd = OpenRegularFile(path, profile::kMaxProfileBytes, why);
-  if (fd < 0) return false;
-  ::close(fd);
-  return true;
+  // Opened only to be checked: the owner closes it again at once.
+  return OpenRegularFile(path, profile::kMaxProfileBytes, why).IsOpen();
 }
 
 }  // namespace rondel
