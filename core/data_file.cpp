@@ -3,8 +3,6 @@
 #include "core/data_file.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <unistd.h>
 
 namespace rondel {
 namespace L = layout;
@@ -38,20 +36,13 @@ LoadResult LoadDataStream(CRondelDoc& doc, int fd, const ModelDataSource& models
   LoadDetails& d = details ? *details : local;
   d.length = 0;
   // Never more than one file's worth: whatever follows offset 4143 is ignored anyway.
-  std::vector<std::uint8_t> bytes(L::kFileSize);
-  std::size_t got = 0;
-  while (got < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      d.error = {ReadProblem::ReadFailed, errno};
-      return LoadResult::CannotOpen;
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
+  std::vector<std::uint8_t> bytes;
+  ReadError error;
+  if (!ReadFromDescriptor(fd, bytes, L::kFileSize, BeyondLimit::LeaveUnread, &error)) {
+    d.error = error;
+    return LoadResult::CannotOpen;
   }
-  bytes.resize(got);
-  d.length = got;
+  d.length = bytes.size();
   return LoadDocument(doc, bytes, models);
 }
 
@@ -61,12 +52,15 @@ LoadResult LoadDataFile(CRondelDoc& doc, const std::string& path, const ModelDat
   LoadDetails& d = details ? *details : local;
   d = {};
   FileIdentity identity;
-  const int fd = OpenRegularFile(path, kNoSizeLimit, &d.error, &identity);
-  if (fd < 0) return LoadResult::CannotOpen;
-  d.identity = identity;
-  const LoadResult result = LoadDataStream(doc, fd, models, &d);
-  ::close(fd);
-  return result;
+  std::vector<std::uint8_t> bytes;
+  // A file of any length is taken: only its first 4144 bytes are read.
+  const bool got = ReadWholeFile(path, bytes, L::kFileSize, &d.error, &identity,
+                                 BeyondLimit::LeaveUnread);
+  // The file was opened even when its read failed; the caller may still name it.
+  if (got || d.error.problem == ReadProblem::ReadFailed) d.identity = identity;
+  if (!got) return LoadResult::CannotOpen;
+  d.length = bytes.size();
+  return LoadDocument(doc, bytes, models);
 }
 
 std::vector<std::uint8_t> SerializeDocument(const CRondelDoc& doc) {

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/ascii.h"
+
 namespace rondel {
 
 namespace {
@@ -25,7 +27,7 @@ std::int32_t LeadingDigits(std::string_view text) {
   while (at < text.size() && IsBlank(text[at])) ++at;
   constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
   std::int64_t value = 0;
-  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+  for (; at < text.size() && IsDigit(text[at]); ++at) {
     value = value * 10 + (text[at] - '0');
     if (value > kMax) return static_cast<std::int32_t>(kMax);
   }

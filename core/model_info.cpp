@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "platform/ascii.h"
+
 namespace rondel {
 
 namespace {
@@ -26,7 +28,7 @@ std::int32_t MegahertzAt(std::string_view entry, const std::size_t (&positions)[
   for (const std::size_t at : positions) {
     if (at >= entry.size()) break;
     const char c = entry[at];
-    if (c >= '0' && c <= '9') {
+    if (IsDigit(c)) {
       value = value * 10 + (c - '0');
       started = true;
     } else if (started || !IsBlank(c)) {

@@ -5,6 +5,9 @@
 
 #include <cstdio>
 
+#include "core/decimal_text.h"
+#include "platform/ascii.h"
+
 namespace rondel {
 
 namespace {
@@ -16,7 +19,6 @@ constexpr ToneBytes kDcsFallback{0x23, 0x80};  // D023 normal
 constexpr std::uint8_t kDcsNormal = 0x80;
 constexpr std::uint8_t kDcsInverted = 0xC0;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsOctal(char c) { return c >= '0' && c <= '7'; }
 
 // Tenths of Hz from CTCSS text; a long run of digits stops growing once it is past the clamp,
@@ -103,12 +105,8 @@ std::optional<std::string> HeldToneText(std::string_view text) {
     return held;
   }
   // Up to three digits of Hz and one of tenths: nothing longer can be in range.
-  const std::size_t point = text.find('.');
-  const std::string_view whole = text.substr(0, point);
-  const std::string_view tenth =
-      point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
-  if (whole.empty() || whole.size() > 3 || tenth.size() > 1 ||
-      (point != std::string_view::npos && tenth.empty()))
+  const auto [whole, tenth, point] = SplitDecimal(text);
+  if (whole.empty() || whole.size() > 3 || tenth.size() > 1 || (point && tenth.empty()))
     return std::nullopt;
   int n = 0;
   for (const char c : whole) {

@@ -40,11 +40,10 @@ std::string DescribePort(const PortTried& port) {
 std::string PortTriedText(const PortTried& port,
                           const std::function<std::string(std::string_view)>& lang) {
   std::string text = lang(port.searched ? "IDS_ERROR_PORTSEARCHED" : "IDS_ERROR_PORTTRIED");
-  // The language file's text is no format string: only its first "%s" is filled in.
-  const std::size_t at = text.find("%s");
+  // A text without the place still names the port, after it.
   const std::string name = DescribePort(port);
-  if (at == std::string::npos) return text + " " + name;
-  return text.replace(at, 2, name);
+  if (text.find("%s") == std::string::npos) return text + " " + name;
+  return FillIn(text, "%s", name);
 }
 
 }  // namespace rondel

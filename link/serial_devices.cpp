@@ -14,6 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/ascii.h"
+
 namespace rondel {
 namespace {
 
@@ -26,8 +28,7 @@ bool SplitName(const std::string& name, std::size_t& kind, long& number) {
     const std::string prefix = kKinds[k];
     if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
     const std::string digits = name.substr(prefix.size());
-    if (digits.size() > 6 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-      return false;
+    if (digits.size() > 6 || !AllDigits(digits)) return false;
     kind = k;
     number = std::stol(digits);
     return true;

@@ -2,6 +2,7 @@
 // Whole-file writes through a temporary file and rename(2); reads of regular files only.
 #include "platform/atomic_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -69,20 +70,13 @@ int Locate(const std::string& path, const std::optional<FileIdentity>& openedFro
 // The folder of a save, open for the *at calls. A folder that may be written in but not
 // listed still takes the save; it is only not swept nor flushed.
 struct Folder {
-  int fd = -1;
+  UniqueFd fd;
   bool readable = false;
-  explicit Folder(const std::string& path) {
-    fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    readable = fd >= 0;
-    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  explicit Folder(const std::string& path)
+      : fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)), readable(fd.IsOpen()) {
+    if (!readable && errno == EACCES)
+      fd.Reset(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   }
-  ~Folder() {
-    const int saved = errno;
-    if (fd >= 0) ::close(fd);
-    errno = saved;
-  }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
 };
 
 bool IsOurTemporaryName(const char* name) {
@@ -97,13 +91,11 @@ bool IsOurTemporaryName(const char* name) {
 }
 
 int Sweep(int folderFd) {
-  const int listing = ::dup(folderFd);
-  if (listing < 0) return 0;
-  DIR* d = ::fdopendir(listing);
-  if (!d) {
-    ::close(listing);
-    return 0;
-  }
+  UniqueFd listing(::dup(folderFd));
+  if (!listing.IsOpen()) return 0;
+  DIR* d = ::fdopendir(listing.Get());
+  if (!d) return 0;
+  listing.Release();  // closedir closes it
   const std::time_t cutoff = std::time(nullptr) - kStaleAfterSeconds;
   int removed = 0;
   while (const dirent* e = ::readdir(d)) {
@@ -139,7 +131,7 @@ std::string TemporaryName() {
 // and removed unless the rename took it.
 struct TempFile {
   int folderFd;
-  int fd = -1;
+  UniqueFd fd;
   int slot = -1;
   std::string name;
   bool committed = false;
@@ -148,8 +140,8 @@ struct TempFile {
   int Create(mode_t mode) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
       name = TemporaryName();
-      fd = ::openat(folderFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-      if (fd >= 0) {
+      fd.Reset(::openat(folderFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+      if (fd.IsOpen()) {
         slot = RegisterTemporary(folderFd, name.c_str());
         return 0;
       }
@@ -161,7 +153,7 @@ struct TempFile {
   }
   ~TempFile() {
     const int saved = errno;  // the caller reports the failure, not our clean-up
-    if (fd >= 0) ::close(fd);
+    fd.Reset();
     if (!committed && !name.empty()) ::unlinkat(folderFd, name.c_str(), 0);
     ForgetTemporary(slot);
     errno = saved;
@@ -201,28 +193,27 @@ int ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes,
   Place place;
   if (const int error = Locate(path, openedFrom, place); error != 0) return error;
   const Folder folder(place.folder);
-  if (folder.fd < 0) return LastError();
-  if (folder.readable) Sweep(folder.fd);
+  if (!folder.fd.IsOpen()) return LastError();
+  if (folder.readable) Sweep(folder.fd.Get());
 
-  TempFile tmp(folder.fd);
+  TempFile tmp(folder.fd.Get());
   // A new file gets the usual 0666 less the umask from the create itself; the copy of an
   // existing one is private until it has that file's mode.
   errno = 0;
   if (const int error = tmp.Create(place.existing ? 0600 : 0666); error != 0) return error;
-  if (place.existing && ::fchmod(tmp.fd, place.mode) != 0) return LastError();
-  if (!WriteAll(tmp.fd, bytes)) return LastError();
-  if (::fsync(tmp.fd) != 0) return LastError();
-  const int closed = ::close(tmp.fd);
-  tmp.fd = -1;
-  if (closed != 0) return LastError();
+  if (place.existing && ::fchmod(tmp.fd.Get(), place.mode) != 0) return LastError();
+  if (!WriteAll(tmp.fd.Get(), bytes)) return LastError();
+  if (::fsync(tmp.fd.Get()) != 0) return LastError();
+  // A close that fails may have lost written bytes, so it is not left to the owner.
+  if (::close(tmp.fd.Release()) != 0) return LastError();
   if (void (*hook)() = g_beforeRename.load()) hook();
-  if (::renameat(folder.fd, tmp.name.c_str(), folder.fd, place.name.c_str()) != 0)
+  if (::renameat(folder.fd.Get(), tmp.name.c_str(), folder.fd.Get(), place.name.c_str()) != 0)
     return LastError();
   tmp.committed = true;
 
   // The rename lives in the folder: without flushing it a power cut may bring back the old
   // file, or none. File systems that cannot flush a folder have nothing to lose here.
-  if (folder.readable && ::fsync(folder.fd) != 0 && errno == EIO) return EIO;
+  if (folder.readable && ::fsync(folder.fd.Get()) != 0 && errno == EIO) return EIO;
   return 0;
 }
 
@@ -242,71 +233,83 @@ int CheckReplaceable(const std::string& path, std::optional<FileIdentity> opened
 }
 
 int SweepStaleTemporaries(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return 0;
-  const int removed = Sweep(fd);
-  ::close(fd);
-  return removed;
+  const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return fd.IsOpen() ? Sweep(fd.Get()) : 0;
 }
 
-int OpenRegularFile(const std::string& path, std::size_t maxBytes, ReadError* why,
-                    FileIdentity* identity) {
+UniqueFd OpenRegularFile(const std::string& path, std::size_t maxBytes, ReadError* why,
+                         FileIdentity* identity) {
   ReadError local;
   ReadError& e = why ? *why : local;
   e = {};
   // Without O_NONBLOCK the open of a FIFO waits for a writer, and that of a serial device for
   // its carrier; only once it is known to be a plain file is it read like one.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!fd.IsOpen()) {
     e = {ReadProblem::CannotOpen, errno};
-    return -1;
+    return UniqueFd();
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0) {
+  if (::fstat(fd.Get(), &st) != 0) {
     e = {ReadProblem::CannotOpen, errno};
   } else if (!S_ISREG(st.st_mode)) {
     e = {ReadProblem::NotRegular, 0};
   } else if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
     e = {ReadProblem::TooLarge, EFBIG};
   } else {
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    const int flags = ::fcntl(fd.Get(), F_GETFL);
+    if (flags >= 0) ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK);
     if (identity) *identity = IdentityOfStat(st);
     return fd;
   }
-  ::close(fd);
-  return -1;
+  return UniqueFd();
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t maxBytes,
-                   ReadError* why, FileIdentity* identity) {
+bool ReadFromDescriptor(int fd, std::vector<std::uint8_t>& out, std::size_t maxBytes,
+                        BeyondLimit beyond, ReadError* why) {
   out.clear();
   ReadError local;
   ReadError& e = why ? *why : local;
-  const int fd = OpenRegularFile(path, maxBytes, &e, identity);
-  if (fd < 0) return false;
+  e = {};
   std::uint8_t chunk[8192];
   for (;;) {
-    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    std::size_t wanted = sizeof chunk;
+    if (beyond == BeyondLimit::LeaveUnread) {
+      // Asking for no more than the limit leaves the rest of a pipe to whoever reads on.
+      wanted = std::min(wanted, maxBytes - out.size());
+      if (wanted == 0) break;
+    }
+    const ssize_t n = ::read(fd, chunk, wanted);
     if (n < 0) {
       if (errno == EINTR) continue;
       e = {ReadProblem::ReadFailed, errno};
       break;
     }
     if (n == 0) break;
-    // A file that grows while it is read is held to the same limit.
+    // A file that grows while it is read, and a pipe, which says nothing of its length
+    // beforehand, are held to the same limit.
     if (static_cast<std::size_t>(n) > maxBytes - out.size()) {
       e = {ReadProblem::TooLarge, EFBIG};
       break;
     }
     out.insert(out.end(), chunk, chunk + n);
   }
-  ::close(fd);
   if (e.problem != ReadProblem::None) {
     out.clear();
     return false;
   }
   return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t maxBytes,
+                   ReadError* why, FileIdentity* identity, BeyondLimit beyond) {
+  out.clear();
+  ReadError local;
+  ReadError& e = why ? *why : local;
+  const std::size_t largest = beyond == BeyondLimit::Refuse ? maxBytes : kNoSizeLimit;
+  const UniqueFd fd = OpenRegularFile(path, largest, &e, identity);
+  if (!fd.IsOpen()) return false;
+  return ReadFromDescriptor(fd.Get(), out, maxBytes, beyond, &e);
 }
 
 }  // namespace rondel

@@ -13,6 +13,8 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "platform/unique_fd.h"
+
 namespace rondel {
 
 // Which file a path named when it was opened (device and inode number), so a later save can
@@ -84,15 +86,29 @@ struct ReadError {
 inline constexpr std::size_t kNoSizeLimit = std::numeric_limits<std::size_t>::max();
 
 // Opens `path` for reading without waiting for a writer or a carrier, and keeps it only when
-// it is a regular file of at most `maxBytes`. Returns the descriptor (close-on-exec), or -1
+// it is a regular file of at most `maxBytes`. Returns the descriptor (close-on-exec), or none
 // with the reason in `why`. `identity`, when given, receives the opened file's identity.
-int OpenRegularFile(const std::string& path, std::size_t maxBytes, ReadError* why = nullptr,
-                    FileIdentity* identity = nullptr);
+UniqueFd OpenRegularFile(const std::string& path, std::size_t maxBytes, ReadError* why = nullptr,
+                         FileIdentity* identity = nullptr);
 
-// Reads the whole of a regular file of at most `maxBytes`. Returns false when it cannot be
-// opened or read, or is refused as above; `out` then is empty and `why` says why.
+// What a read does with bytes past its limit.
+enum class BeyondLimit {
+  Refuse,       // the read fails as TooLarge; a file longer than the limit is not even read
+  LeaveUnread,  // the read ends at the limit with what it has, and the rest stays unread
+};
+
+// Reads from `fd` to its end (a pipe or standard input too), taking at most `maxBytes`.
+// Returns false when a read fails (ReadFailed) or, under BeyondLimit::Refuse, more bytes come
+// (TooLarge); `out` then is empty and `why` says why.
+bool ReadFromDescriptor(int fd, std::vector<std::uint8_t>& out, std::size_t maxBytes = kNoSizeLimit,
+                        BeyondLimit beyond = BeyondLimit::Refuse, ReadError* why = nullptr);
+
+// Reads the whole of a regular file of at most `maxBytes`, or with BeyondLimit::LeaveUnread
+// the first `maxBytes` of a regular file of any length. Returns false when it cannot be opened
+// or read, or is refused as above; `out` then is empty and `why` says why. `identity` is
+// filled in once the file is open, even when its read then fails.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out,
                    std::size_t maxBytes = kNoSizeLimit, ReadError* why = nullptr,
-                   FileIdentity* identity = nullptr);
+                   FileIdentity* identity = nullptr, BeyondLimit beyond = BeyondLimit::Refuse);
 
 }  // namespace rondel

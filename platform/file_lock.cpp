@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
+#include <utility>
 #include <unistd.h>
 
 namespace rondel {
@@ -24,21 +25,6 @@ bool StillNamed(const std::string& path, int fd) {
 
 }  // namespace
 
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-  if (this != &other) {
-    Release();
-    m_fd = other.m_fd;
-    other.m_fd = -1;
-  }
-  return *this;
-}
-
-void FileLock::Release() {
-  // Closing the only descriptor of the open file releases its lock.
-  if (m_fd >= 0) ::close(m_fd);
-  m_fd = -1;
-}
-
 LockOutcome LockForUpdate(const std::string& path, std::chrono::milliseconds wait, FileLock& lock,
                           int* error) {
   lock.Release();
@@ -49,44 +35,41 @@ LockOutcome LockForUpdate(const std::string& path, std::chrono::milliseconds wai
   for (;;) {
     // Read-only and without blocking: a FIFO named here must not stall us, and a file we may
     // read but not write is still refused by the save, not by the lock.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.IsOpen()) {
       e = errno;
       return LockOutcome::NotLockable;
     }
     struct stat st {};
-    const bool statted = ::fstat(fd, &st) == 0;
+    const bool statted = ::fstat(fd.Get(), &st) == 0;
     if (!statted || !S_ISREG(st.st_mode)) {
       e = statted ? EISDIR : errno;
-      ::close(fd);
       return LockOutcome::NotLockable;
     }
     bool locked = false;
     for (;;) {
-      if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0) {
         locked = true;
         break;
       }
       if (errno == EINTR) continue;
       if (errno != EWOULDBLOCK) {
         e = errno;
-        ::close(fd);
         return LockOutcome::NotLockable;
       }
       if (std::chrono::steady_clock::now() >= deadline) break;
       std::this_thread::sleep_for(kRetryStep);
     }
     if (!locked) {
-      ::close(fd);
       e = EWOULDBLOCK;
       return LockOutcome::Busy;
     }
-    if (StillNamed(path, fd)) {
-      lock.m_fd = fd;
+    if (StillNamed(path, fd.Get())) {
+      lock.m_fd = std::move(fd);
       return LockOutcome::Locked;
     }
     // The holder we waited for renamed its result over the path: that is the file to lock.
-    ::close(fd);
+    fd.Reset();
     if (std::chrono::steady_clock::now() >= deadline) {
       e = EWOULDBLOCK;
       return LockOutcome::Busy;

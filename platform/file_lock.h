@@ -6,6 +6,8 @@
 #include <chrono>
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace rondel {
 
 enum class LockOutcome {
@@ -18,20 +20,14 @@ enum class LockOutcome {
 // An exclusive flock() on one file, released when the object goes (or by Release()).
 class FileLock {
  public:
-  FileLock() = default;
-  ~FileLock() { Release(); }
-  FileLock(FileLock&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
-  FileLock& operator=(FileLock&& other) noexcept;
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
-
-  bool held() const { return m_fd >= 0; }
-  void Release();
+  bool held() const { return m_fd.IsOpen(); }
+  // Closing the only descriptor of the open file releases its lock.
+  void Release() { m_fd.Reset(); }
 
  private:
   friend LockOutcome LockForUpdate(const std::string&, std::chrono::milliseconds, FileLock&,
                                    int*);
-  int m_fd = -1;
+  UniqueFd m_fd;
 };
 
 // Locks the file `path` names, trying until `wait` has passed. Every program that rewrites

@@ -3,6 +3,12 @@
 
 namespace rondel {
 
+std::string FillIn(std::string text, std::string_view placeholder, std::string_view value) {
+  const std::size_t at = text.find(placeholder);
+  if (at != std::string::npos) text.replace(at, placeholder.size(), value);
+  return text;
+}
+
 std::string FillNumbered(std::string text, const std::vector<std::string>& values) {
   for (std::size_t at = text.find('%'); at != std::string::npos && at + 1 < text.size();
        at = text.find('%', at)) {

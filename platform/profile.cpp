@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <utility>
 
+#include "platform/ascii.h"
 #include "platform/atomic_file.h"
 
 namespace rondel::profile {
@@ -29,17 +30,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Names match with ASCII letters folded and every other byte compared as it is: the files are
-// UTF-8, and no locale gets to decide what a capital letter is.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  return true;
 }
 
 // A value written in quotes keeps the blanks inside them.
@@ -120,7 +110,7 @@ class IniText {
   // Win32, and its keys are neither read nor written.
   std::size_t FindSection(std::string_view section) const {
     for (std::size_t i = 0; i < m_lines.size(); ++i)
-      if (m_lines[i].kind == Kind::Section && SameName(m_lines[i].name, section)) return i;
+      if (m_lines[i].kind == Kind::Section && EqualNoCase(m_lines[i].name, section)) return i;
     return kNone;
   }
   // One past the last line of the section whose header is at `header`.
@@ -131,7 +121,7 @@ class IniText {
   }
   std::size_t FindKey(std::size_t header, std::string_view key) const {
     for (std::size_t i = header + 1, end = SectionEnd(header); i < end; ++i)
-      if (m_lines[i].kind == Kind::Key && SameName(m_lines[i].name, key)) return i;
+      if (m_lines[i].kind == Kind::Key && EqualNoCase(m_lines[i].name, key)) return i;
     return kNone;
   }
   const Line* Find(std::string_view section, std::string_view key) const {
@@ -332,7 +322,7 @@ int GetInt(const std::string& path, std::string_view section, std::string_view k
   if (v.empty()) return def;
   long long n = 0;
   for (char c : v) {
-    if (c < '0' || c > '9') break;
+    if (!IsDigit(c)) break;
     n = n * 10 + (c - '0');
     if (n >= INT_MAX) return INT_MAX;
   }

@@ -38,12 +38,6 @@ std::string GetLangStringFrom(const std::string& langPath, std::string_view key)
 
 std::string GetLangString(std::string_view key) { return GetLangStringFrom(g_strLangPath, key); }
 
-std::string FillIn(std::string text, std::string_view placeholder, std::string_view value) {
-  const std::size_t at = text.find(placeholder);
-  if (at != std::string::npos) text.replace(at, placeholder.size(), value);
-  return text;
-}
-
 std::string IncompleteFileText(std::size_t length) {
   return FillIn(GetLangString("IDS_WARN_INCOMPLETE"), "%d", std::to_string(length));
 }

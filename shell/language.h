@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/numbered_text.h"  // FillIn, for the texts these lookups return
+
 namespace rondel {
 
 inline constexpr const char* kLangNotFound = "Not Found";
@@ -15,10 +17,6 @@ inline constexpr const char* kLangNotFound = "Not Found";
 // bytes, with "\n" and then "\t" turned into line feed and tab; "Not Found" when missing.
 std::string GetLangString(std::string_view key);
 std::string GetLangStringFrom(const std::string& langPath, std::string_view key);
-
-// `text` with its first `placeholder` ("%d", "%s") replaced by `value`. Language files are
-// not format strings: nothing else in them is interpreted.
-std::string FillIn(std::string text, std::string_view placeholder, std::string_view value);
 
 // "IDS_WARN_INCOMPLETE" with the length found: a data file that ends before 4144 bytes.
 std::string IncompleteFileText(std::size_t length);

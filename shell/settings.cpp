@@ -2,14 +2,12 @@
 // The settings keys on the private-profile layer.
 #include "shell/settings.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
 #include "core/image_layout.h"
+#include "platform/ascii.h"
 #include "platform/profile.h"
-#include "shell/form/form_edits.h"
 
 namespace rondel {
 namespace {
@@ -110,7 +108,7 @@ int CSettings::ChannelCount() const {
   std::size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
   int count = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+  for (; i < text.size() && IsDigit(text[i]); ++i) {
     count = count * 10 + (text[i] - '0');
     if (count >= layout::kChannelCount) return layout::kChannelCount;
   }
@@ -131,9 +129,7 @@ bool CSettings::PortNamed(int n) const {
   if (DefaultPortDevice(n).empty()) return false;
   const std::string key = Indexed("com", n);
   for (const std::string& k : profile::GetKeys(m_path, kPorts))
-    if (k.size() == key.size() &&
-        std::equal(k.begin(), k.end(), key.begin(), [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; }))
-      return true;
+    if (EqualNoCase(k, key)) return true;
   return false;
 }
 

@@ -8,8 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/ascii.h"
 #include "platform/profile.h"
-#include "shell/form/form_edits.h"
 #include "shell/settings.h"
 
 namespace rondel {
@@ -131,10 +131,8 @@ SettingsLocation LocateSettingsFile(const std::string& exeDir, const FolderCheck
 }
 
 bool CheckProfileFile(const std::string& path, ReadError* why) {
-  const int fd = OpenRegularFile(path, profile::kMaxProfileBytes, why);
-  if (fd < 0) return false;
-  ::close(fd);
-  return true;
+  // Opened only to be checked: the owner closes it again at once.
+  return OpenRegularFile(path, profile::kMaxProfileBytes, why).IsOpen();
 }
 
 }  // namespace rondel

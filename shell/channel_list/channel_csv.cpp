@@ -2,15 +2,14 @@
 #include "shell/channel_list/channel_csv.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <set>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <variant>
 
+#include "core/decimal_text.h"
 #include "core/frequency_codec.h"
 #include "core/tone_codec.h"
+#include "platform/ascii.h"
+#include "platform/atomic_file.h"
 #include "platform/numbered_text.h"
 #include "shell/form/channel_columns.h"
 #include "shell/channel_list/channel_csv_row.h"
@@ -22,8 +21,6 @@ namespace rondel {
 namespace {
 
 using C = ChannelColumn;
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 CsvIssue Issue(CsvProblem problem, int line, std::string column = {}, std::string value = {}) {
   return CsvIssue{problem, line, std::move(column), std::move(value)};
@@ -126,8 +123,7 @@ class RowImporter {
   std::optional<int> ChannelOf(const ChannelCsvRow& row) {
     const std::string_view text = TrimBlanks(row.channel.text);
     int n = 0;
-    const bool digits = !text.empty() && text.size() <= 9 &&
-                        std::all_of(text.begin(), text.end(), IsDigit);
+    const bool digits = !text.empty() && text.size() <= 9 && AllDigits(text);
     for (const char c : digits ? text : std::string_view()) n = n * 10 + (c - '0');
     if (!digits || n < 1 || n > m_settings.ChannelCount()) {
       m_refusal = Issue(CsvProblem::BadChannel, row.line, row.channel.column, std::string(text));
@@ -305,13 +301,9 @@ std::optional<Megahertz> ParseMegahertz(std::string_view text) {
   // Whole MHz beyond six digits is no radio frequency, and would overflow nothing yet.
   constexpr std::size_t kMaxWholeDigits = 6;
   constexpr int kHzDigits = 6;
-  const std::size_t point = text.find('.');
-  const std::string_view whole = text.substr(0, point);
-  const std::string_view fraction =
-      point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
-  const auto digits = [](std::string_view s) { return std::all_of(s.begin(), s.end(), IsDigit); };
-  if ((whole.empty() && fraction.empty()) || whole.size() > kMaxWholeDigits || !digits(whole) ||
-      !digits(fraction))
+  const auto [whole, fraction, point] = SplitDecimal(text);
+  if ((whole.empty() && fraction.empty()) || whole.size() > kMaxWholeDigits || !AllDigits(whole) ||
+      !AllDigits(fraction))
     return std::nullopt;
   Megahertz mhz;
   for (const char c : whole) mhz.hz = mhz.hz * 10 + (c - '0');
@@ -440,42 +432,17 @@ std::string CsvIssueText(const CsvIssue& issue, const CSettings& settings) {
   return text;
 }
 
-namespace {
-
-// Appends what `fd` holds to `text`, false when reading fails or it holds more than a list
-// may.
-bool ReadChannelCsvBytes(int fd, std::string& text) {
-  char buffer[8192];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return n == 0;
-    text.append(buffer, static_cast<std::size_t>(n));
-    // A file may grow while it is read, and a pipe says nothing of its length beforehand.
-    if (text.size() > kMaxChannelCsvBytes) return false;
-  }
-}
-
-}  // namespace
-
 bool ReadChannelCsvFile(const std::string& path, std::string& text) {
-  text.clear();
-  // Without blocking, so a FIFO named by mistake cannot hang the program.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  struct stat st {};
-  const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                  static_cast<std::size_t>(st.st_size) <= kMaxChannelCsvBytes &&
-                  ReadChannelCsvBytes(fd, text);
-  ::close(fd);
-  if (!ok) text.clear();
+  std::vector<std::uint8_t> bytes;
+  const bool ok = ReadWholeFile(path, bytes, kMaxChannelCsvBytes);
+  text.assign(bytes.begin(), bytes.end());
   return ok;
 }
 
 bool ReadChannelCsvStream(int fd, std::string& text) {
-  text.clear();
-  const bool ok = ReadChannelCsvBytes(fd, text);
-  if (!ok) text.clear();
+  std::vector<std::uint8_t> bytes;
+  const bool ok = ReadFromDescriptor(fd, bytes, kMaxChannelCsvBytes);
+  text.assign(bytes.begin(), bytes.end());
   return ok;
 }
 

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "core/decimal_text.h"
+#include "platform/ascii.h"
 #include "shell/form/channel_columns.h"
 #include "shell/form/form_edits.h"
 
@@ -128,15 +130,8 @@ std::optional<int> HighPowerOf(std::string_view power) {
   if (power.back() != 'W' && power.back() != 'w') return std::nullopt;
   power.remove_suffix(1);
   power = TrimBlanks(power);
-  const std::size_t point = power.find('.');
-  const std::string_view whole = power.substr(0, point);
-  const std::string_view fraction =
-      point == std::string_view::npos ? std::string_view() : power.substr(point + 1);
-  const auto digits = [](std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-  };
-  if (whole.empty() || !digits(whole) || !digits(fraction) ||
-      (point != std::string_view::npos && fraction.empty()))
+  const auto [whole, fraction, point] = SplitDecimal(power);
+  if (whole.empty() || !AllDigits(whole) || !AllDigits(fraction) || (point && fraction.empty()))
     return std::nullopt;
   const std::string_view significant = whole.substr(std::min(whole.find_first_not_of('0'), whole.size()));
   const bool belowTwo = significant.empty() || (significant.size() == 1 && significant[0] < '2');

@@ -13,7 +13,9 @@
 #include <unistd.h>
 
 #include "core/data_file.h"
+#include "platform/ascii.h"
 #include "platform/temporary_cleanup.h"
+#include "platform/unique_fd.h"
 #include "shell/form/form_texts.h"
 #include "shell/settings_location.h"
 
@@ -27,7 +29,6 @@ constexpr std::size_t kStampLength = 19;  // 2026-12-09T13-45-07
 constexpr std::size_t kCodeLength = 8;
 constexpr std::size_t kFileBytes = layout::kHeaderSize + layout::kImageSize;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsHex(char c) { return IsDigit(c) || (c >= 'A' && c <= 'F'); }
 
 // The number of `count` digits at `text[at]`; -1 when they are not all digits.
@@ -91,14 +92,6 @@ std::string Stamp(BackupClock::time_point when, const char* between, char timeSe
          TwoDigits(static_cast<unsigned>(time.minutes().count())) + timeSep +
          TwoDigits(static_cast<unsigned>(time.seconds().count()));
 }
-
-// Closes a descriptor when it goes out of scope.
-struct Descriptor {
-  int fd = -1;
-  ~Descriptor() {
-    if (fd >= 0) ::close(fd);
-  }
-};
 
 bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
   std::size_t done = 0;
@@ -178,8 +171,8 @@ BackupResult StoreRadioBackup(const CRondelDoc& doc, const CSettings& settings,
     result.error = ::stat(folder.c_str(), &st) == 0 ? ENOTDIR : (errno != 0 ? errno : ENOENT);
     return result;
   }
-  Descriptor dir{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-  if (dir.fd < 0) {
+  const UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!dir.IsOpen()) {
     result.error = errno;
     return result;
   }
@@ -188,29 +181,28 @@ BackupResult StoreRadioBackup(const CRondelDoc& doc, const CSettings& settings,
   // The bytes go to a temporary first and get their name by a hard link, which fails rather
   // than replace a file: the name only ever appears with the whole file behind it.
   std::string temporary = folder + "/" + kTemporaryPrefix + "XXXXXX";
-  Descriptor file{::mkostemp(temporary.data(), O_CLOEXEC)};
-  if (file.fd < 0) {
+  UniqueFd file(::mkostemp(temporary.data(), O_CLOEXEC));
+  if (!file.IsOpen()) {
     result.error = errno;
     return result;
   }
   const std::string tempName = temporary.substr(folder.size() + 1);
-  const int slot = RegisterTemporary(dir.fd, tempName.c_str());
+  const int slot = RegisterTemporary(dir.Get(), tempName.c_str());
   const auto cleanUp = [&] {
-    ::unlinkat(dir.fd, tempName.c_str(), 0);
+    ::unlinkat(dir.Get(), tempName.c_str(), 0);
     if (slot >= 0) ForgetTemporary(slot);
   };
-  if (!WriteAll(file.fd, SerializeDocument(doc)) || ::fsync(file.fd) != 0) {
+  if (!WriteAll(file.Get(), SerializeDocument(doc)) || ::fsync(file.Get()) != 0) {
     result.error = errno != 0 ? errno : EIO;
     cleanUp();
     return result;
   }
-  ::close(file.fd);
-  file.fd = -1;
+  file.Reset();
 
   const std::string code = BandCodeHex(doc.GetBandCode());
   for (int counter = 1;; ++counter) {
     const std::string name = BackupFileName(now, code, counter);
-    if (::linkat(dir.fd, tempName.c_str(), dir.fd, name.c_str(), 0) == 0) {
+    if (::linkat(dir.Get(), tempName.c_str(), dir.Get(), name.c_str(), 0) == 0) {
       result.path = folder + "/" + name;
       break;
     }
@@ -221,7 +213,7 @@ BackupResult StoreRadioBackup(const CRondelDoc& doc, const CSettings& settings,
     }
   }
   cleanUp();
-  ::fsync(dir.fd);
+  ::fsync(dir.Get());
   PruneRadioBackups(settings, now, folder);
   return result;
 }

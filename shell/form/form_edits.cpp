@@ -7,15 +7,13 @@
 #include "core/frequency_codec.h"
 #include "core/tone_codec.h"
 #include "core/tone_lists.h"
+#include "platform/ascii.h"
 #include "platform/prompt.h"
 #include "shell/form/channel_columns.h"
 #include "shell/language.h"
 
 namespace rondel {
 namespace {
-
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 template <class Accept>
 bool AllAccepted(std::string_view text, std::size_t maxChars, Accept accept) {
@@ -248,11 +246,6 @@ int FindToneItem(const std::vector<std::string>& items, std::string_view text) {
   for (std::size_t i = 0; i < items.size(); ++i)
     if (EqualNoCase(items[i], text)) return static_cast<int>(i);
   return -1;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Fold(x) == Fold(y); });
 }
 
 }  // namespace rondel

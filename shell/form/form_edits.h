@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/rondel_doc.h"
+#include "platform/ascii.h"  // EqualNoCase: the form matches the texts it is given by it
 #include "shell/form/form_texts.h"
 #include "shell/settings.h"
 
@@ -118,8 +119,5 @@ std::vector<std::string> ToneListItems();
 int ToneItemForCell(const std::vector<std::string>& items, std::string_view cellText);
 // The item whose text is `text` without regard to case; -1 when there is none.
 int FindToneItem(const std::vector<std::string>& items, std::string_view text);
-
-// ASCII letters folded, every other byte compared as it is.
-bool EqualNoCase(std::string_view a, std::string_view b);
 
 }  // namespace rondel

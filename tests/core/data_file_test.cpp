@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "core/data_file.h"
@@ -110,6 +113,61 @@ TEST(DataFile, UnreadableFilesAndFailedSavesLeaveEverythingAlone) {
   EXPECT_EQ(error, ENOENT);
   EXPECT_EQ(doc.bandLow, 40000000);
   EXPECT_FALSE(StoreDataFile(doc, dir.path(), ShippedModels()));
+}
+
+// What the caller's message is built from: the result, the bytes read, why nothing was read,
+// and whether a file was opened at all (a save through a link back to it needs that). Standard
+// input may be a pipe of any length: one file's worth is taken and the rest left unread.
+TEST(DataFile, EachUnreadableFileOrStreamGivesItsOwnReason) {
+  TempDir dir;
+  const std::string fifo = dir.File("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  auto longer = FileBytes(4144);
+  longer.resize(100000, 0x77);
+  const std::string longFile = dir.WriteBytes("long.dig", longer);
+  const std::string shortFile = dir.WriteBytes("short.dig", FileBytes(100));
+  const struct {
+    std::string path;
+    bool stream;  // read from a descriptor of it, as standard input is
+    LoadResult result;
+    ReadProblem problem;
+    int error;
+    std::size_t length;
+    bool opened;
+  } cases[] = {
+      {dir.File("missing.dig"), false, LoadResult::CannotOpen, ReadProblem::CannotOpen, ENOENT, 0, false},
+      {dir.path(), false, LoadResult::CannotOpen, ReadProblem::NotRegular, 0, 0, false},
+      {fifo, false, LoadResult::CannotOpen, ReadProblem::NotRegular, 0, 0, false},
+      // A regular file whose read fails: the kernel refuses to read the unmapped page 0.
+      {"/proc/self/mem", false, LoadResult::CannotOpen, ReadProblem::ReadFailed, EIO, 0, true},
+      // Far longer than a data file is no reason to refuse one: only its start is read.
+      {longFile, false, LoadResult::Loaded, ReadProblem::None, 0, 4144, true},
+      {shortFile, false, LoadResult::Incomplete, ReadProblem::None, 0, 100, true},
+      {dir.WriteBytes("alien.dig", FileBytes(4144, "Qelto")), false, LoadResult::HeaderRejected,
+       ReadProblem::None, 0, 4144, true},
+      {longFile, true, LoadResult::Loaded, ReadProblem::None, 0, 4144, false},
+      {shortFile, true, LoadResult::Incomplete, ReadProblem::None, 0, 100, false},
+      {dir.path(), true, LoadResult::CannotOpen, ReadProblem::ReadFailed, EISDIR, 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path + (c.stream ? " as a stream" : ""));
+    CRondelDoc doc;
+    LoadDetails details;
+    details.length = 99;
+    if (c.stream) {
+      const int fd = ::open(c.path.c_str(), O_RDONLY | O_CLOEXEC);
+      ASSERT_GE(fd, 0);
+      EXPECT_EQ(LoadDataStream(doc, fd, ShippedModels(), &details), c.result);
+      EXPECT_EQ(::lseek(fd, 0, SEEK_CUR), static_cast<off_t>(c.length)) << "nothing read past the file";
+      ::close(fd);
+    } else {
+      EXPECT_EQ(LoadDataFile(doc, c.path, ShippedModels(), &details), c.result);
+    }
+    EXPECT_EQ(details.error.problem, c.problem);
+    EXPECT_EQ(details.error.error, c.error);
+    EXPECT_EQ(details.length, c.length);
+    EXPECT_EQ(details.identity.has_value(), c.opened);
+  }
 }
 
 }  // namespace

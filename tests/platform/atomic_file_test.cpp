@@ -241,5 +241,35 @@ TEST(ReadWholeFile, ReadsRegularFilesUpToTheLimit) {
   }
 }
 
+TEST(ReadWholeFile, TakesOnlyTheStartWhenTheRestIsLeftUnread) {
+  TempDir dir;
+  const std::string file = dir.Write("f", "abcd");
+  const struct {
+    std::string path;
+    std::size_t limit;
+    BeyondLimit beyond;
+    ReadProblem problem;
+    std::string read;
+    bool opened;
+  } cases[] = {{file, 3, BeyondLimit::LeaveUnread, ReadProblem::None, "abc", true},
+               {file, 4, BeyondLimit::LeaveUnread, ReadProblem::None, "abcd", true},
+               {file, 0, BeyondLimit::LeaveUnread, ReadProblem::None, "", true},
+               {file, 3, BeyondLimit::Refuse, ReadProblem::TooLarge, "", false},
+               // Open, but the kernel refuses to read its unmapped page 0.
+               {"/proc/self/mem", 10, BeyondLimit::LeaveUnread, ReadProblem::ReadFailed, "", true},
+               {dir.path(), 10, BeyondLimit::LeaveUnread, ReadProblem::NotRegular, "", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path + " limit " + std::to_string(c.limit));
+    std::vector<std::uint8_t> out{9};
+    ReadError why;
+    FileIdentity identity;
+    EXPECT_EQ(ReadWholeFile(c.path, out, c.limit, &why, &identity, c.beyond),
+              c.problem == ReadProblem::None);
+    EXPECT_EQ(why.problem, c.problem);
+    EXPECT_EQ(std::string(out.begin(), out.end()), c.read);
+    EXPECT_EQ(identity != FileIdentity{}, c.opened);
+  }
+}
+
 }  // namespace
 }  // namespace rondel
