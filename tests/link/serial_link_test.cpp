@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The serial port on a pseudo-terminal: which ports open, the line settings, reads at and around
-// their time-outs, the pause before a frame, and closed, never opened and hung-up lines.
+// their time-outs, reads and writes in pieces, the pause before a frame, and closed, never opened
+// and hung-up lines.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -126,6 +128,36 @@ TEST(SerialLink, ReadsWhatArrivesWithinTheTimeOut) {
   EXPECT_EQ(l.pty.Received(1s, 17), Cat(Cat({0x52}, frame.data(), 8), frame.data(), 8)) << "nothing translated";
 }
 
+// A reply in two pieces, split at every place, with more behind it than was asked for: the
+// second read takes only what is still missing, so nothing lands past the caller's buffer and
+// the surplus waits for the next read. The far end sends the rest only once the link has taken
+// the first piece.
+TEST(SerialLink, AReplyInTwoPiecesFillsExactlyTheBufferAsked) {
+  Line l;
+  constexpr int kCount = 12;
+  constexpr std::uint8_t kUntouched = 0x5A;
+  const Bytes reply = {0x57, 0x00, 0x10, 0x08, 0x01, 0x02, 0x03, 0x04, 0xF0, 0x0F, 0xA5, 0xC3};
+  const Bytes surplus = {0x06, 0x81, 0x7E};
+  for (int k = 1; k < kCount; ++k) {
+    l.pty.Send(Bytes(reply.begin(), reply.begin() + k));
+    ASSERT_TRUE(WaitFor([&] { return l.pty.Waiting() == k; }));
+    std::thread radio([&] {
+      if (WaitFor([&] { return l.pty.Waiting() == 0; })) l.pty.Send(Cat(Bytes(reply.begin() + k, reply.end()), surplus.data(), surplus.size()));
+    });
+    std::array<std::uint8_t, kCount + 16> buf;
+    buf.fill(kUntouched);
+    const int got = l.link.Read(buf.data(), kCount, 5000);
+    radio.join();
+    ASSERT_EQ(got, kCount) << "split after " << k;
+    EXPECT_EQ(Bytes(buf.begin(), buf.begin() + kCount), reply) << k;
+    EXPECT_EQ(Bytes(buf.begin() + kCount, buf.end()), Bytes(buf.size() - kCount, kUntouched)) << k;
+    std::uint8_t rest[8] = {};
+    EXPECT_EQ(l.link.Read(rest, 3, 5000), 3) << k;
+    EXPECT_EQ(Bytes(rest, rest + 3), surplus) << k;
+    EXPECT_EQ(l.link.ReadByte(0), -1) << k;
+  }
+}
+
 // Never opened: like a silent radio, after the time-out. Closed: every call fails at once.
 // Hung up: nothing more, without waiting, and still open until closed.
 TEST(SerialLink, NeverOpenedClosedAndHungUpLines) {
@@ -171,6 +203,26 @@ TEST(SerialLink, LongWritesWaitForRoomWithinABound) {
                                                : sent == 0;
     EXPECT_TRUE(held) << static_cast<int>(far) << ": " << sent << " of " << size;
   }
+}
+
+// A write larger than the line holds goes out in pieces as the far end makes room: each piece
+// takes only what is still to go, so the far end gets exactly the bytes asked and then the next
+// frame, none of the bytes that lie behind them in the caller's memory.
+TEST(SerialLink, AWriteInPiecesSendsExactlyTheBytesAsked) {
+  Line l;
+  constexpr std::uint8_t kBehind = 0xEE, kNext = 0x42;
+  const int count = 100 * 1024 + 77;  // more than the line holds, in no round number
+  Bytes memory(static_cast<std::size_t>(count) + 128 * 1024, kBehind);
+  for (int i = 0; i < count; ++i) memory[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i % 251);
+  const Bytes asked(memory.begin(), memory.begin() + count);
+  Bytes got;
+  std::thread far([&] { got = l.pty.Received(5s, asked.size()); });
+  const int sent = l.link.Write(memory.data(), count, 0);
+  far.join();
+  EXPECT_EQ(sent, count);
+  EXPECT_TRUE(got == asked) << got.size() << " bytes of " << count;
+  EXPECT_EQ(l.link.WriteByte(kNext, 0), 1);
+  EXPECT_EQ(l.pty.Received(5s, 1), Bytes{kNext});
 }
 
 // Started with standard input closed, a program's port may well be descriptor 0.

@@ -64,6 +64,49 @@ TEST(Profile, GetStringFindsTheValueAndCutsItToTheBuffer) {
   }
 }
 
+// Every character kind behind ASCII of every length, cut at every byte: what is left ends on a
+// whole character, keeps every character and every ASCII byte that fits, and drops no byte that
+// is no part of a character. A byte that cannot begin a sequence (F8..FF, a continuation byte
+// without a lead, the head of a cut-off sequence) counts as a character of its own.
+TEST(Profile, ACutNeverSplitsACharacterAndKeepsAllThatFits) {
+  using Units = std::vector<std::string>;  // each kept whole or not at all
+  const Units heads[] = {{}, {"a"}, {"a", "b"}, {"a", "b", "c"}, {"a", "b", "c", "d"}};
+  const Units bodies[] = {
+      {"\xC2\x80"}, {"\xC3\xA9"}, {"\xDF\xBF"},                             // U+0080, U+00E9, U+07FF
+      {"\xE0\xA0\x80"}, {kZhong}, {"\xEF\xBF\xBD"},                        // U+0800, U+4E2D, U+FFFD
+      {"\xF0\x90\x80\x80"}, {kGrin}, {"\xF1\x80\x80\x80"}, {"\xF3\xB0\x80\x80"},
+      {"\xF4\x8F\xBF\xBF"},                                                  // U+10000 .. U+10FFFF
+      {kZhong, kGrin, "\xC3\xA9"}, {kGrin, kGrin},
+      {"\xF8", "\x80", "\x80", "\x80"}, {"\xF9", "\x80", "\x80", "\x80"}, {"\xFB", "\x80", "\x80", "\x80"},
+      {"\xFC", "\x80", "\x80", "\x80", "\x80"}, {"\xFD", "\xBF", "\xBF", "\xBF"},
+      {"\xFE", "\x80", "\x80"}, {"\xFF", "\x80"},
+      {"\x80"}, {"\xBF", "\xBF"}, {"\x80", "\x80", "\x80", "\x80", "\x80"},
+      {"\xC3\xA9", "\xA9"}, {kGrin, "\x80", "\x80"},                          // more continuation bytes than the lead has
+      {"\xE4\xB8", "a"}, {"\xF0\x9F\x98", "\xC3\xA9"}, {"\xC3", kZhong},   // sequences cut off early
+  };
+  TempDir dir;
+  int file = 0;
+  for (const Units& head : heads) {
+    for (const Units& body : bodies) {
+      Units units = head;
+      units.insert(units.end(), body.begin(), body.end());
+      units.push_back("z");
+      std::string value;
+      for (const std::string& u : units) value += u;
+      const std::string path = dir.Write("cut" + std::to_string(file++) + ".ini", "[s]\nk=" + value + "\n");
+      for (std::size_t buf = 0; buf <= value.size() + 1; ++buf) {
+        const std::size_t room = buf == 0 ? 0 : buf - 1;  // a C buffer's, with its terminator
+        std::string want;
+        for (const std::string& u : units)
+          if (want.size() + u.size() <= room) want += u;
+          else break;
+        EXPECT_EQ(GetString(path, "s", "k", "", buf), want) << testing::PrintToString(value) << " in " << buf;
+        EXPECT_EQ(GetString(path, "s", "none", value, buf), want) << testing::PrintToString(value) << " in " << buf;
+      }
+    }
+  }
+}
+
 TEST(Profile, GetIntReadsTheLeadingDigits) {
   const struct { const char* value; int want; } cases[] = {
       {"12", 12}, {"COM3", 0}, {"", 77}, {"\"\"", 77}, {" 7 ", 7}, {"-5", 0}, {"\"42\"", 42},

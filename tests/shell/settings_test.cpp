@@ -2,9 +2,11 @@
 // The settings keys (default, rule, buffer; the written keys; no caching) and where the file is:
 // beside a writable program folder, else the user's own copy; a profile file regular and small.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -143,5 +145,24 @@ TEST(SettingsLocation, AProfileFileMustBeRegularAndWithinTheLimit) {
     EXPECT_EQ(CSettings(path).Language(), problem == ReadProblem::None ? "x" : "") << path;
   }
 }
+
+// Started with standard input closed, the check's own descriptor is 0: still a file that passes,
+// and the descriptor is given back.
+TEST(SettingsLocation, AProfileFileOpenedAsDescriptorZeroPasses) {
+  TempDir dir;
+  const std::string path = dir.Write("setting.ini", "[setup]\nlanguage=x\n");
+  const int input = ::fcntl(0, F_DUPFD_CLOEXEC, 3);
+  ::close(0);
+  const bool zeroFree = ::fcntl(0, F_GETFD) == -1;
+  ReadError why{ReadProblem::TooLarge, EFBIG};
+  const bool passed = CheckProfileFile(path, &why);
+  const bool givenBack = ::fcntl(0, F_GETFD) == -1;
+  if (input >= 0) ::dup2(input, 0), ::close(input);
+  ASSERT_TRUE(zeroFree) << "descriptor 0 is not the lowest free one";
+  EXPECT_TRUE(passed);
+  EXPECT_EQ(why.problem, ReadProblem::None);
+  EXPECT_TRUE(givenBack);
+}
+
 }  // namespace
 }  // namespace rondel
