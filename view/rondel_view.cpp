@@ -27,6 +27,7 @@
 #include "shell/qt/rondel_app.h"
 #include "shell/qt/translate_dialog.h"
 #include "view/cell_editor_access.h"
+#include "view/settings_list_controls.h"
 
 namespace rondel {
 namespace {
@@ -123,9 +124,8 @@ CRondelView::~CRondelView() {
 QWidget* CRondelView::Control(int id) const { return FindControl(m_form, id); }
 
 void CRondelView::ConnectSettingsControls() {
-  for (const SettingsListInfo& info : kSettingsLists) {
-    if (auto* list = Item<QComboBox>(info.controlId)) {
-      const SettingsList which = info.list;
+  for (const SettingsList which : kSettingsLists) {
+    if (auto* list = Item<QComboBox>(ControlsOfList(which).controlId)) {
       // A new frequency range erases every channel, so its question waits for a choice the
       // user commits (Enter, a click, an arrow on the closed list), never for a step through
       // the open list.
@@ -161,7 +161,7 @@ void CRondelView::GiveLabelsTheirControls() {
     QWidget* control = Control(controlId);
     if (label != nullptr && control != nullptr) label->setBuddy(control);
   };
-  for (const SettingsListInfo& info : kSettingsLists) pair(info.labelId, info.controlId);
+  for (const SettingsList list : kSettingsLists) pair(ControlsOfList(list).labelId, ControlsOfList(list).controlId);
   for (const auto& [label, control] : kTextFieldLabels) pair(label, control);
 }
 
@@ -275,7 +275,7 @@ void CRondelView::AlignLabelsWithControls() {
     label->setGeometry(label->x(), c.top() + (c.height() - height) / 2, label->width(), height);
     label->setAlignment((label->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
   };
-  for (const SettingsListInfo& info : kSettingsLists) align(info.labelId, info.controlId);
+  for (const SettingsList list : kSettingsLists) align(ControlsOfList(list).labelId, ControlsOfList(list).controlId);
   for (const auto& [label, control] : kTextFieldLabels) align(label, control);
 }
 
@@ -318,14 +318,14 @@ void CRondelView::FillSettings() {
   TakeFormGeometry();
   const CRondelDoc& doc = m_app.Core().doc();
   const CSettings& settings = m_app.Settings();
-  for (const SettingsListInfo& info : kSettingsLists) {
-    if (info.list == SettingsList::PriorityChannel) {
+  for (const SettingsList which : kSettingsLists) {
+    if (which == SettingsList::PriorityChannel) {
       FillPriorityChannelList();
       continue;
     }
-    auto* list = Item<QComboBox>(info.controlId);
+    auto* list = Item<QComboBox>(ControlsOfList(which).controlId);
     if (list == nullptr) continue;
-    const SettingsListFill fill = FillSettingsList(info.list, doc, settings);
+    const SettingsListFill fill = FillSettingsList(which, doc, settings);
     const QSignalBlocker quiet(list);
     list->clear();
     for (const std::string& entry : fill.entries) list->addItem(QString::fromStdString(entry));
