@@ -93,7 +93,11 @@ CFormViewBase* CreateRondelView(CRondelApp& app, QWidget* parent) {
 }
 
 CRondelView::CRondelView(CRondelApp& app, QWidget* parent)
-    : CFormViewBase(parent), m_app(app), m_form(new QWidget), m_channelGrid(app, *this), m_print(app, m_channelGrid) {
+    : CFormViewBase(parent),
+      m_app(app),
+      m_form(new QWidget),
+      m_channelGrid(app, *this),
+      m_print(app, m_channelGrid) {
   setObjectName(QStringLiteral("rondelView"));
   InstallCellEditorAccessibility();
   m_form->setObjectName(QStringLiteral("form101"));

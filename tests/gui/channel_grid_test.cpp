@@ -25,7 +25,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 void Put(CRondelDoc& doc, int n, std::size_t field, const Bytes& bytes) {
-  std::copy(bytes.begin(), bytes.end(), doc.image().begin() + static_cast<std::ptrdiff_t>(layout::ChannelOffset(n) + field));
+  const auto at = static_cast<std::ptrdiff_t>(layout::ChannelOffset(n) + field);
+  std::copy(bytes.begin(), bytes.end(), doc.image().begin() + at);
 }
 void Frequencies(CRondelDoc& doc, int n, const char* rx, const char* tx) {
   doc.SetFrequencyText(n, Direction::Receive, rx);
