@@ -58,14 +58,9 @@ class CGridAccessibleTable : public QAccessibleWidget, public QAccessibleTableIn
   QAccessibleInterface* caption() const override { return nullptr; }
   QAccessibleInterface* summary() const override { return nullptr; }
   QAccessibleInterface* cellAt(int row, int column) const override;
-  int selectedCellCount() const override { return Grid()->GetSelectedCount(); }
-  QList<QAccessibleInterface*> selectedCells() const override {
-    QList<QAccessibleInterface*> cells;
-    for (const CCellID& cell : Grid()->GetSelectedCells()) {
-      if (QAccessibleInterface* iface = cellAt(cell.row, cell.col)) cells.append(iface);
-    }
-    return cells;
-  }
+  // The grid selects no cells.
+  int selectedCellCount() const override { return 0; }
+  QList<QAccessibleInterface*> selectedCells() const override { return {}; }
   QString columnDescription(int column) const override {
     return Grid()->GetFixedRowCount() > 0 ? Grid()->GetCellText(0, column) : QString();
   }
@@ -80,7 +75,6 @@ class CGridAccessibleTable : public QAccessibleWidget, public QAccessibleTableIn
   QList<int> selectedRows() const override { return {}; }
   bool isColumnSelected(int) const override { return false; }
   bool isRowSelected(int) const override { return false; }
-  // Whole rows and columns are never selected in this grid.
   bool selectRow(int) override { return false; }
   bool selectColumn(int) override { return false; }
   bool unselectRow(int) override { return false; }
@@ -146,12 +140,10 @@ class CGridAccessibleCell : public QAccessibleInterface, public QAccessibleTable
       st.invalid = true;
       return st;
     }
-    const unsigned bits = m_grid->GetCellState(m_row, m_col);
     const bool fixed = m_grid->IsCellFixed(m_row, m_col);
     st.focusable = !fixed;
     st.focused = m_grid->GetFocusCell() == CCellID{m_row, m_col};
     st.selectable = !fixed && m_grid->IsSelectionEnabled();
-    st.selected = (bits & GVIS_SELECTED) != 0;
     st.editable = !fixed && m_grid->IsCellEditable(m_row, m_col);
     st.readOnly = !st.editable;
     st.offscreen = !m_grid->IsCellVisible(m_row, m_col);
@@ -164,7 +156,7 @@ class CGridAccessibleCell : public QAccessibleInterface, public QAccessibleTable
   }
 
   // QAccessibleTableCellInterface
-  bool isSelected() const override { return isValid() && (m_grid->GetCellState(m_row, m_col) & GVIS_SELECTED) != 0; }
+  bool isSelected() const override { return false; }
   QList<QAccessibleInterface*> columnHeaderCells() const override {
     QList<QAccessibleInterface*> cells;
     if (!isValid() || Table() == nullptr) return cells;

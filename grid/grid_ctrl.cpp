@@ -45,8 +45,7 @@ CGridCtrl::CGridCtrl(QWidget* parent) : QAbstractScrollArea(parent), d(std::make
   connect(verticalScrollBar(), &QAbstractSlider::sliderPressed, this, [this] { d->TakeFocus(); });
   connect(horizontalScrollBar(), &QAbstractSlider::sliderPressed, this, [this] { d->TakeFocus(); });
 
-  d->wheelSource = DefaultWheelLines;
-  d->wheelLines = d->wheelSource();
+  d->ReadWheelLines();
   if (auto* hints = QGuiApplication::styleHints()) {
     connect(hints, &QStyleHints::wheelScrollLinesChanged, this, [this](int) { d->ReadWheelLines(); });
   }
@@ -70,12 +69,12 @@ bool CGridCtrl::SetRowCount(int rows) {
     const int cols = d->cols.Count();
     for (int r = old; r < rows; ++r) {
       std::vector<Impl::Cell> line(static_cast<std::size_t>(cols));
-      for (int c = 0; c < cols; ++c) {
-        Impl::Cell& cell = line[static_cast<std::size_t>(c)];
-        cell.font = d->font;
-        if (r > 0 && c > 0) {
-          cell.format = (r == old) ? d->cells[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c)].format
-                                   : added.back()[static_cast<std::size_t>(c)].format;
+      // A new row takes the formats of the row above it, but for the first column.
+      if (r > 0) {
+        for (int c = 1; c < cols; ++c) {
+          line[static_cast<std::size_t>(c)].format =
+              (r == old) ? d->cells[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c)].format
+                         : added.back()[static_cast<std::size_t>(c)].format;
         }
       }
       added.push_back(std::move(line));
@@ -106,7 +105,6 @@ bool CGridCtrl::SetColumnCount(int cols) {
       auto& line = d->cells[r];
       for (int c = old; c < cols; ++c) {
         Impl::Cell cell;
-        cell.font = d->font;
         if (r > 0 && c > 0) cell.format = d->cells[r - 1][static_cast<std::size_t>(c)].format;
         line.push_back(std::move(cell));
       }
@@ -170,7 +168,6 @@ int CGridCtrl::GetColumnWidth(int col) const {
 }
 
 int CGridCtrl::GetFixedRowsHeight() const { return Impl::Clamp(d->rows.Start(d->fixedRows)); }
-int CGridCtrl::GetFixedColumnsWidth() const { return Impl::Clamp(d->cols.Start(d->fixedCols)); }
 int CGridCtrl::GetTotalWidth() const { return Impl::Clamp(d->cols.Total()); }
 int CGridCtrl::GetTotalHeight() const { return Impl::Clamp(d->rows.Total()); }
 QSize CGridCtrl::GetCellFitSize(int row, int col, int width) const {
@@ -181,7 +178,7 @@ QSize CGridCtrl::GetCellFitSize(int row, int col, int width) const {
   const int padX = 1 + 2 * (d->margin + inset);
   const int padY = 1 + 2 * inset;
   if (cell->text.isEmpty()) return {width, padY};
-  const QFontMetrics metrics(cell->font);
+  const QFontMetrics metrics(d->font);
   const int flags = TextFlagsForFormat(cell->format);
   const auto extent = [&](int room) {
     return metrics.boundingRect(QRect(0, 0, std::max(1, room), 1 << 20), flags, cell->text).size();
@@ -193,8 +190,6 @@ QSize CGridCtrl::GetCellFitSize(int row, int col, int width) const {
   return {fitWidth, text.height() + padY};
 }
 
-int CGridCtrl::GetDefaultRowHeight() const { return d->defaultRowHeight; }
-int CGridCtrl::GetDefaultColumnWidth() const { return d->defaultColWidth; }
 int CGridCtrl::GetCellMargin() const { return d->margin; }
 
 // --- Cells -----------------------------------------------------------------------------------
@@ -204,13 +199,10 @@ bool CGridCtrl::SetCell(const GV_ITEM& item) {
   if (cell == nullptr) return false;
   const bool textChanged = (item.mask & GVIF_TEXT) && cell->text != item.text;
   if (item.mask & GVIF_TEXT) cell->text = item.text;
-  if (item.mask & GVIF_IMAGE) cell->image = item.image;
-  if (item.mask & GVIF_PARAM) cell->userValue = item.userValue;
   if (item.mask & GVIF_BKCLR) cell->bkColour = item.bkColour;
   if (item.mask & GVIF_FGCLR) cell->textColour = item.textColour;
   if (item.mask & GVIF_FORMAT) cell->format = item.format;
-  if (item.mask & GVIF_FONT) cell->font = item.font;
-  if (item.mask & GVIF_STATE) d->StoreState(item.row, item.col, item.state);
+  if (item.mask & GVIF_STATE) cell->state = item.state;
   d->RepaintCell(item.row, item.col);
   if (textChanged) NotifyGridCellText(this, item.row, item.col);
   return true;
@@ -220,13 +212,10 @@ bool CGridCtrl::GetCell(GV_ITEM& item) const {
   const Impl::Cell* cell = d->CellAt(item.row, item.col);
   if (cell == nullptr) return false;
   if (item.mask & GVIF_TEXT) item.text = cell->text;
-  if (item.mask & GVIF_IMAGE) item.image = cell->image;
-  if (item.mask & GVIF_PARAM) item.userValue = cell->userValue;
   if (item.mask & GVIF_STATE) item.state = cell->state;
   if (item.mask & GVIF_BKCLR) item.bkColour = cell->bkColour;
   if (item.mask & GVIF_FGCLR) item.textColour = cell->textColour;
   if (item.mask & GVIF_FORMAT) item.format = cell->format;
-  if (item.mask & GVIF_FONT) item.font = cell->font;
   return true;
 }
 
@@ -245,8 +234,9 @@ QString CGridCtrl::GetCellText(int row, int col) const {
 }
 
 bool CGridCtrl::SetCellState(int row, int col, unsigned state) {
-  if (d->CellAt(row, col) == nullptr) return false;
-  d->StoreState(row, col, state);
+  Impl::Cell* cell = d->CellAt(row, col);
+  if (cell == nullptr) return false;
+  cell->state = state;
   d->RepaintCell(row, col);
   return true;
 }
@@ -287,7 +277,7 @@ bool CGridCtrl::SetCellTextColour(int row, int col, const QColor& colour) {
 
 bool CGridCtrl::IsCellEditable(int row, int col) const {
   const Impl::Cell* cell = d->CellAt(row, col);
-  return cell != nullptr && d->editable && (cell->state & GVIS_READONLY) == 0;
+  return cell != nullptr && (cell->state & GVIS_READONLY) == 0;
 }
 
 bool CGridCtrl::IsCellFixed(int row, int col) const {
@@ -296,42 +286,15 @@ bool CGridCtrl::IsCellFixed(int row, int col) const {
 
 // --- Colours, lines, font --------------------------------------------------------------------
 
-void CGridCtrl::SetTextColour(const QColor& colour) { d->textColour.value = colour; d->Repaint(); }
 void CGridCtrl::SetTextBkColour(const QColor& colour) { d->textBkColour.value = colour; d->Repaint(); }
-void CGridCtrl::SetFixedTextColour(const QColor& colour) { d->fixedTextColour.value = colour; d->Repaint(); }
-void CGridCtrl::SetFixedBkColour(const QColor& colour) { d->fixedBkColour.value = colour; d->Repaint(); }
-void CGridCtrl::SetGridBkColour(const QColor& colour) { d->gridBkColour.value = colour; d->Repaint(); }
 void CGridCtrl::SetGridLineColour(const QColor& colour) { d->gridLineColour = colour; d->Repaint(); }
 QColor CGridCtrl::GetTextColour() const { return d->textColour.value; }
 QColor CGridCtrl::GetTextBkColour() const { return d->textBkColour.value; }
-QColor CGridCtrl::GetFixedTextColour() const { return d->fixedTextColour.value; }
-QColor CGridCtrl::GetFixedBkColour() const { return d->fixedBkColour.value; }
-QColor CGridCtrl::GetGridBkColour() const { return d->gridBkColour.value; }
-QColor CGridCtrl::GetGridLineColour() const { return d->gridLineColour; }
-
-void CGridCtrl::SetGridLines(int mode) {
-  d->gridLines = mode & GVL_BOTH;
-  d->Repaint();
-}
-
-int CGridCtrl::GetGridLines() const { return d->gridLines; }
-
-void CGridCtrl::SetGridFont(const QFont& font) {
-  d->ApplyFont(font);
-  // Keep the widget's own font in step, without coming back here through the change event.
-  d->settingFont = true;
-  setFont(font);
-  d->settingFont = false;
-  d->UpdateScrollBars();
-  d->Repaint();
-}
 
 QFont CGridCtrl::GetGridFont() const { return d->font; }
 
 // --- Switches --------------------------------------------------------------------------------
 
-void CGridCtrl::SetEditable(bool editable) { d->editable = editable; }
-bool CGridCtrl::IsEditable() const { return d->editable; }
 void CGridCtrl::EnableSelection(bool enable) { d->selectionEnabled = enable; }
 bool CGridCtrl::IsSelectionEnabled() const { return d->selectionEnabled; }
 
@@ -340,11 +303,6 @@ void CGridCtrl::EnableResize(bool rows, bool cols) {
   d->colResize = cols;
 }
 
-bool CGridCtrl::IsRowResizeEnabled() const { return d->rowResize; }
-bool CGridCtrl::IsColumnResizeEnabled() const { return d->colResize; }
-void CGridCtrl::SetHandleTabKey(bool handle) { d->handleTab = handle; }
-bool CGridCtrl::GetHandleTabKey() const { return d->handleTab; }
-
 void CGridCtrl::EnableRedraw(bool allow, bool resetScrollBars) {
   d->allowDraw = allow;
   if (!allow) return;
@@ -352,17 +310,13 @@ void CGridCtrl::EnableRedraw(bool allow, bool resetScrollBars) {
   viewport()->update();
 }
 
-bool CGridCtrl::IsRedrawEnabled() const { return d->allowDraw; }
-
 void CGridCtrl::RedrawRow(int row) {
   if (row < 0 || row >= d->rows.Count() || !d->allowDraw) return;
   const QRect band = GetCellRect(row, 0);
   viewport()->update(QRect(0, band.top(), viewport()->width(), band.height()));
 }
 
-void CGridCtrl::RedrawCell(int row, int col) { d->RepaintCell(row, col); }
-
-// --- Focus cell, selection -------------------------------------------------------------------
+// --- Focus cell ------------------------------------------------------------------------------
 
 CCellID CGridCtrl::GetFocusCell() const { return d->focus; }
 
@@ -372,25 +326,7 @@ bool CGridCtrl::SetFocusCell(int row, int col) {
   return d->MoveFocus(CCellID{row, col});
 }
 
-int CGridCtrl::GetSelectedCount() const { return static_cast<int>(d->selected.size()); }
-
-std::vector<CCellID> CGridCtrl::GetSelectedCells() const {
-  std::vector<CCellID> out;
-  out.reserve(d->selected.size());
-  for (const auto& [row, col] : d->selected) out.push_back(CCellID{row, col});
-  return out;
-}
-
-void CGridCtrl::ResetSelection() {
-  if (d->selectionEnabled) {
-    const auto selected = d->selected;
-    for (const auto& [row, col] : selected) {
-      d->StoreState(row, col, GetCellState(row, col) & ~GVIS_SELECTED);
-      d->RepaintCell(row, col);
-    }
-  }
-  d->MoveFocus(CCellID{});
-}
+void CGridCtrl::ResetSelection() { d->MoveFocus(CCellID{}); }
 
 // --- Editing ---------------------------------------------------------------------------------
 
@@ -415,15 +351,6 @@ void CGridCtrl::SetOwner(QWidget* owner) {
   d->ownerSet = owner != nullptr;
 }
 
-QWidget* CGridCtrl::GetOwner() const { return d->ownerSet ? d->owner.data() : parentWidget(); }
-
-void CGridCtrl::SetWheelLinesSource(WheelLinesSource source) {
-  d->wheelSource = source ? std::move(source) : WheelLinesSource(DefaultWheelLines);
-  d->ReadWheelLines();
-}
-
-int CGridCtrl::GetWheelLines() const { return d->wheelLines; }
-
 // --- Impl: table bookkeeping -----------------------------------------------------------------
 
 CGridCtrl::Impl::Impl(CGridCtrl& grid) : q(grid) {}
@@ -441,22 +368,8 @@ const CGridCtrl::Impl::Cell* CGridCtrl::Impl::CellAt(int row, int col) const {
   return const_cast<Impl*>(this)->CellAt(row, col);
 }
 
-void CGridCtrl::Impl::StoreState(int row, int col, unsigned state) {
-  Cell* cell = CellAt(row, col);
-  if (cell == nullptr) return;
-  cell->state = state;
-  if (state & GVIS_SELECTED) {
-    selected.insert({row, col});
-  } else {
-    selected.erase({row, col});
-  }
-}
-
 void CGridCtrl::Impl::DropOutsideCells() {
-  const int rowCount = rows.Count();
-  const int colCount = cols.Count();
-  std::erase_if(selected, [&](const auto& rc) { return rc.first >= rowCount || rc.second >= colCount; });
-  if (focus.IsValid() && (focus.row >= rowCount || focus.col >= colCount)) focus = CCellID{};
+  if (focus.IsValid() && (focus.row >= rows.Count() || focus.col >= cols.Count())) focus = CCellID{};
 }
 
 void CGridCtrl::Impl::DropFocusSilently() {
@@ -472,9 +385,6 @@ void CGridCtrl::Impl::TableShapeChanged() {
 
 void CGridCtrl::Impl::ApplyFont(const QFont& newFont) {
   font = newFont;
-  for (auto& line : cells) {
-    for (auto& cell : line) cell.font = newFont;
-  }
   const QFontMetrics metrics(newFont);
   margin = metrics.horizontalAdvance(QLatin1Char(' '));
   defaultRowHeight = metrics.height() + std::max(metrics.leading(), 0) + 2 * margin;
@@ -499,7 +409,7 @@ void CGridCtrl::Impl::FollowPalette(const QPalette& newPalette) {
   palette = newPalette;
 }
 
-void CGridCtrl::Impl::ReadWheelLines() { wheelLines = wheelSource ? wheelSource() : 3; }
+void CGridCtrl::Impl::ReadWheelLines() { wheelLines = DefaultWheelLines(); }
 
 bool CGridCtrl::Impl::MoveFocus(CCellID next) {
   if (next == focus) return true;

@@ -9,10 +9,7 @@
 #include <QRect>
 #include <QString>
 
-#include <cstdint>
-#include <functional>
 #include <memory>
-#include <vector>
 
 class QPainter;
 
@@ -20,12 +17,10 @@ namespace rondel {
 
 // Cell state bits.
 inline constexpr unsigned GVIS_FOCUSED = 0x1;
-inline constexpr unsigned GVIS_SELECTED = 0x2;
-inline constexpr unsigned GVIS_DROPHILITED = 0x4;
 inline constexpr unsigned GVIS_READONLY = 0x8;
 
-// Cell format bits: the flags of the text drawing call the cells were laid out for.
-inline constexpr unsigned GV_FMT_LEFT = 0x0;        // left-aligned, top
+// Cell format bits: the flags of the text drawing call the cells were laid out for; none is
+// left-aligned at the top.
 inline constexpr unsigned GV_FMT_CENTER = 0x1;      // centred horizontally
 inline constexpr unsigned GV_FMT_RIGHT = 0x2;       // right-aligned
 inline constexpr unsigned GV_FMT_VCENTER = 0x4;     // centred vertically, only with GV_FMT_SINGLELINE
@@ -34,20 +29,11 @@ inline constexpr unsigned GV_FMT_SINGLELINE = 0x20; // one line, line breaks sho
 
 // Field mask of a cell item: which fields SetCell copies in and GetCell copies out.
 inline constexpr unsigned GVIF_TEXT = 0x1;
-inline constexpr unsigned GVIF_IMAGE = 0x2;
-inline constexpr unsigned GVIF_PARAM = 0x4;
 inline constexpr unsigned GVIF_STATE = 0x8;
 inline constexpr unsigned GVIF_BKCLR = 0x10;
 inline constexpr unsigned GVIF_FGCLR = 0x20;
 inline constexpr unsigned GVIF_FORMAT = 0x40;
-inline constexpr unsigned GVIF_FONT = 0x80;
 inline constexpr unsigned GVIF_ALL = 0xFFFFFFFFu;
-
-// Grid-line modes.
-inline constexpr int GVL_NONE = 0;
-inline constexpr int GVL_HORZ = 1;
-inline constexpr int GVL_VERT = 2;
-inline constexpr int GVL_BOTH = 3;
 
 // Report codes, as the owner's handlers know them.
 inline constexpr int GVN_BEGINLABELEDIT = -105;
@@ -74,11 +60,8 @@ struct GV_ITEM {
   unsigned state = 0;       // GVIS_*
   unsigned format = 0;      // GV_FMT_*
   QString text;
-  int image = -1;           // index into an image list; -1 is none
   QColor bkColour;          // invalid: the grid's own colour
   QColor textColour;        // invalid: the grid's own colour
-  std::int32_t userValue = 0;
-  QFont font;
 };
 
 // What the grid tells its owner: the code, the whole cell (mask GVIF_ALL) and the cell's
@@ -93,9 +76,6 @@ class CGridCtrl : public QAbstractScrollArea {
   Q_OBJECT
 
  public:
-  // Lines per wheel notch; -1 means one page per notch.
-  using WheelLinesSource = std::function<int()>;
-
   explicit CGridCtrl(QWidget* parent = nullptr);
   ~CGridCtrl() override;
 
@@ -114,15 +94,12 @@ class CGridCtrl : public QAbstractScrollArea {
   int GetRowHeight(int row) const;    // -1 outside the table
   int GetColumnWidth(int col) const;  // -1 outside the table
   int GetFixedRowsHeight() const;
-  int GetFixedColumnsWidth() const;
   int GetTotalWidth() const;
   int GetTotalHeight() const;
-  // The size a cell needs to show its whole text in its font and format: at least `width`
+  // The size a cell needs to show its whole text in the grid's font and its format: at least `width`
   // wide, wider when a word (or, for single-line text, the line) would not fit; the height is
   // that of the text at that width with the cell's border and margins.
   QSize GetCellFitSize(int row, int col, int width) const;
-  int GetDefaultRowHeight() const;
-  int GetDefaultColumnWidth() const;
   int GetCellMargin() const;
 
   // Cells.
@@ -144,53 +121,33 @@ class CGridCtrl : public QAbstractScrollArea {
   // cell under a viewport point ((-1, -1) when none).
   QRect GetCellRect(int row, int col) const;
   CCellID GetCellFromPt(const QPoint& point) const;
-  CCellID GetTopLeftNonFixedCell() const;
 
-  // Colours; a palette change moves every one still equal to the palette colour it came from.
-  void SetTextColour(const QColor& colour);
+  // Colours, taken from the palette; a palette change moves every one still equal to the
+  // palette colour it came from. The grid lines' colour is the palette's dark one.
   void SetTextBkColour(const QColor& colour);
-  void SetFixedTextColour(const QColor& colour);
-  void SetFixedBkColour(const QColor& colour);
-  void SetGridBkColour(const QColor& colour);
   void SetGridLineColour(const QColor& colour);
   QColor GetTextColour() const;
   QColor GetTextBkColour() const;
-  QColor GetFixedTextColour() const;
-  QColor GetFixedBkColour() const;
-  QColor GetGridBkColour() const;
-  QColor GetGridLineColour() const;
 
-  void SetGridLines(int mode);  // GVL_*
-  int GetGridLines() const;
-
-  // Copies the font into every cell and measures margin, default row height and column width.
-  void SetGridFont(const QFont& font);
+  // The widget's font, in every cell; it measures margin, default row height and column width.
   QFont GetGridFont() const;
 
-  // Behaviour switches.
-  void SetEditable(bool editable);
-  bool IsEditable() const;
+  // Behaviour switches. The grid selects no cells and resizes nothing by the mouse:
+  // EnableResize only records the owner's choice, EnableSelection what assistive technology
+  // is told of the cells.
   void EnableSelection(bool enable);
   bool IsSelectionEnabled() const;
   void EnableResize(bool rows, bool cols);
-  bool IsRowResizeEnabled() const;
-  bool IsColumnResizeEnabled() const;
-  void SetHandleTabKey(bool handle);
-  bool GetHandleTabKey() const;
 
   // Painting and scroll bars are left alone while redraw is off; switching it back on repaints,
   // and with resetScrollBars recomputes the scroll bars.
   void EnableRedraw(bool allow, bool resetScrollBars = false);
-  bool IsRedrawEnabled() const;
   void RedrawRow(int row);
-  void RedrawCell(int row, int col);
 
-  // Focus cell. SetFocusCell sends the leaving and arriving reports.
+  // Focus cell. SetFocusCell sends the leaving and arriving reports; ResetSelection moves the
+  // focus off every cell.
   CCellID GetFocusCell() const;
   bool SetFocusCell(int row, int col);
-  // Selected cells, kept in step with the selected state bit.
-  int GetSelectedCount() const;
-  std::vector<CCellID> GetSelectedCells() const;
   void ResetSelection();
 
   // Scrolls the cell into view and, when it is editable and visible, reports beginEdit.
@@ -205,14 +162,9 @@ class CGridCtrl : public QAbstractScrollArea {
 
   // Reports go out only while the owner (or, when none is set, the parent) exists.
   void SetOwner(QWidget* owner);
-  QWidget* GetOwner() const;
 
-  // Wheel lines: read now and again whenever the platform reports a settings change.
-  void SetWheelLinesSource(WheelLinesSource source);
-  int GetWheelLines() const;
-
-  // Printing at the painter's current origin, in printing style: no focus frame or selection
-  // fill, fixed cells unfilled with a two-line border; lines use the painter's pen.
+  // Printing at the painter's current origin, in printing style: no focus frame, fixed cells
+  // unfilled with a two-line border; lines use the painter's pen.
   void PrintFixedRows(QPainter& painter) const;
   void PrintRowAt(QPainter& painter, int row) const;
 
@@ -220,7 +172,6 @@ class CGridCtrl : public QAbstractScrollArea {
   void beginEdit(const CGridReport& report);     // GVN_BEGINLABELEDIT
   void focusLeaving(const CGridReport& report);  // GVN_SELCHANGING
   void focusArrived(const CGridReport& report);  // GVN_SELCHANGED
-  void cellClicked(int row, int col);            // left release after a press on a cell
 
  protected:
   bool event(QEvent* event) override;

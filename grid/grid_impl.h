@@ -10,8 +10,6 @@
 #include <QPalette>
 #include <QPointer>
 
-#include <set>
-#include <utility>
 #include <vector>
 
 namespace rondel {
@@ -23,11 +21,8 @@ struct CGridCtrl::Impl {
     unsigned state = 0;
     unsigned format = 0;
     QString text;
-    int image = -1;
     QColor bkColour;    // invalid: the grid's colour
     QColor textColour;  // invalid: the grid's colour
-    std::int32_t userValue = 0;
-    QFont font;
   };
 
   // A grid colour and the palette role it came from.
@@ -49,7 +44,6 @@ struct CGridCtrl::Impl {
   // Table bookkeeping (grid_ctrl.cpp).
   Cell* CellAt(int row, int col);
   const Cell* CellAt(int row, int col) const;
-  void StoreState(int row, int col, unsigned state);
   void DropOutsideCells();
   void DropFocusSilently();
   void TableShapeChanged();
@@ -92,7 +86,7 @@ struct CGridCtrl::Impl {
   int fixedRows = 0;
   int fixedCols = 0;
 
-  QFont font;
+  QFont font;  // of every cell
   int margin = 0;
   int defaultRowHeight = 0;
   int defaultColWidth = 0;
@@ -106,21 +100,15 @@ struct CGridCtrl::Impl {
   // grid that fills a large window then shows no grey block around its cells.
   TrackedColour gridBkColour{QPalette::Base, {}};
   QColor gridLineColour;
-  int gridLines = GVL_BOTH;
 
-  bool editable = true;
   bool allowDraw = true;
   bool selectionEnabled = true;
   bool rowResize = true;
   bool colResize = true;
-  bool handleTab = true;
-  bool settingFont = false;
 
-  WheelLinesSource wheelSource;
-  int wheelLines = 3;
+  int wheelLines = 3;  // lines per wheel notch; -1 is a page per notch
 
   CCellID focus;
-  std::set<std::pair<int, int>> selected;
 
   bool editing = false;
   QRect editedRect;
@@ -131,7 +119,6 @@ struct CGridCtrl::Impl {
   // The left-button press the next release belongs to.
   bool leftPressed = false;
   bool pressInFixed = false;
-  bool pressOnCell = false;
 };
 
 }  // namespace rondel

@@ -50,8 +50,6 @@ CCellID CGridCtrl::GetCellFromPt(const QPoint& point) const {
   return CCellID{row, col};
 }
 
-CCellID CGridCtrl::GetTopLeftNonFixedCell() const { return CCellID{d->TopRow(), d->LeftCol()}; }
-
 bool CGridCtrl::IsCellVisible(int row, int col) const {
   if (d->CellAt(row, col) == nullptr) return false;
   const bool rowIn = row < d->fixedRows || (d->TopRow() >= 0 && row >= d->TopRow() && row <= d->BottomRow());
@@ -319,10 +317,10 @@ CellLook CGridCtrl::Impl::LookOf(int row, int col, bool fixedStyle, bool printin
   look.text = cell.text;
   look.format = cell.format;
   look.margin = margin;
-  look.font = cell.font;
+  look.font = font;
   if (printing) {
     // Sizes in the page's own units, so the page mapping scales text like everything else.
-    look.font.setPixelSize(std::max(1, QFontInfo(cell.font).pixelSize()));
+    look.font.setPixelSize(std::max(1, QFontInfo(font).pixelSize()));
   }
   if (fixedStyle) {
     look.textColour = cell.textColour.isValid() ? cell.textColour : fixedTextColour.value;
@@ -337,13 +335,7 @@ CellLook CGridCtrl::Impl::LookOf(int row, int col, bool fixedStyle, bool printin
   }
   look.fill = cell.bkColour.isValid() ? cell.bkColour : textBkColour.value;
   look.textColour = cell.textColour.isValid() ? cell.textColour : textColour.value;
-  if (!printing) {
-    if (cell.state & GVIS_SELECTED) {
-      look.fill = q.palette().color(QPalette::Highlight);
-      look.textColour = q.palette().color(QPalette::HighlightedText);
-    }
-    look.focusFrame = (cell.state & GVIS_FOCUSED) != 0;
-  }
+  if (!printing) look.focusFrame = (cell.state & GVIS_FOCUSED) != 0;
   return look;
 }
 
@@ -406,13 +398,13 @@ void CGridCtrl::paintEvent(QPaintEvent* event) {
     const int y1 = std::min(tableBottom, update.bottom());
     const int x0 = std::max(fixedW, update.left());
     const int x1 = std::min(tableRight, update.right());
-    if ((d->gridLines & GVL_VERT) && y0 <= y1) {
+    if (y0 <= y1) {
       for (int c = colSpan.first; c <= colSpan.last; ++c) {
         const int x = GetCellRect(rowSpan.first, c).right();
         painter.drawLine(x, y0, x, y1);
       }
     }
-    if ((d->gridLines & GVL_HORZ) && x0 <= x1) {
+    if (x0 <= x1) {
       for (int r = rowSpan.first; r <= rowSpan.last; ++r) {
         const int y = GetCellRect(r, colSpan.first).bottom();
         painter.drawLine(x0, y, x1, y);
@@ -435,16 +427,12 @@ void CGridCtrl::PrintFixedRows(QPainter& painter) const {
       const int bottom = cell.bottom();
       DrawGridCell(painter, cell, d->LookOf(r, c, true, true), pal);
       painter.setPen(pen);
-      if (d->gridLines & GVL_HORZ) {
-        const int from = c > 0 ? left - 1 : left;
-        painter.drawLine(from, bottom, right, bottom);
-        if (r == 0) painter.drawLine(from, top, right, top);
-      }
-      if (d->gridLines & GVL_VERT) {
-        const int from = r > 0 ? top - 1 : top;
-        painter.drawLine(right, from, right, bottom);
-        if (c == 0) painter.drawLine(left, from, left, bottom);
-      }
+      const int fromLeft = c > 0 ? left - 1 : left;
+      painter.drawLine(fromLeft, bottom, right, bottom);
+      if (r == 0) painter.drawLine(fromLeft, top, right, top);
+      const int fromTop = r > 0 ? top - 1 : top;
+      painter.drawLine(right, fromTop, right, bottom);
+      if (c == 0) painter.drawLine(left, fromTop, left, bottom);
     }
   }
 }
@@ -463,11 +451,9 @@ void CGridCtrl::PrintRowAt(QPainter& painter, int row) const {
     const int bottom = cell.bottom();
     DrawGridCell(painter, cell, d->LookOf(row, c, false, true), pal);
     painter.setPen(pen);
-    if (d->gridLines & GVL_HORZ) painter.drawLine(c > 0 ? left - 1 : left, bottom, right, bottom);
-    if (d->gridLines & GVL_VERT) {
-      painter.drawLine(right, lineTop, right, bottom);
-      if (c == 0) painter.drawLine(left, lineTop, left, bottom);
-    }
+    painter.drawLine(c > 0 ? left - 1 : left, bottom, right, bottom);
+    painter.drawLine(right, lineTop, right, bottom);
+    if (c == 0) painter.drawLine(left, lineTop, left, bottom);
   }
 }
 
@@ -482,13 +468,11 @@ void CGridCtrl::mousePressEvent(QMouseEvent* event) {
   event->accept();
   d->leftPressed = true;
   d->pressInFixed = false;
-  d->pressOnCell = false;
   QPointer<CGridCtrl> alive(this);
   setFocus(Qt::MouseFocusReason);
   if (!alive) return;
   const CCellID cell = GetCellFromPt(event->position().toPoint());
   if (!cell.IsValid()) return;
-  d->pressOnCell = true;
   d->pressInFixed = cell.row < d->fixedRows || cell.col < d->fixedCols;
   // A heading puts the focus on the first scrolling cell of its column, a row number on the
   // first of its row.
@@ -502,19 +486,16 @@ void CGridCtrl::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
   if (event->button() != Qt::LeftButton || !d->leftPressed) return;
   d->leftPressed = false;
-  const bool onCell = d->pressOnCell;
-  QPointer<CGridCtrl> alive(this);
   if (!d->pressInFixed) RequestEdit(d->focus.row, d->focus.col);
-  if (alive && onCell) emit cellClicked(d->focus.row, d->focus.col);
 }
 
 bool CGridCtrl::event(QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyPress: {
-      // Tab moves the focus cell instead of the keyboard focus while the grid handles it.
+      // Tab moves the focus cell instead of the keyboard focus while there is one.
       auto* key = static_cast<QKeyEvent*>(event);
       const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-      if (tab && d->handleTab && !(key->modifiers() & Qt::ControlModifier) && d->CellAt(d->focus.row, d->focus.col) != nullptr) {
+      if (tab && !(key->modifiers() & Qt::ControlModifier) && d->CellAt(d->focus.row, d->focus.col) != nullptr) {
         keyPressEvent(key);
         return true;
       }
@@ -537,11 +518,9 @@ void CGridCtrl::changeEvent(QEvent* event) {
       d->Repaint();
       break;
     case QEvent::FontChange:
-      if (!d->settingFont) {
-        d->ApplyFont(font());
-        d->UpdateScrollBars();
-        d->Repaint();
-      }
+      d->ApplyFont(font());
+      d->UpdateScrollBars();
+      d->Repaint();
       break;
     default:
       break;
@@ -564,7 +543,7 @@ void CGridCtrl::Impl::HandleKey(QKeyEvent* event) {
   }
   const bool shiftTab = key == Qt::Key_Backtab || (key == Qt::Key_Tab && (event->modifiers() & Qt::ShiftModifier));
   const bool tab = key == Qt::Key_Tab && !shiftTab;
-  if ((tab || shiftTab) && (!handleTab || (event->modifiers() & Qt::ControlModifier))) {
+  if ((tab || shiftTab) && (event->modifiers() & Qt::ControlModifier)) {
     event->ignore();
     return;
   }

@@ -11,6 +11,8 @@
 #include <QSignalBlocker>
 #include <QStyleFactory>
 
+#include "shell/form/form_edits.h"
+
 namespace rondel {
 namespace {
 
@@ -71,10 +73,12 @@ class CListPopupStyle : public QProxyStyle {
   }
 };
 
+constexpr int kFreqMaxLength = static_cast<int>(kFreqEditMaxChars);
+
 }  // namespace
 
 CFreqCellEdit::CFreqCellEdit(QWidget* parent) : QLineEdit(parent) {
-  setMaxLength(kMaxChars);
+  setMaxLength(kFreqMaxLength);
   setContextMenuPolicy(Qt::NoContextMenu);
   setAcceptDrops(false);
   setDragEnabled(false);
@@ -82,7 +86,7 @@ CFreqCellEdit::CFreqCellEdit(QWidget* parent) : QLineEdit(parent) {
 }
 
 void CFreqCellEdit::Open(const QString& text) {
-  setMaxLength(kMaxChars);
+  setMaxLength(kFreqMaxLength);
   setText(text);
   selectAll();
   m_opening = text;
@@ -106,16 +110,23 @@ void CFreqCellEdit::keyPressEvent(QKeyEvent* event) {
   }
   const QString typed = event->text();
   const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-  if (plain && typed.size() == 1) {
-    const QChar c = typed.at(0);
-    const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
-    const bool point = c == QLatin1Char('.') && !text().contains(QLatin1Char('.'));
-    if (digit || point) {
-      QLineEdit::keyPressEvent(event);
-      return;
-    }
+  if (plain && typed.size() == 1 && Accepts(typed)) {
+    QLineEdit::keyPressEvent(event);
+    return;
   }
   event->accept();  // discarded
+}
+
+bool CFreqCellEdit::Accepts(const QString& typed) const {
+  // The field has always refused a second point, even one typed over a selection that holds
+  // the first.
+  if (typed == QLatin1String(".") && text().contains(QLatin1Char('.'))) return false;
+  QString result = text();
+  if (hasSelectedText())
+    result.replace(selectionStart(), selectedText().size(), typed);
+  else
+    result.insert(cursorPosition(), typed);
+  return FrequencyEditAccepts(result.toStdString());
 }
 
 bool CFreqCellEdit::event(QEvent* event) {

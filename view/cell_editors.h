@@ -10,13 +10,13 @@
 
 namespace rondel {
 
-// Frequency cell: digits, backspace and one "." only, nine characters at most. Nothing else
-// reaches the text: no paste, no undo, no drop, no input method, no context menu.
+// Frequency cell: a typed character gets in only when the text it makes is one the frequency
+// edit accepts (FrequencyEditAccepts), and a "." only while the text holds none; backspace
+// and delete always. Nothing else reaches the text: no paste, no undo, no drop, no input
+// method, no context menu.
 class CFreqCellEdit : public QLineEdit {
   Q_OBJECT
  public:
-  static constexpr int kMaxChars = 9;
-
   explicit CFreqCellEdit(QWidget* parent = nullptr);
 
   void SetOwner(QWidget* owner) { m_owner = owner; }
@@ -33,6 +33,9 @@ class CFreqCellEdit : public QLineEdit {
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
+  // Whether `typed` may go in place of the selection, or at the caret when there is none.
+  bool Accepts(const QString& typed) const;
+
   QWidget* m_owner = nullptr;
   QString m_opening;
 };

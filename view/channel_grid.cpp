@@ -1,22 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The channel grid of the form: the grid control in 1016 filled from the image, and the three
-// editors the view lays over a cell when the grid asks for an edit. Every commit is one edit
-// of the document; the grid is then refreshed from the image only.
+#include "view/channel_grid.h"
+
 #include <QComboBox>
-#include <QEvent>
 #include <QPalette>
 #include <QScrollBar>
 #include <QStringList>
 
 #include <algorithm>
-#include <cmath>
+#include <array>
 #include <new>
+#include <optional>
+#include <string>
 
 #include "grid/grid_ctrl.h"
 #include "platform/dialogs/palette_colours.h"
 #include "platform/prompt.h"
 #include "resources/control_ids.h"
-#include "shell/form/channel_columns.h"
 #include "shell/form/form_edits.h"
 #include "shell/form/form_texts.h"
 #include "shell/language.h"
@@ -24,7 +23,6 @@
 #include "shell/document/rondel_document.h"
 #include "view/cell_editor_fit.h"
 #include "view/cell_editors.h"
-#include "view/rondel_view.h"
 
 namespace rondel {
 namespace {
@@ -48,16 +46,34 @@ QColor ReadOnlyCellText(const QPalette& palette) {
                         palette.color(QPalette::Active, QPalette::Text), 3.0);
 }
 
-// The widest text a frequency cell's editor holds: nine characters, one of them the point.
+// The widest text a frequency cell's editor holds: all its characters, one of them the point.
 QString WidestFrequencyText() {
-  QString text(CFreqCellEdit::kMaxChars, QLatin1Char('0'));
+  QString text(static_cast<int>(kFreqEditMaxChars), QLatin1Char('0'));
   text[3] = QLatin1Char('.');
   return text;
 }
 
+// A cell's screen rectangle where the editor's parent, the form, has it.
+QRect OnParent(const QWidget* editor, const QRect& screenRect) {
+  const QWidget* parent = editor->parentWidget();
+  return {parent != nullptr ? parent->mapFromGlobal(screenRect.topLeft()) : screenRect.topLeft(),
+          screenRect.size()};
+}
+
+// The option editor's two items for column `column`, in list order.
+QStringList Choices(int column) {
+  const std::array<std::string, 2> choices = OptionChoices(column);
+  return {Q(choices[0]), Q(choices[1])};
+}
+
 }  // namespace
 
-QWidget* CRondelView::MakeControl(QWidget* parent, int id) {
+CChannelGrid::CChannelGrid(CRondelApp& app, QWidget& view) : m_app(app), m_view(view) {}
+
+// The editors are the form's children and outlive this; their reports stop here.
+CChannelGrid::~CChannelGrid() = default;
+
+QWidget* CChannelGrid::MakeControl(QWidget* parent, int id) {
   switch (id) {
     case IDC_CHANNEL_GRID: return m_grid = new CGridCtrl(parent);
     case IDC_FREQ_CELL_EDIT: return m_freqEdit = new CFreqCellEdit(parent);
@@ -67,7 +83,7 @@ QWidget* CRondelView::MakeControl(QWidget* parent, int id) {
   }
 }
 
-void CRondelView::ConnectChannelGrid() {
+void CChannelGrid::Connect() {
   if (m_grid == nullptr || m_freqEdit == nullptr || m_choiceEdit == nullptr || m_toneEdit == nullptr)
     return;
   // Enter and Escape in an editor give the focus back to the grid, which ends the edit.
@@ -77,7 +93,7 @@ void CRondelView::ConnectChannelGrid() {
   // The 259 tones open as a list of a handy height that scrolls, not as tall as the template
   // (or the screen) makes it.
   m_toneEdit->setMaxVisibleItems(CCellComboBase::kVisibleItems);
-  m_grid->SetOwner(this);
+  m_grid->SetOwner(&m_view);
   QObject::connect(m_grid, &CGridCtrl::beginEdit, this,
                    [this](const CGridReport& report) { OnGridBeginEdit(report); });
   QObject::connect(m_freqEdit, &CFreqCellEdit::editDone, this, [this] { OnFrequencyEditDone(); });
@@ -87,7 +103,7 @@ void CRondelView::ConnectChannelGrid() {
   QObject::connect(m_toneEdit, &CToneCellCombo::editDone, this, [this] { OnToneEditDone(); });
 }
 
-void CRondelView::SetupChannelGrid() {
+void CChannelGrid::SetupChannelGrid() {
   if (m_grid == nullptr) return;
   // A full refill replaces whatever an open editor was showing: the image it was opened on
   // may be gone (a new document, a read), so its text is dropped rather than stored.
@@ -124,14 +140,11 @@ void CRondelView::SetupChannelGrid() {
     item.format = ColumnInfo(c).wrapHeading ? kWrappedFormat : kSingleLineFormat;
     m_grid->SetCell(item);
   }
-  for (int r = 1; r < m_grid->GetRowCount(); ++r) {
-    SetChannelCell(r, 0, std::to_string(r));
-    RefreshChannelRow(r);
-  }
+  for (int r = 1; r < m_grid->GetRowCount(); ++r) RefreshChannelRow(r);
   m_grid->EnableRedraw(true, true);
 }
 
-void CRondelView::SetChannelCell(int n, int column, const std::string& text) {
+void CChannelGrid::SetChannelCell(int n, int column, const std::string& text) {
   GV_ITEM item;
   item.mask = GVIF_TEXT | GVIF_FORMAT;
   item.row = n;
@@ -141,36 +154,30 @@ void CRondelView::SetChannelCell(int n, int column, const std::string& text) {
   m_grid->SetCell(item);
 }
 
-void CRondelView::RefreshChannelRow(int n) {
+void CChannelGrid::RefreshChannelRow(int n) {
   if (m_grid == nullptr || !CRondelDoc::IsValidChannel(n)) return;
   const CRondelDoc& doc = m_app.Core().doc();
+  const ChannelRowTexts row = ChannelRow(doc, n);
   for (int c = 1; c < kChannelColumns; ++c) {
-    const bool editable = IsCellEditable(doc, n, c);
     const unsigned state = m_grid->GetCellState(n, c);
-    m_grid->SetCellState(n, c, editable ? state & ~GVIS_READONLY : state | GVIS_READONLY);
+    m_grid->SetCellState(n, c, row.editable[static_cast<std::size_t>(c)] ? state & ~GVIS_READONLY
+                                                                         : state | GVIS_READONLY);
   }
   ColourChannelRow(n);
-  if (doc.IsChannelEmpty(n)) {
-    for (int c = 1; c < kChannelColumns; ++c) SetChannelCell(n, c, {});
-  } else {
-    HideCellEditors();
-    ShowChannelFrequency(n, false);
-    ShowChannelTone(n, false);
-    ShowChannelFrequency(n, true);
-    if (doc.LacksFrequency(n))
-      SetChannelCell(n, ColumnIndex(ChannelColumn::TxTone), {});
-    else
-      ShowChannelTone(n, true);
-    for (ChannelColumn c : {ChannelColumn::Opt8Off, ChannelColumn::Narrow, ChannelColumn::HighPower,
-                            ChannelColumn::Opt5Off, ChannelColumn::Opt9Off, ChannelColumn::Opt10Off,
-                            ChannelColumn::Opt11Off})
-      ShowChannelOption(n, ColumnIndex(c));
-  }
+  // A channel's values written afresh leave nothing for an open editor to commit.
+  if (!doc.IsChannelEmpty(n)) HideCellEditors();
+  for (int c = 0; c < kChannelColumns; ++c) SetChannelCell(n, c, row.text[static_cast<std::size_t>(c)]);
   m_grid->RedrawRow(n);
 }
 
-void CRondelView::ColourChannelRow(int n) {
-  const QPalette& pal = palette();
+void CChannelGrid::RefreshChannelCell(int n, int column) {
+  if (m_grid == nullptr || !CRondelDoc::IsValidChannel(n) || column < 0 || column >= kChannelColumns) return;
+  SetChannelCell(n, column, ChannelRow(m_app.Core().doc(), n).text[static_cast<std::size_t>(column)]);
+  m_grid->RedrawRow(n);
+}
+
+void CChannelGrid::ColourChannelRow(int n) {
+  const QPalette& pal = m_view.palette();
   for (int c = 1; c < kChannelColumns; ++c) {
     const bool readOnly = (m_grid->GetCellState(n, c) & GVIS_READONLY) != 0;
     m_grid->SetCellBackColour(n, c, readOnly ? ReadOnlyCellFill(pal) : GridDefaultColour());
@@ -178,17 +185,15 @@ void CRondelView::ColourChannelRow(int n) {
   }
 }
 
-void CRondelView::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::PaletteChange && m_grid != nullptr) {
-    for (int r = 1; r < m_grid->GetRowCount(); ++r) {
-      ColourChannelRow(r);
-      m_grid->RedrawRow(r);
-    }
+void CChannelGrid::ColourChannelRows() {
+  if (m_grid == nullptr) return;
+  for (int r = 1; r < m_grid->GetRowCount(); ++r) {
+    ColourChannelRow(r);
+    m_grid->RedrawRow(r);
   }
-  CFormViewBase::changeEvent(event);
 }
 
-void CRondelView::FitChannelGrid() {
+void CChannelGrid::FitChannelGrid() {
   if (m_grid == nullptr) return;
   const int rows = m_grid->GetRowCount();
   const int cols = m_grid->GetColumnCount();
@@ -206,10 +211,7 @@ void CRondelView::FitChannelGrid() {
       case CellEditor::None: break;
       case CellEditor::Frequency: width = std::max(width, CellEditorWidth(m_freqEdit, {WidestFrequencyText()})); break;
       case CellEditor::Tone: width = std::max(width, CellEditorWidth(m_toneEdit, tones)); break;
-      case CellEditor::Choice:
-        width = std::max(width, CellEditorWidth(m_choiceEdit, {Q(GetLangString(info.choiceKeys[0])),
-                                                               Q(GetLangString(info.choiceKeys[1]))}));
-        break;
+      case CellEditor::Choice: width = std::max(width, CellEditorWidth(m_choiceEdit, Choices(c))); break;
     }
     m_columnFit[static_cast<std::size_t>(c)] = width;
   }
@@ -223,17 +225,22 @@ void CRondelView::FitChannelGrid() {
   if (rows > 0) m_grid->SetRowHeight(0, heading);
   for (int r = 1; r < rows; ++r) m_grid->SetRowHeight(r, row);
   m_leastHeadingHeight = heading;
-  m_form->setMinimumSize(FormMinimumSize());
 }
 
-void CRondelView::StretchColumns() {
+int CChannelGrid::FittedWidth() const {
+  int width = 0;
+  for (const int w : m_columnFit) width += w;
+  return width;
+}
+
+void CChannelGrid::StretchColumns() {
   if (m_grid == nullptr || m_columnFit.size() != static_cast<std::size_t>(m_grid->GetColumnCount())) return;
   // Twice: the widths decide the heading's height, and the height whether a vertical bar
   // takes some of the width.
   for (int pass = 0; pass < 2; ++pass) StretchColumnsOnce();
 }
 
-void CRondelView::StretchColumnsOnce() {
+void CChannelGrid::StretchColumnsOnce() {
   const QSize room = m_grid->maximumViewportSize();
   int width = room.width();
   if (m_grid->GetTotalHeight() > room.height()) width -= m_grid->verticalScrollBar()->sizeHint().width();
@@ -267,39 +274,19 @@ void CRondelView::StretchColumnsOnce() {
   if (m_grid->GetRowHeight(0) != heading) m_grid->SetRowHeight(0, heading);
 }
 
-QString CRondelView::CellName(int row, int col) const {
+QString CChannelGrid::CellName(int row, int col) const {
   const std::string named = FillIn(GetLangString("IDS_CELL_NAME"), "%d", std::to_string(row));
   return Q(FillIn(named, "%s", m_grid->GetCellText(0, col).toStdString()));
 }
 
-void CRondelView::ShowChannelFrequency(int n, bool transmit) {
-  const int column = ColumnIndex(transmit ? ChannelColumn::TxFreq : ChannelColumn::RxFreq);
-  SetChannelCell(n, column, m_app.Core().doc().GetFrequencyText(
-                                n, transmit ? Direction::Transmit : Direction::Receive));
-}
-
-void CRondelView::ShowChannelTone(int n, bool transmit) {
-  const int column = ColumnIndex(transmit ? ChannelColumn::TxTone : ChannelColumn::RxTone);
-  const CRondelDoc& doc = m_app.Core().doc();
-  SetChannelCell(n, column, doc.GetToneText(n, transmit ? Direction::Transmit : Direction::Receive,
-                                            GetLangString("IDS_OFF")));
-}
-
-void CRondelView::ShowChannelOption(int n, int column) {
-  const ChannelColumnInfo& info = ColumnInfo(column);
-  if (info.editor != CellEditor::Choice) return;
-  const int bit = m_app.Core().doc().GetChannelOption(n, info.option);
-  SetChannelCell(n, column, GetLangString(info.choiceKeys[bit != 0 ? 1 : 0]));
-}
-
-void CRondelView::FillToneList() {
+void CChannelGrid::FillToneList() {
   if (m_toneEdit == nullptr) return;
   QStringList items;
   for (const std::string& item : ToneListItems()) items.append(Q(item));
   m_toneEdit->SetItems(items);
 }
 
-void CRondelView::HideCellEditors() {
+void CChannelGrid::HideCellEditors() {
   for (QWidget* editor : {static_cast<QWidget*>(m_freqEdit), static_cast<QWidget*>(m_toneEdit),
                           static_cast<QWidget*>(m_choiceEdit)}) {
     if (editor == nullptr) continue;
@@ -309,14 +296,13 @@ void CRondelView::HideCellEditors() {
   if (m_grid != nullptr) m_grid->SetEditing(false);
 }
 
-void CRondelView::CommitCellEditor() {
+void CChannelGrid::CommitCellEditor() {
   if (m_freqEdit != nullptr && m_freqEdit->isVisible()) OnFrequencyEditDone();
   if (m_toneEdit != nullptr && m_toneEdit->isVisible()) OnToneEditDone();
   if (m_choiceEdit != nullptr && m_choiceEdit->isVisible()) OnChoiceEditDone();
 }
 
-void CRondelView::OnGridBeginEdit(const CGridReport& report) {
-  const QRect rect(m_form->mapFromGlobal(report.screenRect.topLeft()), report.screenRect.size());
+void CChannelGrid::OnGridBeginEdit(const CGridReport& report) {
   m_editRow = report.item.row;
   m_editCol = report.item.col;
   QWidget* editor = nullptr;
@@ -327,7 +313,7 @@ void CRondelView::OnGridBeginEdit(const CGridReport& report) {
       m_grid->SetEditing(true);
       m_freqEdit->setVisible(true);
       m_freqEdit->setEnabled(true);
-      m_freqEdit->setGeometry(rect);
+      m_freqEdit->setGeometry(OnParent(m_freqEdit, report.screenRect));
       m_freqEdit->Open(report.item.text);
       editor = m_freqEdit;
       break;
@@ -336,16 +322,15 @@ void CRondelView::OnGridBeginEdit(const CGridReport& report) {
       m_toneEdit->setVisible(true);
       m_toneEdit->setEnabled(true);
       m_toneEdit->SelectByPrefix(report.item.text);
-      m_toneEdit->setGeometry(rect);
+      m_toneEdit->setGeometry(OnParent(m_toneEdit, report.screenRect));
       editor = m_toneEdit;
       break;
     case CellEditor::Choice: {
       m_grid->SetEditing(true);
-      const auto& keys = ColumnInfo(m_editCol).choiceKeys;
-      m_choiceEdit->Open({Q(GetLangString(keys[0])), Q(GetLangString(keys[1]))}, report.item.text);
+      m_choiceEdit->Open(Choices(m_editCol), report.item.text);
       m_choiceEdit->setVisible(true);
       m_choiceEdit->setEnabled(true);
-      m_choiceEdit->setGeometry(rect);
+      m_choiceEdit->setGeometry(OnParent(m_choiceEdit, report.screenRect));
       editor = m_choiceEdit;
       break;
     }
@@ -355,7 +340,7 @@ void CRondelView::OnGridBeginEdit(const CGridReport& report) {
   editor->setFocus(Qt::OtherFocusReason);
 }
 
-void CRondelView::OnFrequencyEditDone() {
+void CChannelGrid::OnFrequencyEditDone() {
   m_grid->SetEditing(false);
   const std::string text = m_freqEdit->text().toStdString();
   m_freqEdit->setVisible(false);
@@ -363,44 +348,23 @@ void CRondelView::OnFrequencyEditDone() {
   m_app.Document().ApplyEdit(FrequencyEdit{m_editRow, m_editCol, text});
 }
 
-void CRondelView::OnChoiceSelected(int index) {
+void CChannelGrid::OnChoiceSelected(int index) {
   m_app.Document().ApplyEdit(OptionEdit{m_editRow, m_editCol, index});
 }
 
-void CRondelView::OnChoiceEditDone() {
+void CChannelGrid::OnChoiceEditDone() {
   m_grid->SetEditing(false);
   m_choiceEdit->setVisible(false);
   m_choiceEdit->setEnabled(false);
 }
 
-void CRondelView::OnToneEditDone() {
+void CChannelGrid::OnToneEditDone() {
   m_grid->SetEditing(false);
   std::optional<std::string> item;
   if (m_toneEdit->currentIndex() >= 0) item = m_toneEdit->currentText().toStdString();
   m_toneEdit->setVisible(false);
   m_toneEdit->setEnabled(false);
   m_app.Document().ApplyEdit(ToneEdit{m_editRow, m_editCol, item});
-}
-
-void CRondelView::OnEditApplied(const EditOutcome& outcome) {
-  switch (outcome.refresh) {
-    case EditRefresh::None:
-      break;
-    case EditRefresh::Cell:
-      ShowChannelOption(outcome.row, outcome.column);
-      m_grid->RedrawRow(outcome.row);
-      break;
-    case EditRefresh::Row:
-      RefreshChannelRow(outcome.row);
-      FillPriorityChannelList();
-      break;
-    case EditRefresh::Settings:
-      FillSettings();
-      break;
-    case EditRefresh::Form:
-      // The document has refreshed every view already.
-      break;
-  }
 }
 
 }  // namespace rondel

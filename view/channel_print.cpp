@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Printing the channel list: a date line, the grid's heading row and the rows of the channels
-// in use, 35 to a page, scaled so that the grid's full width fills the page between two small
-// margins, and a footer naming the file, the model and the page. The grid draws the cells
-// itself, so the paper shows what the form shows.
+// A date line, the grid's heading row and the rows of the channels in use, 35 to a page,
+// scaled so that the grid's full width fills the page between two small margins, and a footer
+// naming the file, the model and the page.
+#include "view/channel_print.h"
+
 #include <QFontInfo>
 #include <QPaintDevice>
 #include <QPainter>
@@ -22,6 +23,7 @@
 #include "shell/language.h"
 #include "shell/qt/rondel_app.h"
 #include "shell/document/rondel_document.h"
+#include "view/channel_grid.h"
 #include "view/rondel_view.h"
 
 namespace rondel {
@@ -128,17 +130,18 @@ class CPrintFit {
 
 }  // namespace
 
-std::vector<int> CRondelView::PrintedChannels() const {
+std::vector<int> CChannelPrint::PrintedChannels() const {
   std::vector<int> channels;
-  if (m_grid == nullptr) return channels;
+  const CGridCtrl* grid = m_grid.Grid();
+  if (grid == nullptr) return channels;
   // Column 1 holds the receive frequency: empty exactly when the channel is not in use.
   // Rows the grid does not have read as empty.
   for (int n = 1; n <= kLastPrintableChannel; ++n)
-    if (!m_grid->GetCellText(n, 1).isEmpty()) channels.push_back(n);
+    if (!grid->GetCellText(n, 1).isEmpty()) channels.push_back(n);
   return channels;
 }
 
-bool CRondelView::OnPreparePrinting(CPrintInfo& info) {
+bool CChannelPrint::OnPreparePrinting(CPrintInfo& info) {
   info.maxPage = PrintPageCount(static_cast<int>(PrintedChannels().size()));
   info.previewPages = 1;
   m_leftMargin = kPrintMargin;
@@ -146,25 +149,27 @@ bool CRondelView::OnPreparePrinting(CPrintInfo& info) {
   return DoPreparePrinting(info);
 }
 
-void CRondelView::OnBeginPrinting(QPainter& painter, CPrintInfo&) {
+void CChannelPrint::OnBeginPrinting(QPainter& painter, CPrintInfo&) {
+  CGridCtrl* grid = m_grid.Grid();
   // The page's width is the grid's as it prints.
-  const CPrintFit fit(m_grid, PrintedChannels());
+  const CPrintFit fit(grid, PrintedChannels());
   m_printerFont = PrinterFont(kMeasuringFontHeight);
   const QFont previous = painter.font();
   painter.setFont(*m_printerFont);
   const int measured = painter.fontMetrics().horizontalAdvance(QString::fromLatin1(kMeasureLetters));
   const QPaintDevice* paper = painter.device();
-  m_printPage = ComputePrintGeometry(m_grid != nullptr ? m_grid->GetTotalWidth() : 0, measured,
+  m_printPage = ComputePrintGeometry(grid != nullptr ? grid->GetTotalWidth() : 0, measured,
                                      paper != nullptr ? paper->width() : 0,
                                      paper != nullptr ? paper->height() : 0, m_leftMargin,
                                      m_rightMargin);
   painter.setFont(previous);
 }
 
-void CRondelView::OnPrint(QPainter& painter, CPrintInfo& info) {
+void CChannelPrint::OnPrint(QPainter& painter, CPrintInfo& info) {
   m_printerFont = PrinterFont(kPageFontHeight);
-  if (m_grid == nullptr || !m_printPage.Drawable()) return;
-  const CPrintFit fit(m_grid, PrintedChannels());
+  CGridCtrl* grid = m_grid.Grid();
+  if (grid == nullptr || !m_printPage.Drawable()) return;
+  const CPrintFit fit(grid, PrintedChannels());
   const QFont previous = painter.font();
   painter.setFont(*m_printerFont);
   const PrintPageGeometry& page = m_printPage;
@@ -173,22 +178,22 @@ void CRondelView::OnPrint(QPainter& painter, CPrintInfo& info) {
   painter.setViewport(0, 0, page.paperWidth, page.paperHeight);
   SetWindowOrigin(painter, page, page.OriginX(), 0);
 
-  const int bandHeight = m_grid->GetFixedRowsHeight();
+  const int bandHeight = grid->GetFixedRowsHeight();
   painter.drawText(QRect(0, 0, page.DrawWidth(), bandHeight),
                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                    QString::fromStdString(CurrentDateLine()));
 
   std::int64_t top = bandHeight;
   SetWindowOrigin(painter, page, page.OriginX(), -bandHeight);
-  m_grid->PrintFixedRows(painter);
+  grid->PrintFixedRows(painter);
   int lineHeight = bandHeight;
   for (int n : ChannelsOnPage(PrintedChannels(), info.currentPage)) {
     top += lineHeight;
     // Rows of giant heights run off the paper long before this; the origin must stay an int.
     if (top > INT_MAX) break;
     SetWindowOrigin(painter, page, page.OriginX(), -static_cast<int>(top));
-    m_grid->PrintRowAt(painter, n);
-    lineHeight = m_grid->GetRowHeight(n);
+    grid->PrintRowAt(painter, n);
+    lineHeight = grid->GetRowHeight(n);
   }
 
   SetWindowOrigin(painter, page, page.OriginX(), 0);
@@ -197,7 +202,7 @@ void CRondelView::OnPrint(QPainter& painter, CPrintInfo& info) {
   painter.setFont(previous);
 }
 
-void CRondelView::PrintFooter(QPainter& painter, const CPrintInfo& info, int bandHeight) const {
+void CChannelPrint::PrintFooter(QPainter& painter, const CPrintInfo& info, int bandHeight) const {
   const PrintPageGeometry& page = m_printPage;
   // The last band of the page, one line high at its foot: the file (or the new document's
   // title) left, the model in the middle, the page right.
@@ -212,6 +217,6 @@ void CRondelView::PrintFooter(QPainter& painter, const CPrintInfo& info, int ban
                        FormatPageOf(GetLangString("IDS_PRINT_PAGE"), info.currentPage, info.maxPage)));
 }
 
-void CRondelView::OnEndPrinting(QPainter&, CPrintInfo&) { m_printerFont.reset(); }
+void CChannelPrint::OnEndPrinting(QPainter&, CPrintInfo&) { m_printerFont.reset(); }
 
 }  // namespace rondel

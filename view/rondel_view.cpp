@@ -27,6 +27,7 @@
 #include "shell/qt/rondel_app.h"
 #include "shell/qt/translate_dialog.h"
 #include "view/cell_editor_access.h"
+#include "view/controls/settings_list_controls.h"
 
 namespace rondel {
 namespace {
@@ -92,13 +93,17 @@ CFormViewBase* CreateRondelView(CRondelApp& app, QWidget* parent) {
 }
 
 CRondelView::CRondelView(CRondelApp& app, QWidget* parent)
-    : CFormViewBase(parent), m_app(app), m_form(new QWidget) {
+    : CFormViewBase(parent),
+      m_app(app),
+      m_form(new QWidget),
+      m_channelGrid(app, *this),
+      m_print(app, m_channelGrid) {
   setObjectName(QStringLiteral("rondelView"));
   InstallCellEditorAccessibility();
   m_form->setObjectName(QStringLiteral("form101"));
   if (const DialogTemplate* tpl = FindDialogTemplate(IDD_FORM)) {
     BuildDialog(m_form, *tpl, [this](QWidget* parent, const ControlTemplate& c) {
-      return MakeControl(parent, c.id);
+      return m_channelGrid.MakeControl(parent, c.id);
     });
   }
   setWidget(m_form);
@@ -108,7 +113,7 @@ CRondelView::CRondelView(CRondelApp& app, QWidget* parent)
   m_form->installEventFilter(this);
   ConnectSettingsControls();
   GiveLabelsTheirControls();
-  ConnectChannelGrid();
+  m_channelGrid.Connect();
   m_app.Document().onEditApplied = [this](const EditOutcome& o) { OnEditApplied(o); };
 }
 
@@ -123,9 +128,8 @@ CRondelView::~CRondelView() {
 QWidget* CRondelView::Control(int id) const { return FindControl(m_form, id); }
 
 void CRondelView::ConnectSettingsControls() {
-  for (const SettingsListInfo& info : kSettingsLists) {
-    if (auto* list = Item<QComboBox>(info.controlId)) {
-      const SettingsList which = info.list;
+  for (const SettingsList which : kSettingsLists) {
+    if (auto* list = Item<QComboBox>(ControlsOfList(which).controlId)) {
       // A new frequency range erases every channel, so its question waits for a choice the
       // user commits (Enter, a click, an arrow on the closed list), never for a step through
       // the open list.
@@ -161,7 +165,7 @@ void CRondelView::GiveLabelsTheirControls() {
     QWidget* control = Control(controlId);
     if (label != nullptr && control != nullptr) label->setBuddy(control);
   };
-  for (const SettingsListInfo& info : kSettingsLists) pair(info.labelId, info.controlId);
+  for (const SettingsList list : kSettingsLists) pair(ControlsOfList(list).labelId, ControlsOfList(list).controlId);
   for (const auto& [label, control] : kTextFieldLabels) pair(label, control);
 }
 
@@ -224,7 +228,7 @@ void CRondelView::showEvent(QShowEvent* event) {
 
 void CRondelView::MakeUpFirstSize() {
   QWidget* frame = window();
-  if (frame == nullptr || frame == this || m_grid == nullptr) return;
+  if (frame == nullptr || frame == this || Grid() == nullptr) return;
   // A menu bar in the language's face may come out a pixel taller on screen than it was
   // measured; a pixel short of the form is a scroll bar in the grid.
   const QSize lack = (FormSizeHint() - m_form->size()).expandedTo(QSize(0, 0));
@@ -235,23 +239,29 @@ void CRondelView::OnUpdate() {
   UseLanguageFace();
   if (CMainFrame* frame = m_app.MainFrame()) frame->OnUpdateFrameTitle();
   FillSettings();
-  SetupChannelGrid();
-  FillToneList();
+  m_channelGrid.SetupChannelGrid();
+  m_channelGrid.FillToneList();
   // Sized once the texts of this language are in, the tone list's included.
   FitChannelGrid();
   LayOutForm();
 }
 
+void CRondelView::FitChannelGrid() {
+  m_channelGrid.FitChannelGrid();
+  m_form->setMinimumSize(FormMinimumSize());
+}
+
 void CRondelView::TakeFormGeometry() {
-  if (m_grid == nullptr) return;
+  const CGridCtrl* grid = Grid();
+  if (grid == nullptr) return;
   // The translation has put every control back where the template has it and grown those
   // whose texts needed more room; the grid spans the form, so it grew with them.
   const QRect form = TemplateGeometry(m_form);
-  const QRect grid = TemplateGeometry(m_grid);
-  m_gridOrigin = m_grid->geometry().topLeft();
-  m_gridRightMargin = form.width() - (grid.right() + 1);
-  m_gridBottomMargin = form.height() - (grid.bottom() + 1);
-  m_panelWidth = m_grid->geometry().right() + 1 + m_gridRightMargin;
+  const QRect placed = TemplateGeometry(grid);
+  m_gridOrigin = grid->geometry().topLeft();
+  m_gridRightMargin = form.width() - (placed.right() + 1);
+  m_gridBottomMargin = form.height() - (placed.bottom() + 1);
+  m_panelWidth = grid->geometry().right() + 1 + m_gridRightMargin;
   AlignLabelsWithControls();
   m_form->setMinimumSize(FormMinimumSize());
   m_form->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -269,40 +279,42 @@ void CRondelView::AlignLabelsWithControls() {
     label->setGeometry(label->x(), c.top() + (c.height() - height) / 2, label->width(), height);
     label->setAlignment((label->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
   };
-  for (const SettingsListInfo& info : kSettingsLists) align(info.labelId, info.controlId);
+  for (const SettingsList list : kSettingsLists) align(ControlsOfList(list).labelId, ControlsOfList(list).controlId);
   for (const auto& [label, control] : kTextFieldLabels) align(label, control);
 }
 
 QSize CRondelView::FormMinimumSize() const {
-  if (m_grid == nullptr) return m_form->minimumSize();
+  const CGridCtrl* grid = Grid();
+  if (grid == nullptr) return m_form->minimumSize();
   // The settings whole, and the grid with its headings and a few rows.
   constexpr int kLeastRows = 3;
-  const int frame = 2 * m_grid->frameWidth();
+  const int frame = 2 * grid->frameWidth();
   // The heading as tall as at the least widths, the tallest it gets.
-  const int rows = m_leastHeadingHeight + kLeastRows * std::max(kChannelRowHeight, m_grid->GetRowHeight(1));
-  const int bar = m_grid->horizontalScrollBar()->sizeHint().height();
+  const int rows = m_channelGrid.LeastHeadingHeight() + kLeastRows * std::max(kChannelRowHeight, grid->GetRowHeight(1));
+  const int bar = grid->horizontalScrollBar()->sizeHint().height();
   return {m_panelWidth, m_gridOrigin.y() + rows + bar + frame + m_gridBottomMargin};
 }
 
 QSize CRondelView::FormSizeHint() const {
-  if (m_grid == nullptr) return m_form->size();
-  int width = 0;
-  for (const int w : m_columnFit) width += w;
-  const int frame = 2 * m_grid->frameWidth();
+  const CGridCtrl* grid = Grid();
+  if (grid == nullptr) return m_form->size();
+  const int frame = 2 * grid->frameWidth();
   // At these widths the columns are not stretched, and the heading is as tall as it is there.
-  const int height = m_grid->GetTotalHeight() - std::max(0, m_grid->GetRowHeight(0)) + m_leastHeadingHeight;
-  const QSize grid(width + frame, height + frame);
-  return QSize(m_gridOrigin.x() + grid.width() + m_gridRightMargin,
-               m_gridOrigin.y() + grid.height() + m_gridBottomMargin)
+  const int height =
+      grid->GetTotalHeight() - std::max(0, grid->GetRowHeight(0)) + m_channelGrid.LeastHeadingHeight();
+  const QSize whole(m_channelGrid.FittedWidth() + frame, height + frame);
+  return QSize(m_gridOrigin.x() + whole.width() + m_gridRightMargin,
+               m_gridOrigin.y() + whole.height() + m_gridBottomMargin)
       .expandedTo(FormMinimumSize());
 }
 
 void CRondelView::LayOutForm() {
-  if (m_grid == nullptr) return;
+  CGridCtrl* grid = Grid();
+  if (grid == nullptr) return;
   const QSize form = m_form->size();
-  m_grid->setGeometry(QRect(m_gridOrigin, QSize(std::max(0, form.width() - m_gridOrigin.x() - m_gridRightMargin),
-                                                std::max(0, form.height() - m_gridOrigin.y() - m_gridBottomMargin))));
-  StretchColumns();
+  grid->setGeometry(QRect(m_gridOrigin, QSize(std::max(0, form.width() - m_gridOrigin.x() - m_gridRightMargin),
+                                              std::max(0, form.height() - m_gridOrigin.y() - m_gridBottomMargin))));
+  m_channelGrid.StretchColumns();
 }
 
 void CRondelView::FillSettings() {
@@ -310,14 +322,14 @@ void CRondelView::FillSettings() {
   TakeFormGeometry();
   const CRondelDoc& doc = m_app.Core().doc();
   const CSettings& settings = m_app.Settings();
-  for (const SettingsListInfo& info : kSettingsLists) {
-    if (info.list == SettingsList::PriorityChannel) {
+  for (const SettingsList which : kSettingsLists) {
+    if (which == SettingsList::PriorityChannel) {
       FillPriorityChannelList();
       continue;
     }
-    auto* list = Item<QComboBox>(info.controlId);
+    auto* list = Item<QComboBox>(ControlsOfList(which).controlId);
     if (list == nullptr) continue;
-    const SettingsListFill fill = FillSettingsList(info.list, doc, settings);
+    const SettingsListFill fill = FillSettingsList(which, doc, settings);
     const QSignalBlocker quiet(list);
     list->clear();
     for (const std::string& entry : fill.entries) list->addItem(QString::fromStdString(entry));
@@ -379,7 +391,32 @@ void CRondelView::CommitField(QObject* field) {
 void CRondelView::CommitPendingEdit() {
   // Committed again when the focus does leave: the same bytes then change nothing.
   CommitField(QApplication::focusWidget());
-  CommitCellEditor();
+  m_channelGrid.CommitCellEditor();
+}
+
+void CRondelView::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange) m_channelGrid.ColourChannelRows();
+  CFormViewBase::changeEvent(event);
+}
+
+void CRondelView::OnEditApplied(const EditOutcome& outcome) {
+  switch (outcome.refresh) {
+    case EditRefresh::None:
+      break;
+    case EditRefresh::Cell:
+      m_channelGrid.RefreshChannelCell(outcome.row, outcome.column);
+      break;
+    case EditRefresh::Row:
+      m_channelGrid.RefreshChannelRow(outcome.row);
+      FillPriorityChannelList();
+      break;
+    case EditRefresh::Settings:
+      FillSettings();
+      break;
+    case EditRefresh::Form:
+      // The document has refreshed every view already.
+      break;
+  }
 }
 
 }  // namespace rondel

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "core/model_info.h"
-#include "resources/control_ids.h"
 #include "shell/form/channel_columns.h"
 
 namespace rondel {
@@ -36,19 +35,12 @@ std::vector<std::string> Numbers(int from, int to, int step) {
 
 }  // namespace
 
-const std::array<SettingsListInfo, 11> kSettingsLists = {{
-    {SettingsList::FrequencyRange, IDC_FREQ_RANGE, IDC_FREQ_RANGE_LABEL},
-    {SettingsList::VoicePrompt, IDC_VOICE_PROMPT, IDC_VOICE_PROMPT_LABEL},
-    {SettingsList::PttId, IDC_PTT_ID, IDC_PTT_ID_LABEL},
-    {SettingsList::SquelchLevel, IDC_SQUELCH, IDC_SQUELCH_LABEL},
-    {SettingsList::SideKey1, IDC_SIDE_KEY1, IDC_SIDE_KEY1_LABEL},
-    {SettingsList::SideKey2, IDC_SIDE_KEY2, IDC_SIDE_KEY2_LABEL},
-    {SettingsList::TxTimeout, IDC_TX_TIMEOUT, IDC_TX_TIMEOUT_LABEL},
-    {SettingsList::VoxLevel, IDC_VOX_LEVEL, IDC_VOX_LEVEL_LABEL},
-    {SettingsList::ScanMode, IDC_SCAN_MODE, IDC_SCAN_MODE_LABEL},
-    {SettingsList::VoxDelay, IDC_VOX_DELAY, IDC_VOX_DELAY_LABEL},
-    {SettingsList::PriorityChannel, IDC_PRIORITY, IDC_PRIORITY_LABEL},
-}};
+const std::array<SettingsList, 11> kSettingsLists = {
+    SettingsList::FrequencyRange, SettingsList::VoicePrompt, SettingsList::PttId,
+    SettingsList::SquelchLevel,   SettingsList::SideKey1,    SettingsList::SideKey2,
+    SettingsList::TxTimeout,      SettingsList::VoxLevel,    SettingsList::ScanMode,
+    SettingsList::VoxDelay,       SettingsList::PriorityChannel,
+};
 
 ChannelOption OptionOfColumn(int column) { return ColumnInfo(column).option; }
 

@@ -46,13 +46,8 @@ enum class SettingsList {
   PriorityChannel,
 };
 
-// The settings lists in the order the form fills them, with their control numbers.
-struct SettingsListInfo {
-  SettingsList list;
-  int controlId;
-  int labelId;
-};
-extern const std::array<SettingsListInfo, 11> kSettingsLists;
+// The settings lists in the order the form fills them (their controls: view/).
+extern const std::array<SettingsList, 11> kSettingsLists;
 
 std::vector<std::string> SettingsListEntries(SettingsList list, const CRondelDoc& doc,
                                              const CSettings& settings);

@@ -38,7 +38,7 @@ Snapshot Take(const CGridCtrl& g) {
   return s;
 }
 
-GV_ITEM Item(int row, int col) { return GV_ITEM{row, col, GVIF_ALL, 0, 0, "x", -1, {}, {}, 0, {}}; }
+GV_ITEM Item(int row, int col) { return GV_ITEM{row, col, GVIF_ALL, 0, 0, "x", {}, {}}; }
 
 // An operation on row or column `i` of a 5 x 4 table (the other index inside the table).
 struct EdgeOp {

@@ -30,6 +30,7 @@
 #include "shell/form/form_texts.h"
 #include "platform/dialogs/palette_colours.h"
 #include "view/rondel_view.h"
+#include "view/controls/settings_list_controls.h"
 
 namespace rondel {
 namespace {
@@ -264,7 +265,8 @@ TEST_F(FormLayout, EachSettingsLabelSitsOnTheLineOfItsList) {
     SCOPED_TRACE(c.language);
     StartIn(c.language);
     int checked = 0;
-    for (const SettingsListInfo& info : kSettingsLists) {
+    for (const SettingsList which : kSettingsLists) {
+      const SettingsListControls info = ControlsOfList(which);
       auto* label = qobject_cast<QLabel*>(View().Control(info.labelId));
       auto* list = qobject_cast<QComboBox*>(View().Control(info.controlId));
       ASSERT_NE(label, nullptr);

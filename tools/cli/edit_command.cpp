@@ -81,13 +81,13 @@ ParsedAssignment ParseAssignment(std::string_view name, std::string_view text,
       if (entries[i] == text) return Edit(ListEdit{SettingsList::PriorityChannel, static_cast<int>(i)});
     return Refused(EditRefusal::NotAnEntry);
   }
-  for (const SettingsListInfo& info : kSettingsLists) {
-    if (info.list == SettingsList::FrequencyRange || info.list == SettingsList::PriorityChannel ||
-        name != SettingName(SettingOfList(info.list)))
+  for (const SettingsList list : kSettingsLists) {
+    if (list == SettingsList::FrequencyRange || list == SettingsList::PriorityChannel ||
+        name != SettingName(SettingOfList(list)))
       continue;
     const std::optional<int> index = Number(text);
     if (!index) return Refused(EditRefusal::NotAnEntry);
-    return Edit(ListEdit{info.list, *index});
+    return Edit(ListEdit{list, *index});
   }
   for (const Setting box : {Setting::FmRadio, Setting::BatterySaver}) {
     if (name != SettingName(box)) continue;

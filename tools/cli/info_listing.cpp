@@ -7,6 +7,7 @@
 #include "core/frequency_codec.h"
 #include "shell/form/form_texts.h"
 #include "shell/language.h"
+#include "view/controls/settings_list_controls.h"
 
 namespace rondel {
 namespace {
@@ -79,12 +80,12 @@ std::string DocumentListing(const CRondelDoc& doc, const CSettings& settings) {
   }
 
   std::vector<Line> settingsLines;
-  for (const SettingsListInfo& info : kSettingsLists) {
-    if (info.list == SettingsList::FrequencyRange) continue;
-    const auto entries = SettingsListEntries(info.list, doc, settings);
-    const int sel = SettingsListSelection(info.list, doc, settings);
+  for (const SettingsList list : kSettingsLists) {
+    if (list == SettingsList::FrequencyRange) continue;
+    const auto entries = SettingsListEntries(list, doc, settings);
+    const int sel = SettingsListSelection(list, doc, settings);
     std::string value = sel >= 0 ? entries[static_cast<std::size_t>(sel)] : "-";
-    settingsLines.push_back({Label(info.labelId), value});
+    settingsLines.push_back({Label(ControlsOfList(list).labelId), value});
   }
   settingsLines.push_back({Label(1024), doc.GetSetting(Setting::BatterySaver) ? yes : no});
   settingsLines.push_back({Label(1023), doc.GetSetting(Setting::FmRadio) ? yes : no});
