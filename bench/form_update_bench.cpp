@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "shell/app_paths.h"
-#include "shell/form_edits.h"
-#include "shell/form_texts.h"
+#include "shell/form/form_edits.h"
+#include "shell/form/form_texts.h"
 #include "shell/language.h"
 #include "shell/qt/prompt_script.h"
 #include "shell/qt/rondel_app.h"

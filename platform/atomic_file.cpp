@@ -232,6 +232,34 @@ int CheckReplaceable(const std::string& path, std::optional<FileIdentity> opened
   return 0;
 }
 
+int StoreUnderFreeName(const std::string& folder, std::span<const std::uint8_t> bytes,
+                       const std::function<std::string(int)>& nameFor, int attempts,
+                       std::string& path) {
+  const UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!dir.IsOpen()) return LastError();
+  TempFile tmp(dir.Get());
+  errno = 0;
+  if (const int error = tmp.Create(0600); error != 0) return error;
+  if (!WriteAll(tmp.fd.Get(), bytes)) return LastError();
+  if (::fsync(tmp.fd.Get()) != 0) return LastError();
+  if (::close(tmp.fd.Release()) != 0) return LastError();
+  const std::string in = folder == "/" ? std::string() : folder;
+  for (int counter = 1; counter <= attempts; ++counter) {
+    const std::string name = nameFor(counter);
+    if (::linkat(dir.Get(), tmp.name.c_str(), dir.Get(), name.c_str(), 0) == 0) {
+      path = in + "/" + name;
+      // The temporary goes before the folder is flushed, so a power cut leaves the new name
+      // and nothing else.
+      ::unlinkat(dir.Get(), tmp.name.c_str(), 0);
+      tmp.committed = true;
+      ::fsync(dir.Get());
+      return 0;
+    }
+    if (errno != EEXIST) return LastError();
+  }
+  return EEXIST;
+}
+
 int SweepStaleTemporaries(const std::string& folder) {
   const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   return fd.IsOpen() ? Sweep(fd.Get()) : 0;

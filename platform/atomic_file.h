@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <span>
@@ -54,6 +55,16 @@ inline bool WriteFileAtomically(const std::string& path, std::span<const std::ui
                                 std::optional<FileIdentity> openedFrom = std::nullopt) {
   return ReplaceFile(path, bytes, openedFrom) == 0;
 }
+
+// Writes `bytes` whole into `folder` under the first free name of nameFor(1), nameFor(2), ...
+// nameFor(attempts), and never over a file: the bytes go to a temporary of ours, flushed, that
+// gets its name by a hard link, which fails rather than replace a file, so the name only ever
+// appears with the whole file behind it. A signal during the write takes the temporary with
+// it. Returns 0 with the file's path in `path`, or the errno value of what failed (EEXIST
+// when every name was taken).
+int StoreUnderFreeName(const std::string& folder, std::span<const std::uint8_t> bytes,
+                       const std::function<std::string(int)>& nameFor, int attempts,
+                       std::string& path);
 
 // 0 when ReplaceFile(path, ..., openedFrom) may be expected to succeed: the folder of what
 // would be replaced exists and may be written in, the name fits its file system, and an

@@ -78,15 +78,6 @@ class RecentFileStore {
   virtual void Save(const std::vector<std::string>& paths) = 0;
 };
 
-class MemoryRecentFileStore final : public RecentFileStore {
- public:
-  std::vector<std::string> Load() override { return m_paths; }
-  void Save(const std::vector<std::string>& paths) override { m_paths = paths; }
-
- private:
-  std::vector<std::string> m_paths;
-};
-
 // Most recent first, no duplicates, at most `capacity` entries; written through at once.
 class CRecentFileList {
  public:

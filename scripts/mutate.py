@@ -101,11 +101,17 @@ def pick(args):
     print(f'# {len(pool)} candidates, seed {args.seed}', file=sys.stderr)
 
 
+LAST_OUTPUT = ['']
+
+
 def sh(cmd, cwd, timeout=None):
     try:
-        return subprocess.run(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                              timeout=timeout).returncode
+        done = subprocess.run(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                              timeout=timeout)
+        LAST_OUTPUT[0] = done.stdout.decode(errors='replace')
+        return done.returncode
     except subprocess.TimeoutExpired:
+        LAST_OUTPUT[0] = 'timed out'
         return 124
 
 
@@ -140,8 +146,10 @@ def run(args):
     configure += args.cmake
     if sh(configure, work) != 0 or sh(['cmake', '--build', build, '-j', str(args.jobs)], work) != 0:
         sys.exit('the unmutated tree does not build')
-    if run_tests(build, 'core', measure=True) is not None:
-        sys.exit('the unmutated tree fails its tests')
+    failed = run_tests(build, 'core', measure=True)
+    if failed is not None:
+        print(LAST_OUTPUT[0][-3000:])
+        sys.exit(f'the unmutated tree fails its {failed} tests')
     sample = [l.rstrip('\n').split('\t') for l in open(args.sample)
               if l.strip() and not l.startswith('#')]
     caught, survived, stillborn, missing = [], [], [], []

@@ -12,7 +12,7 @@ jobs=$(nproc)
 fuzz_runs=${RONDEL_FUZZ_RUNS:-20000}
 
 echo "== build (RelWithDebInfo)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRONDEL_WERROR=ON >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRONDEL_WERROR=ON -DRONDEL_BENCH=ON >/dev/null
 cmake --build build -j "$jobs"
 echo "== tests"
 ctest --test-dir build --output-on-failure -j "$jobs"

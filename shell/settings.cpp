@@ -8,7 +8,6 @@
 #include "core/image_layout.h"
 #include "platform/ascii.h"
 #include "platform/profile.h"
-#include "shell/form_edits.h"
 
 namespace rondel {
 namespace {

@@ -8,8 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/ascii.h"
 #include "platform/profile.h"
-#include "shell/form_edits.h"
 #include "shell/settings.h"
 
 namespace rondel {

@@ -11,7 +11,7 @@
 #include <QSignalBlocker>
 #include <QStyleFactory>
 
-#include "shell/form_edits.h"
+#include "shell/form/form_edits.h"
 
 namespace rondel {
 namespace {

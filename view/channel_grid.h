@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/channel_columns.h"
+#include "shell/form/channel_columns.h"
 
 class QWidget;
 

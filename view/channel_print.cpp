@@ -19,10 +19,10 @@
 
 #include "grid/grid_cell_draw.h"
 #include "grid/grid_ctrl.h"
-#include "shell/form_texts.h"
+#include "shell/form/form_texts.h"
 #include "shell/language.h"
 #include "shell/qt/rondel_app.h"
-#include "shell/rondel_document.h"
+#include "shell/document/rondel_document.h"
 #include "view/channel_grid.h"
 #include "view/rondel_view.h"
 

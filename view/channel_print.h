@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/dialogs/print_cycle.h"
-#include "shell/channel_print_layout.h"
+#include "shell/channel_list/channel_print_layout.h"
 
 namespace rondel {
 

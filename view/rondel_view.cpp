@@ -19,15 +19,15 @@
 #include "platform/dialogs/dialog_fit.h"
 #include "platform/dialogs/dialog_template.h"
 #include "resources/control_ids.h"
-#include "shell/channel_columns.h"
-#include "shell/form_edits.h"
-#include "shell/form_texts.h"
+#include "shell/form/channel_columns.h"
+#include "shell/form/form_edits.h"
+#include "shell/form/form_texts.h"
 #include "shell/language.h"
 #include "shell/qt/main_frame.h"
 #include "shell/qt/rondel_app.h"
 #include "shell/qt/translate_dialog.h"
 #include "view/cell_editor_access.h"
-#include "view/settings_list_controls.h"
+#include "view/controls/settings_list_controls.h"
 
 namespace rondel {
 namespace {

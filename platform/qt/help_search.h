@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/qt/chm_archive.h"
+#include "platform/help/chm_archive.h"
 
 namespace rondel {
 

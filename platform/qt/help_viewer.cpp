@@ -28,7 +28,7 @@
 #include <chrono>
 #include <functional>
 
-#include "platform/qt/help_contents.h"
+#include "platform/help/help_contents.h"
 
 namespace rondel {
 namespace {

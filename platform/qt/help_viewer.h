@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/qt/chm_archive.h"
+#include "platform/help/chm_archive.h"
 #include "platform/qt/help_search.h"
 
 class QAction;

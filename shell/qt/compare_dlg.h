@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "shell/compare_command.h"
+#include "shell/document/compare_command.h"
 
 class QLabel;
 class QPushButton;

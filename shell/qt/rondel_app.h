@@ -13,7 +13,7 @@
 #include "link/serial_devices.h"
 #include "link/serial_link.h"
 #include "platform/exe_path.h"
-#include "shell/app_core.h"
+#include "shell/document/app_core.h"
 
 class QPrinter;
 class QWidget;

@@ -8,7 +8,7 @@
 
 #include "core/data_file.h"
 #include "shell/app_paths.h"
-#include "shell/channel_csv.h"
+#include "shell/channel_list/channel_csv.h"
 #include "tests/fuzz/fuzz_file.h"
 
 using namespace rondel;

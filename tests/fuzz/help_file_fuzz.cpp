@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/qt/chm_archive.h"
-#include "platform/qt/help_contents.h"
+#include "platform/help/chm_archive.h"
+#include "platform/help/help_contents.h"
 #include "tests/fuzz/fuzz_file.h"
 
 using namespace rondel;

@@ -21,7 +21,7 @@
 #include "shell/qt/backups_dlg.h"
 #include "shell/qt/frame_resources.h"
 #include "shell/qt/main_frame.h"
-#include "shell/radio_backups.h"
+#include "shell/document/radio_backups.h"
 #include "tools/radiosim/virtual_radio.h"
 
 namespace rondel {

@@ -13,9 +13,9 @@
 #include "core/image_layout.h"
 #include "grid/grid_ctrl.h"
 #include "gui_support.h"
-#include "shell/channel_columns.h"
-#include "shell/form_edits.h"
-#include "shell/form_texts.h"
+#include "shell/form/channel_columns.h"
+#include "shell/form/form_edits.h"
+#include "shell/form/form_texts.h"
 #include "shell/qt/main_frame.h"
 #include "view/rondel_view.h"
 

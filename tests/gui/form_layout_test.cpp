@@ -25,12 +25,12 @@
 #include "resources/control_ids.h"
 #include "shell/qt/frame_resources.h"
 #include "shell/qt/main_frame.h"
-#include "shell/rondel_document.h"
-#include "shell/form_edits.h"
-#include "shell/form_texts.h"
+#include "shell/document/rondel_document.h"
+#include "shell/form/form_edits.h"
+#include "shell/form/form_texts.h"
 #include "platform/dialogs/palette_colours.h"
 #include "view/rondel_view.h"
-#include "view/settings_list_controls.h"
+#include "view/controls/settings_list_controls.h"
 
 namespace rondel {
 namespace {

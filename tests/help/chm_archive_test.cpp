@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/chm_archive.h"
-#include "platform/qt/help_contents.h"
+#include "platform/help/chm_archive.h"
+#include "platform/help/help_contents.h"
 #include "support/temp_dir.h"
 
 namespace rondel {

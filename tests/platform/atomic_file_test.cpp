@@ -216,6 +216,46 @@ TEST(ReplaceFile, ASignalDuringTheSaveRemovesTheTemporaryFile) {
   }
 }
 
+// A new file takes the first free name and never another file's; whatever happens, no
+// temporary stays behind.
+TEST(StoreUnderFreeName, TakesTheFirstFreeNameAndNeverReplacesAFile) {
+  const auto name = [](int n) { return "r" + std::to_string(n) + ".dig"; };
+  const struct {
+    std::set<std::string> taken;
+    int attempts;
+    int error;
+    std::string stored;
+  } cases[] = {
+      {{}, 3, 0, "r1.dig"},
+      {{"r1.dig"}, 3, 0, "r2.dig"},
+      {{"r1.dig", "r2.dig"}, 3, 0, "r3.dig"},
+      {{"r2.dig"}, 3, 0, "r1.dig"},
+      {{"r1.dig", "r2.dig", "r3.dig"}, 3, EEXIST, ""},
+      {{"r1.dig"}, 1, EEXIST, ""},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    for (const std::string& t : c.taken) dir.Write(t, "old");
+    SCOPED_TRACE(c.taken.size());
+    std::string path;
+    EXPECT_EQ(StoreUnderFreeName(dir.path(), kNew, name, c.attempts, path), c.error);
+    std::set<std::string> expected = c.taken;
+    if (!c.stored.empty()) {
+      expected.insert(c.stored);
+      EXPECT_EQ(path, dir.File(c.stored));
+      EXPECT_EQ(test::ReadBytes(path), kNew);
+    }
+    for (const std::string& t : c.taken) EXPECT_EQ(test::ReadText(dir.File(t)), "old") << t;
+    EXPECT_EQ(Entries(dir.path()), expected);
+  }
+  // No folder, or a file where the folder should be.
+  TempDir dir;
+  std::string path;
+  EXPECT_EQ(StoreUnderFreeName(dir.File("none"), kNew, name, 3, path), ENOENT);
+  EXPECT_EQ(StoreUnderFreeName(dir.Write("file", "x"), kNew, name, 3, path), ENOTDIR);
+  EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"file"});
+}
+
 TEST(ReadWholeFile, ReadsRegularFilesUpToTheLimit) {
   TempDir dir;
   const std::string file = dir.Write("f", "abcd");

@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "shell/channel_csv.h"
+#include "shell/channel_list/channel_csv.h"
 #include "support/temp_dir.h"
 
 namespace rondel {

@@ -7,8 +7,8 @@
 #include <string>
 #include <tuple>
 #include <vector>
-#include "shell/channel_csv.h"
-#include "shell/csv_records.h"
+#include "shell/channel_list/channel_csv.h"
+#include "shell/channel_list/csv_records.h"
 #include "shell_rig.h"
 
 namespace rondel {

@@ -6,7 +6,7 @@
 #include <climits>
 #include <ctime>
 #include <numeric>
-#include "shell/channel_print_layout.h"
+#include "shell/channel_list/channel_print_layout.h"
 
 namespace rondel {
 namespace {

@@ -4,8 +4,9 @@
 #include <gtest/gtest.h>
 #include <filesystem>
 #include "core/data_file.h"
-#include "shell/app_core.h"
+#include "shell/document/app_core.h"
 #include "shell/app_paths.h"
+#include "support/memory_recent_files.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 

@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include <optional>
-#include "shell/channel_columns.h"
-#include "shell/form_edits.h"
-#include "shell/form_texts.h"
-#include "shell/rondel_document.h"
+#include "shell/form/channel_columns.h"
+#include "shell/form/form_edits.h"
+#include "shell/form/form_texts.h"
+#include "shell/document/rondel_document.h"
 #include "shell_rig.h"
 #include "support/scripted_prompter.h"
 

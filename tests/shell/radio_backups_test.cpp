@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 
 #include "core/data_file.h"
-#include "shell/radio_backups.h"
+#include "shell/document/radio_backups.h"
 #include "shell/shell_rig.h"
 #include "support/temp_dir.h"
 

@@ -3,11 +3,16 @@
 // programs and the sources are, so neither the developer's account nor ctest's quirks matter.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 int main(int argc, char** argv) {
+  // A job started in the background of a script inherits SIGINT and SIGQUIT ignored, and the
+  // programs rightly leave an ignored signal ignored; the tests of what a signal does (and
+  // the programs they start) run with the dispositions of a foreground command.
+  for (const int sig : {SIGINT, SIGQUIT, SIGTERM}) std::signal(sig, SIG_DFL);
   const std::string home = RONDEL_TEST_HOME;
   std::filesystem::create_directories(home);
   ::setenv("HOME", home.c_str(), 1);

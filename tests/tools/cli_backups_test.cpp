@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "core/data_file.h"
-#include "shell/radio_backups.h"
+#include "shell/document/radio_backups.h"
 #include "tools/cli_rig.h"
 #include "tools/radiosim/virtual_radio.h"
 

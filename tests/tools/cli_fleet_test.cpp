@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 #include "link/transfer.h"
-#include "shell/radio_backups.h"
+#include "shell/document/radio_backups.h"
 #include "tools/cli/fleet_command.h"
 #include "tools/cli_rig.h"
 #include "tools/radiosim/virtual_radio.h"

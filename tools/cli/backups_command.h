@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/radio_backups.h"
+#include "shell/document/radio_backups.h"
 
 namespace rondel::cli {
 

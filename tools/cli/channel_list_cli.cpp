@@ -8,7 +8,7 @@
 
 #include "core/data_file.h"
 #include "platform/atomic_file.h"
-#include "shell/channel_csv.h"
+#include "shell/channel_list/channel_csv.h"
 #include "shell/language.h"
 #include "tools/cli/cli_main.h"
 #include "tools/cli/command.h"

@@ -24,7 +24,7 @@
 #include "shell/app_paths.h"
 #include "shell/file_messages.h"
 #include "shell/language.h"
-#include "shell/radio_backups.h"
+#include "shell/document/radio_backups.h"
 #include "shell/settings.h"
 #include "shell/settings_location.h"
 #include "tools/cli/command.h"

@@ -6,7 +6,7 @@
 
 #include "core/data_file.h"
 #include "core/field_catalogue.h"
-#include "shell/channel_columns.h"
+#include "shell/form/channel_columns.h"
 #include "shell/language.h"
 #include "tools/cli/cli_main.h"
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/form_edits.h"
+#include "shell/form/form_edits.h"
 #include "shell/settings.h"
 
 namespace rondel::cli {

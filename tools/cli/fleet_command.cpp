@@ -24,7 +24,7 @@
 #include "platform/atomic_file.h"
 #include "shell/file_messages.h"
 #include "shell/language.h"
-#include "shell/radio_backups.h"
+#include "shell/document/radio_backups.h"
 #include "shell/settings.h"
 #include "tools/cli/cli_main.h"
 #include "tools/cli/command.h"
@@ -79,40 +79,6 @@ std::string Stamp(std::chrono::system_clock::time_point when) {
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H-%M-%S", &tm);
   return text;
-}
-
-// Writes `bytes` whole into `folder` under "<stem>.dig", or "<stem>-2.dig", "-3", ... when
-// that name is taken: a temporary that gets its name by a hard link, which never replaces a
-// file. 0, or the errno value of what failed.
-int StoreNewFile(const std::string& folder, const std::string& stem,
-                 const std::vector<std::uint8_t>& bytes, std::string& path) {
-  const std::string in = folder == "/" ? std::string() : folder;
-  std::string temporary = in + "/" + kTemporaryPrefix + "XXXXXX";
-  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) return errno;
-  std::size_t done = 0;
-  int error = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      error = n < 0 ? errno : EIO;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  ::close(fd);
-  for (int counter = 1; error == 0; ++counter) {
-    const std::string name = stem + (counter > 1 ? "-" + std::to_string(counter) : "") + ".dig";
-    if (::link(temporary.c_str(), (in + "/" + name).c_str()) == 0) {
-      path = in + "/" + name;
-      break;
-    }
-    if (errno != EEXIST || counter >= 9999) error = errno;
-  }
-  ::unlink(temporary.c_str());
-  return error;
 }
 
 // Columns as wide as their widest cell; a Chinese character takes two places.
@@ -268,7 +234,10 @@ class CliWatcher final : public FleetWatcher {
     const std::string stem = m_targets[port].stem + "_" + Stamp(std::chrono::system_clock::now());
     std::string folder = *m_request.output;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (const int error = StoreNewFile(folder, stem, SerializeDocument(radio), r.file); error != 0) {
+    // "<stem>.dig", or "<stem>-2.dig", "-3", ... when that name is taken: never over a file.
+    const auto name = [&](int n) { return stem + (n > 1 ? "-" + std::to_string(n) : "") + ".dig"; };
+    if (const int error = StoreUnderFreeName(folder, SerializeDocument(radio), name, 9999, r.file);
+        error != 0) {
       r.notes.push_back(Lang("IDS_CLI_NOOUTPUT") + " " + folder + "/" + stem + ".dig: " +
                         WriteErrorReason(error));
       return End(r, kExitCantCreate, "IDS_CLI_FLEET_NOTSAVED");

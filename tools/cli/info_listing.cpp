@@ -5,9 +5,9 @@
 #include <string>
 
 #include "core/frequency_codec.h"
-#include "shell/form_texts.h"
+#include "shell/form/form_texts.h"
 #include "shell/language.h"
-#include "view/settings_list_controls.h"
+#include "view/controls/settings_list_controls.h"
 
 namespace rondel {
 namespace {

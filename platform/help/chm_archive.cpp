@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/chm_archive.h"
+#include "platform/help/chm_archive.h"
 
 #include <mspack.h>
 

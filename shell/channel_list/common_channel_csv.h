@@ -9,9 +9,9 @@
 #include <variant>
 #include <vector>
 
-#include "shell/channel_csv.h"
-#include "shell/channel_csv_row.h"
-#include "shell/csv_records.h"
+#include "shell/channel_list/channel_csv.h"
+#include "shell/channel_list/channel_csv_row.h"
+#include "shell/channel_list/csv_records.h"
 
 namespace rondel {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/help_contents.h"
+#include "platform/help/help_contents.h"
 
 #include <cctype>
 #include <cstdint>

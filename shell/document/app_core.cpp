@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/app_core.h"
+#include "shell/document/app_core.h"
 
 #include "shell/language.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/form_edits.h"
+#include "shell/form/form_edits.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,7 +9,7 @@
 #include "core/tone_lists.h"
 #include "platform/ascii.h"
 #include "platform/prompt.h"
-#include "shell/channel_columns.h"
+#include "shell/form/channel_columns.h"
 #include "shell/language.h"
 
 namespace rondel {

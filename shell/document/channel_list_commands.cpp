@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/channel_list_commands.h"
+#include "shell/document/channel_list_commands.h"
 
 #include <cstdint>
 #include <span>
 
 #include "platform/atomic_file.h"
 #include "platform/prompt.h"
-#include "shell/channel_csv.h"
+#include "shell/channel_list/channel_csv.h"
 #include "shell/language.h"
 
 namespace rondel {

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Which controls of the form (template 101) show each settings list: the list and its label.
-// Plain C++, so the command-line listing names a list by the label the form gives it.
+// Plain C++ and a library of its own, so the command-line listing names a list by the label
+// the form gives it without seeing the windows.
 #pragma once
 
 #include "resources/control_ids.h"
-#include "shell/form_texts.h"
+#include "shell/form/form_texts.h"
 
 namespace rondel {
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/form_texts.h"
+#include "shell/form/form_texts.h"
 
 #include <cstdio>
 
 #include "core/model_info.h"
-#include "shell/channel_columns.h"
+#include "shell/form/channel_columns.h"
 
 namespace rondel {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/compare_command.h"
+#include "shell/document/compare_command.h"
 
 #include "core/data_file.h"
 #include "platform/prompt.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The backup folder: names by date, time and band; written through a temporary that is linked
 // to its name, so a name that exists already is never written over; pruned by age and count.
-#include "shell/radio_backups.h"
+#include "shell/document/radio_backups.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,7 +16,7 @@
 #include "platform/ascii.h"
 #include "platform/temporary_cleanup.h"
 #include "platform/unique_fd.h"
-#include "shell/form_texts.h"
+#include "shell/form/form_texts.h"
 #include "shell/settings_location.h"
 
 namespace rondel {
@@ -93,17 +93,6 @@ std::string Stamp(BackupClock::time_point when, const char* between, char timeSe
          TwoDigits(static_cast<unsigned>(time.seconds().count()));
 }
 
-bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string BackupFolder() {
@@ -171,49 +160,12 @@ BackupResult StoreRadioBackup(const CRondelDoc& doc, const CSettings& settings,
     result.error = ::stat(folder.c_str(), &st) == 0 ? ENOTDIR : (errno != 0 ? errno : ENOENT);
     return result;
   }
-  const UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!dir.IsOpen()) {
-    result.error = errno;
-    return result;
-  }
   SweepStaleTemporaries(folder);
-
-  // The bytes go to a temporary first and get their name by a hard link, which fails rather
-  // than replace a file: the name only ever appears with the whole file behind it.
-  std::string temporary = folder + "/" + kTemporaryPrefix + "XXXXXX";
-  UniqueFd file(::mkostemp(temporary.data(), O_CLOEXEC));
-  if (!file.IsOpen()) {
-    result.error = errno;
-    return result;
-  }
-  const std::string tempName = temporary.substr(folder.size() + 1);
-  const int slot = RegisterTemporary(dir.Get(), tempName.c_str());
-  const auto cleanUp = [&] {
-    ::unlinkat(dir.Get(), tempName.c_str(), 0);
-    if (slot >= 0) ForgetTemporary(slot);
-  };
-  if (!WriteAll(file.Get(), SerializeDocument(doc)) || ::fsync(file.Get()) != 0) {
-    result.error = errno != 0 ? errno : EIO;
-    cleanUp();
-    return result;
-  }
-  file.Reset();
-
   const std::string code = BandCodeHex(doc.GetBandCode());
-  for (int counter = 1;; ++counter) {
-    const std::string name = BackupFileName(now, code, counter);
-    if (::linkat(dir.Get(), tempName.c_str(), dir.Get(), name.c_str(), 0) == 0) {
-      result.path = folder + "/" + name;
-      break;
-    }
-    if (errno != EEXIST || counter >= 999999) {
-      result.error = errno;
-      cleanUp();
-      return result;
-    }
-  }
-  cleanUp();
-  ::fsync(dir.Get());
+  result.error = StoreUnderFreeName(
+      folder, SerializeDocument(doc),
+      [&](int counter) { return BackupFileName(now, code, counter); }, 999999, result.path);
+  if (result.error != 0) return result;
   PruneRadioBackups(settings, now, folder);
   return result;
 }

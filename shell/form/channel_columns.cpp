@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/channel_columns.h"
+#include "shell/form/channel_columns.h"
 
 #include "core/field_catalogue.h"
 

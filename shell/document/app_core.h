@@ -8,7 +8,7 @@
 
 #include "core/rondel_doc.h"
 #include "platform/docframe.h"
-#include "shell/rondel_document.h"
+#include "shell/document/rondel_document.h"
 #include "shell/settings.h"
 
 namespace rondel {

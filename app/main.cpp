@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// rondel: the desktop program.
+// rondel: the desktop program. The composition root: the shell runs the view it is handed.
 #include <QApplication>
 
 #include <iostream>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/channel_print_layout.h"
+#include "shell/channel_list/channel_print_layout.h"
 
 #include <algorithm>
 #include <climits>

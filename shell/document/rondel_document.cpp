@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/rondel_document.h"
+#include "shell/document/rondel_document.h"
 
 #include "core/data_file.h"
 #include "shell/language.h"

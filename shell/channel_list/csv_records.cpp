@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/csv_records.h"
+#include "shell/channel_list/csv_records.h"
 
 #include <algorithm>
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/common_channel_csv.h"
+#include "shell/channel_list/common_channel_csv.h"
 
 #include <algorithm>
 
 #include "core/decimal_text.h"
 #include "platform/ascii.h"
-#include "shell/channel_columns.h"
-#include "shell/form_edits.h"
+#include "shell/form/channel_columns.h"
+#include "shell/form/form_edits.h"
 
 namespace rondel {
 namespace {

@@ -13,8 +13,8 @@
 #include "core/edit_history.h"
 #include "core/rondel_doc.h"
 #include "platform/docframe.h"
-#include "shell/channel_csv.h"
-#include "shell/form_edits.h"
+#include "shell/channel_list/channel_csv.h"
+#include "shell/form/form_edits.h"
 #include "shell/settings.h"
 
 namespace rondel {

@@ -15,7 +15,7 @@
 
 #include "core/rondel_doc.h"
 #include "platform/ascii.h"  // EqualNoCase: the form matches the texts it is given by it
-#include "shell/form_texts.h"
+#include "shell/form/form_texts.h"
 #include "shell/settings.h"
 
 namespace rondel {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/channel_csv.h"
+#include "shell/channel_list/channel_csv.h"
 
 #include <algorithm>
 #include <set>
@@ -11,11 +11,11 @@
 #include "platform/ascii.h"
 #include "platform/atomic_file.h"
 #include "platform/numbered_text.h"
-#include "shell/channel_columns.h"
-#include "shell/channel_csv_row.h"
-#include "shell/common_channel_csv.h"
-#include "shell/csv_records.h"
-#include "shell/form_edits.h"
+#include "shell/form/channel_columns.h"
+#include "shell/channel_list/channel_csv_row.h"
+#include "shell/channel_list/common_channel_csv.h"
+#include "shell/channel_list/csv_records.h"
+#include "shell/form/form_edits.h"
 
 namespace rondel {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "shell/rondel_document.h"
+#include "shell/document/rondel_document.h"
 #include "shell/settings.h"
 
 namespace rondel {
