@@ -60,7 +60,7 @@ class Program {
  public:
   Program() : m_app(CreateRondelView, kBin) {
     if (!m_app.InitInstance({})) std::fprintf(stderr, "the program did not start\n");
-    CRondelDoc& doc = m_app.Core().doc();
+    CRondelDoc& doc = m_app.Core().Doc();
     for (int n = 1; n <= 16; ++n) {
       char rx[16];
       std::snprintf(rx, sizeof rx, "%03d.%05d", 430 + n, n * 625);
@@ -98,7 +98,7 @@ void BM_FrequencyCommit(benchmark::State& state) {
   int i = 0;
   for (auto _ : state) {
     app.Document().ApplyEdit(FrequencyEdit{7, 1, texts[i ^= 1]});
-    benchmark::DoNotOptimize(ChannelRow(app.Core().doc(), 7));
+    benchmark::DoNotOptimize(ChannelRow(app.Core().Doc(), 7));
   }
 }
 BENCHMARK(BM_FrequencyCommit)->Unit(benchmark::kMicrosecond);

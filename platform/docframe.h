@@ -128,8 +128,7 @@ class CDocFrame {
   // Exit: true when the window may close.
   bool CanCloseFrame() { return SaveModified(); }
 
-  CDocument& document() { return m_doc; }
-  CRecentFileList& recentFiles() { return m_recent; }
+  CRecentFileList& RecentFiles() { return m_recent; }
 
  private:
   CDocument& m_doc;

@@ -156,7 +156,7 @@ void CChannelGrid::SetChannelCell(int n, int column, const std::string& text) {
 
 void CChannelGrid::RefreshChannelRow(int n) {
   if (m_grid == nullptr || !CRondelDoc::IsValidChannel(n)) return;
-  const CRondelDoc& doc = m_app.Core().doc();
+  const CRondelDoc& doc = m_app.Core().Doc();
   const ChannelRowTexts row = ChannelRow(doc, n);
   for (int c = 1; c < kChannelColumns; ++c) {
     const unsigned state = m_grid->GetCellState(n, c);
@@ -172,7 +172,7 @@ void CChannelGrid::RefreshChannelRow(int n) {
 
 void CChannelGrid::RefreshChannelCell(int n, int column) {
   if (m_grid == nullptr || !CRondelDoc::IsValidChannel(n) || column < 0 || column >= kChannelColumns) return;
-  SetChannelCell(n, column, ChannelRow(m_app.Core().doc(), n).text[static_cast<std::size_t>(column)]);
+  SetChannelCell(n, column, ChannelRow(m_app.Core().Doc(), n).text[static_cast<std::size_t>(column)]);
   m_grid->RedrawRow(n);
 }
 

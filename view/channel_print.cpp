@@ -209,7 +209,7 @@ void CChannelPrint::PrintFooter(QPainter& painter, const CPrintInfo& info, int b
   const QRect band(0, page.logicalHeight - bandHeight, page.DrawWidth(), bandHeight);
   const int flags = Qt::AlignBottom | Qt::TextSingleLine;
   painter.drawText(band, flags | Qt::AlignLeft, QString::fromStdString(m_app.Document().GetTitle()));
-  const std::string model = ModelNameOf(m_app.Core().doc(), m_app.Settings());
+  const std::string model = ModelNameOf(m_app.Core().Doc(), m_app.Settings());
   painter.drawText(band, flags | Qt::AlignHCenter,
                    QString::fromStdString(FillIn(GetLangString("IDS_PRINT_MODEL"), "%s", model)));
   painter.drawText(band, flags | Qt::AlignRight,

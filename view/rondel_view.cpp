@@ -320,7 +320,7 @@ void CRondelView::LayOutForm() {
 void CRondelView::FillSettings() {
   TranslateDialog(m_form, IDD_FORM);
   TakeFormGeometry();
-  const CRondelDoc& doc = m_app.Core().doc();
+  const CRondelDoc& doc = m_app.Core().Doc();
   const CSettings& settings = m_app.Settings();
   for (const SettingsList which : kSettingsLists) {
     if (which == SettingsList::PriorityChannel) {
@@ -353,7 +353,7 @@ void CRondelView::FillPriorityChannelList() {
   auto* list = Item<QComboBox>(IDC_PRIORITY);
   if (list == nullptr) return;
   const SettingsListFill fill =
-      FillSettingsList(SettingsList::PriorityChannel, m_app.Core().doc(), m_app.Settings());
+      FillSettingsList(SettingsList::PriorityChannel, m_app.Core().Doc(), m_app.Settings());
   const QSignalBlocker quiet(list);
   list->clear();
   for (const std::string& entry : fill.entries) list->addItem(QString::fromStdString(entry));

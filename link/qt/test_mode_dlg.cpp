@@ -76,7 +76,7 @@ bool CTestModeDlg::OnInitDialog() {
 }
 
 void CTestModeDlg::ShowCalibration() {
-  const CRondelDoc& doc = m_host.Document();
+  const CRondelDoc& doc = m_host.Doc();
   for (int i = 0; i < kCalibrationSliders; ++i) {
     const int value = doc.GetCalibration(i);
     if (CScrollBar* bar = ScrollBar(i)) bar->SetScrollPos(value);
@@ -148,7 +148,7 @@ void CTestModeDlg::SendLive() {
 
 void CTestModeDlg::Exchange(TestModeExchange exchange,
                             std::function<void(const CTestModeSession&)> then) {
-  m_runner.Run(exchange, m_host.Document().image(),
+  m_runner.Run(exchange, m_host.Doc().image(),
                [this, then = std::move(then)](const CTestModeSession& session) {
                  then(session);
                  if (m_cancelPending) {
@@ -219,7 +219,7 @@ void CTestModeDlg::CancelNow() {
     return;
   }
   debugActive = false;
-  m_runner.Run(TestModeExchange::Leave, m_host.Document().image(), [this](const CTestModeSession&) {
+  m_runner.Run(TestModeExchange::Leave, m_host.Doc().image(), [this](const CTestModeSession&) {
     m_port.Close();
     EndDialog(IDCANCEL);
   });

@@ -25,7 +25,7 @@ class TestModeHost {
   virtual void TranslateDialog(QWidget* dialog, int number) = 0;
   // The active document of the main window, to look at; every change goes through the calls
   // below, each of them a step the user can undo.
-  virtual const CRondelDoc& Document() = 0;
+  virtual const CRondelDoc& Doc() = 0;
   // Before the entry read: a modified document it would replace is offered for saving first.
   // False (Cancel, or a save that failed): nothing is sent to the radio.
   virtual bool MayReplaceDocument() = 0;

@@ -37,7 +37,7 @@ void CTestPasswordDlg::OnOK() {
   // The entry read replaces the document: asked before a byte goes to the radio.
   if (!m_host.MayReplaceDocument()) return;
   m_cancelPending = false;
-  m_runner.Run(TestModeExchange::Entry, m_host.Document().image(),
+  m_runner.Run(TestModeExchange::Entry, m_host.Doc().image(),
                [this](const CTestModeSession& session) { OnEntryRead(session); });
 }
 

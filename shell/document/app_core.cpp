@@ -7,12 +7,12 @@ namespace rondel {
 
 CRondelAppCore::CRondelAppCore(const std::string& iniPath, RecentFileStore& recentStore)
     : m_settings(iniPath),
-      m_document(m_doc, m_settings, m_bSkipClearPrompt),
+      m_document(m_doc, m_settings),
       m_recent(recentStore, 4),
       m_frame(m_document, m_recent, [](std::string_view key) { return GetLangString(key); }) {}
 
 bool CRondelAppCore::Start(const std::string& commandLineFile) {
-  m_bSkipClearPrompt = 1;
+  m_document.SkipNextClearPrompt(true);
   if (commandLineFile.empty()) return OnFileNew();
   const OpenOutcome opened = Open(commandLineFile);
   return opened == OpenOutcome::Opened || opened == OpenOutcome::Refused;
@@ -22,9 +22,9 @@ OpenOutcome CRondelAppCore::Open(const std::string& path) {
   // Reset first, so whatever the file does not hold keeps a new document's values and never
   // the previous document's. The save-changes question is asked here, once: Cancel ends the
   // open with the document as it was.
-  m_bSkipClearPrompt = 1;
+  m_document.SkipNextClearPrompt(true);
   const bool reset = OnFileNew();
-  m_bSkipClearPrompt = 0;
+  m_document.SkipNextClearPrompt(false);
   if (!reset) return OpenOutcome::Cancelled;
   return m_frame.OpenDocumentFile(path);
 }

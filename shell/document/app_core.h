@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The application's document half, free of any window: the one document, its framework
-// sequences, the recent-file list, the flag that lets the next New skip its question, and the
-// open override every route to a data file goes through.
+// sequences, the recent-file list, and the open override every route to a data file goes
+// through.
 #pragma once
 
 #include <string>
@@ -40,13 +40,11 @@ class CRondelAppCore {
   bool OnOpenRecentFile(std::size_t index);
   bool CanExit() { return m_frame.CanCloseFrame(); }
 
-  int m_bSkipClearPrompt = 0;
-
-  CSettings& settings() { return m_settings; }
-  CRondelDoc& doc() { return m_doc; }
-  CRondelDocument& document() { return m_document; }
-  CDocFrame& frame() { return m_frame; }
-  CRecentFileList& recentFiles() { return m_recent; }
+  CSettings& Settings() { return m_settings; }
+  CRondelDoc& Doc() { return m_doc; }
+  CRondelDocument& Document() { return m_document; }
+  CDocFrame& Frame() { return m_frame; }
+  CRecentFileList& RecentFiles() { return m_recent; }
 
  private:
   CSettings m_settings;

@@ -57,7 +57,7 @@ bool ExportChannelList(const CRondelDocument& document, const CSettings& setting
   const auto chosen = CurrentPrompter().ChooseFileToSave(ListDialog(ProposedChannelListPath(document)));
   if (!chosen || chosen->empty()) return false;
   const std::string target = WithExtension(*chosen, kChannelCsvExtension);
-  const std::string text = ExportChannelCsv(document.doc(), settings);
+  const std::string text = ExportChannelCsv(document.Doc(), settings);
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
   if (!WriteFileAtomically(target, std::span<const std::uint8_t>(bytes, text.size()))) {
     ShowError(GetLangString("IDS_ERROR_SAVEFILE") + "\n" + target);

@@ -6,16 +6,16 @@
 
 namespace rondel {
 
-CRondelDocument::CRondelDocument(CRondelDoc& doc, const CSettings& settings, int& skipClearPrompt)
-    : m_doc(doc), m_settings(settings), m_bSkipClearPrompt(skipClearPrompt) {
+CRondelDocument::CRondelDocument(CRondelDoc& doc, const CSettings& settings)
+    : m_doc(doc), m_settings(settings) {
   StartHistory();
 }
 
 void CRondelDocument::DeleteContents() { m_doc.Blank(); }
 
 bool CRondelDocument::OnNewDocument() {
-  if (m_bSkipClearPrompt) {
-    m_bSkipClearPrompt = 0;
+  if (m_skipClearPrompt) {
+    m_skipClearPrompt = false;
   } else if (ShowPrompt(GetLangString("IDS_WARN_CLEAR"), GetLangString("IDS_PROMPT"),
                         PromptIcon::Warning, PromptButtons::OkCancel) != PromptAnswer::Ok) {
     // Declined: nothing of the document changes, and it stays as modified as it was.

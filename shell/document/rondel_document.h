@@ -21,15 +21,17 @@ namespace rondel {
 
 class CRondelDocument : public CDocument {
  public:
-  // `skipClearPrompt` is the application's flag: set, the next new-document step resets the
-  // document without asking and clears it.
-  CRondelDocument(CRondelDoc& doc, const CSettings& settings, int& skipClearPrompt);
+  CRondelDocument(CRondelDoc& doc, const CSettings& settings);
 
   // Read access to the image. Every change goes through the operations below.
-  const CRondelDoc& doc() const { return m_doc; }
+  const CRondelDoc& Doc() const { return m_doc; }
+
+  // Whether the next new-document step resets the document without its question: the start
+  // and every open, which ask their own question first, set it. That step clears it again.
+  void SkipNextClearPrompt(bool skip) { m_skipClearPrompt = skip; }
 
   void DeleteContents() override;
-  // Asks "IDS_WARN_CLEAR" unless the application's flag says not to; Cancel abandons the
+  // Asks "IDS_WARN_CLEAR" unless SkipNextClearPrompt said not to; Cancel abandons the
   // New and leaves the document exactly as it was.
   bool OnNewDocument() override;
   ReadOutcome ReadFile(const std::string& path) override;
@@ -93,7 +95,7 @@ class CRondelDocument : public CDocument {
 
   CRondelDoc& m_doc;
   const CSettings& m_settings;
-  int& m_bSkipClearPrompt;
+  bool m_skipClearPrompt = false;
   LoadResult m_lastLoad = LoadResult::HeaderRejected;
   // The file behind the document's path when it was opened or saved.
   std::optional<FileIdentity> m_fileIdentity;

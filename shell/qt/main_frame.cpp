@@ -130,7 +130,7 @@ void CMainFrame::UpdateRecentFileMenu() {
       a->deleteLater();
     }
   }
-  const std::vector<std::string> entries = m_app.Core().recentFiles().Entries();
+  const std::vector<std::string> entries = m_app.Core().RecentFiles().Entries();
   if (entries.empty()) {
     // The placeholder of the menu's template, shown disabled while the list is empty.
     for (const MenuEntry& e : MainMenu()[0].entries) {
@@ -357,7 +357,7 @@ void CMainFrame::OnCommand(int command) {
 
 void CMainFrame::OnFileCompare() {
   const std::optional<FileComparison> comparison =
-      CompareWithChosenFile(m_app.Core().frame(), m_app.Document().doc(), m_app.Settings());
+      CompareWithChosenFile(m_app.Core().Frame(), m_app.Document().Doc(), m_app.Settings());
   if (!comparison) return;
   CCompareDlg dialog(*comparison, this);
   // Opened only once the list is gone, through the open every data file takes: a modified
@@ -407,7 +407,7 @@ void CMainFrame::TranslateDialog(QWidget* dialog, int number) {
   rondel::TranslateDialog(dialog, number);
 }
 
-CTransferSession::Image CMainFrame::DocumentImage() { return m_app.Document().doc().image(); }
+CTransferSession::Image CMainFrame::DocumentImage() { return m_app.Document().Doc().image(); }
 
 void CMainFrame::HandOverImage(const CTransferSession::Image& image) {
   // The radio's memory replaces the image: one step the user can undo, and a change of the
@@ -418,7 +418,7 @@ void CMainFrame::HandOverImage(const CTransferSession::Image& image) {
 }
 
 void CMainFrame::BackUpRadioImage(const RadioImage& image) {
-  const BackupResult backup = StoreRadioImageBackup(m_app.Document().doc(), image, m_app.Settings());
+  const BackupResult backup = StoreRadioImageBackup(m_app.Document().Doc(), image, m_app.Settings());
   if (backup.ok()) return;
   ShowPrompt(GetLangString("IDS_WARN_BACKUP_FAILED") + "\n" + BackupFolder() + ": " +
                  WriteErrorReason(backup.error),
@@ -432,7 +432,7 @@ void CMainFrame::OnRadioBackups() {
 }
 
 bool CMainFrame::MayReplaceDocument() {
-  return m_app.Core().frame().SaveModified();
+  return m_app.Core().Frame().SaveModified();
 }
 
 bool CMainFrame::MayWriteDocument() {
@@ -449,7 +449,7 @@ TransferNets CMainFrame::WriteNets() {
 }
 
 bool CMainFrame::StoreWriteBackup(const CTransferSession::Image& image) {
-  const BackupResult kept = StoreRadioImageBackup(m_app.Document().doc(), image, m_app.Settings());
+  const BackupResult kept = StoreRadioImageBackup(m_app.Document().Doc(), image, m_app.Settings());
   if (kept.ok()) return true;
   ShowPrompt(GetLangString("IDS_BACKUP_WRITESTOP") + "\n" + BackupFolder() + ": " +
                  WriteErrorReason(kept.error),
@@ -457,7 +457,7 @@ bool CMainFrame::StoreWriteBackup(const CTransferSession::Image& image) {
   return false;
 }
 
-const CRondelDoc& CMainFrame::Document() { return m_app.Document().doc(); }
+const CRondelDoc& CMainFrame::Doc() { return m_app.Document().Doc(); }
 
 void CMainFrame::ReplaceImage(const RadioImage& image) { m_app.Document().ReplaceImage(image); }
 

@@ -82,7 +82,7 @@ class CMainFrame : public QMainWindow, public TransferDlgHost, public TestModeHo
   bool MayWriteDocument() override;
   TransferNets WriteNets() override;
   bool StoreWriteBackup(const CTransferSession::Image& image) override;
-  const CRondelDoc& Document() override;
+  const CRondelDoc& Doc() override;
   void ReplaceImage(const RadioImage& image) override;
   void BackUpRadioImage(const RadioImage& image) override;
   void CommitCalibration(int index, std::uint8_t value) override;

@@ -28,8 +28,8 @@ CRondelApp::CRondelApp(ViewFactory viewFactory, std::string exeDir)
 
 CRondelApp::~CRondelApp() {
   if (m_core) {
-    m_core->document().onUpdateAllViews = nullptr;
-    m_core->document().onStateChanged = nullptr;
+    m_core->Document().onUpdateAllViews = nullptr;
+    m_core->Document().onStateChanged = nullptr;
   }
   m_frame.reset();
 }
@@ -78,8 +78,8 @@ bool CRondelApp::InitInstance(const std::vector<std::string>& args, bool showFra
     return false;
   }
   if (m_viewFactory) m_frame->SetView(m_viewFactory(*this, m_frame.get()));
-  m_core->document().onUpdateAllViews = [this] { OnDocumentUpdate(); };
-  m_core->document().onStateChanged = [this] {
+  m_core->Document().onUpdateAllViews = [this] { OnDocumentUpdate(); };
+  m_core->Document().onStateChanged = [this] {
     if (m_frame) m_frame->OnDocumentStateChanged();
   };
 
@@ -93,8 +93,8 @@ bool CRondelApp::InitInstance(const std::vector<std::string>& args, bool showFra
   }
   const bool started = AsNewOrOpen([&] { return m_core->Start(file); });
   if (!started) {
-    m_core->document().onUpdateAllViews = nullptr;
-    m_core->document().onStateChanged = nullptr;
+    m_core->Document().onUpdateAllViews = nullptr;
+    m_core->Document().onStateChanged = nullptr;
     m_frame.reset();
     return false;
   }
@@ -136,7 +136,7 @@ void CRondelApp::OnFileNew() {
 }
 
 void CRondelApp::OnFileOpen() {
-  const auto path = m_core->frame().PromptFileToOpen();
+  const auto path = m_core->Frame().PromptFileToOpen();
   if (path) OpenDocumentFile(*path);
 }
 
@@ -145,7 +145,7 @@ void CRondelApp::OnFileSave() { m_core->OnFileSave(); }
 void CRondelApp::OnFileSaveAs() { m_core->OnFileSaveAs(); }
 
 void CRondelApp::OnOpenRecentFile(std::size_t index) {
-  const std::vector<std::string> entries = m_core->recentFiles().Entries();
+  const std::vector<std::string> entries = m_core->RecentFiles().Entries();
   if (index < entries.size()) OpenDocumentFile(entries[index]);
 }
 
@@ -186,7 +186,7 @@ void CRondelApp::TranslateMenu() {
 void CRondelApp::ApplyLanguage() {
   TranslateMenu();
   if (m_frame) m_frame->OnDocumentStateChanged();
-  if (m_core) m_core->document().RecomputeAndRefresh();
+  if (m_core) m_core->Document().RecomputeAndRefresh();
 }
 
 }  // namespace rondel

@@ -68,9 +68,8 @@ class CRondelApp {
   CMainFrame* MainFrame() const { return m_frame.get(); }
   // Valid once InitInstance has found the settings file.
   CRondelAppCore& Core() { return *m_core; }
-  CSettings& Settings() { return m_core->settings(); }
-  CRondelDocument& Document() { return m_core->document(); }
-  int& SkipClearPrompt() { return m_core->m_bSkipClearPrompt; }
+  CSettings& Settings() { return m_core->Settings(); }
+  CRondelDocument& Document() { return m_core->Document(); }
   // The printer of Print, Print Preview and Print Setup, made at its first use.
   QPrinter& Printer();
 

@@ -171,7 +171,7 @@ TEST_F(BackupList, TheDialogListsThemNewestFirstAndOpensOneAsANewUnnamedDocument
   EXPECT_EQ(document.GetPathName(), "");
   EXPECT_FALSE(document.IsModified());
   EXPECT_FALSE(document.CanUndo()) << "the history starts at the backup";
-  const auto recent = App().Core().recentFiles().Entries();
+  const auto recent = App().Core().RecentFiles().Entries();
   EXPECT_EQ(std::count(recent.begin(), recent.end(), m_old), 0);
   EXPECT_TRUE(m_prompter.prompts.empty());
   // Save asks for a name, and the backup stays as it was.

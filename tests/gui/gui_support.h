@@ -79,7 +79,7 @@ class ProgramTest : public ::testing::Test {
   bool Start(const std::vector<std::string>& args = {});  // false when the start was refused
   CRondelApp& App() { return *m_app; }
   CMainFrame& Frame();
-  CRondelDoc& Doc() { return App().Core().doc(); }
+  CRondelDoc& Doc() { return App().Core().Doc(); }
 
   ScopedEnv m_all{"LC_ALL", nullptr};
   ScopedEnv m_lang{"LANG", "C.UTF-8"};

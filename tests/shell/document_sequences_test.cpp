@@ -35,21 +35,21 @@ class DocumentSequences : public testing::Test {
     return out;
   }
   void Fill() {
-    app.doc().SetFrequencyText(1, Direction::Receive, "446.00625");
-    app.doc().SetPttCodeText(PttCode::Start, "123");
-    app.doc().SetSetting(Setting::SquelchLevel, 8);
-    app.doc().SetModifiedFlag(true);
+    app.Doc().SetFrequencyText(1, Direction::Receive, "446.00625");
+    app.Doc().SetPttCodeText(PttCode::Start, "123");
+    app.Doc().SetSetting(Setting::SquelchLevel, 8);
+    app.Doc().SetModifiedFlag(true);
   }
   std::string Sample(const std::string& name) {
     CRondelDoc other;
-    other.SelectModel(1, app.settings());
+    other.SelectModel(1, app.Settings());
     other.SetFrequencyText(5, Direction::Receive, "150");
-    EXPECT_TRUE(StoreDataFile(other, dir.File(name), app.settings()));
+    EXPECT_TRUE(StoreDataFile(other, dir.File(name), app.Settings()));
     return dir.File(name);
   }
   bool IsNew() {
     CRondelDoc d;
-    return d.SelectModel(0, app.settings()), d.image() == app.doc().image() && app.document().GetPathName().empty();
+    return d.SelectModel(0, app.Settings()), d.image() == app.Doc().image() && app.Document().GetPathName().empty();
   }
 
   test::TempDir dir;
@@ -64,28 +64,28 @@ class DocumentSequences : public testing::Test {
 
 TEST_F(DocumentSequences, StartAsksNothingAndNewAsksFirstToSaveThenToClear) {
   EXPECT_EQ(Seen(), Prompts{});
-  EXPECT_TRUE(IsNew() && app.document().GetTitle() == "Item");
+  EXPECT_TRUE(IsNew() && app.Document().GetTitle() == "Item");
   Fill();
   prompter.Answer(PromptAnswer::Cancel);
-  EXPECT_FALSE(app.OnFileNew() || !app.doc().IsModified());
+  EXPECT_FALSE(app.OnFileNew() || !app.Doc().IsModified());
   EXPECT_EQ(Seen(), Prompts{saveChanges});
   // Declining the clear abandons the New: not a byte, not the flag, not the path changes.
   const std::string path = dir.File("kept.dig");
   prompter.ChooseSave(path);
   ASSERT_TRUE(app.OnFileSaveAs());
-  app.doc().SetSetting(Setting::SquelchLevel, 5);
-  app.doc().SetChannelOption(1, ChannelOption::Narrow, 0);
-  app.doc().SetModifiedFlag(true);
-  const std::vector<std::uint8_t> before = SerializeDocument(app.doc());
+  app.Doc().SetSetting(Setting::SquelchLevel, 5);
+  app.Doc().SetChannelOption(1, ChannelOption::Narrow, 0);
+  app.Doc().SetModifiedFlag(true);
+  const std::vector<std::uint8_t> before = SerializeDocument(app.Doc());
   prompter.Answer(PromptAnswer::No);
   prompter.Answer(PromptAnswer::Cancel);
   EXPECT_FALSE(app.OnFileNew());
   EXPECT_EQ(Seen(), (Prompts{saveChanges, clear}));
-  EXPECT_EQ(SerializeDocument(app.doc()), before);
-  EXPECT_TRUE(app.doc().IsModified());
-  EXPECT_EQ(app.document().GetPathName(), path);
+  EXPECT_EQ(SerializeDocument(app.Doc()), before);
+  EXPECT_TRUE(app.Doc().IsModified());
+  EXPECT_EQ(app.Document().GetPathName(), path);
   // And a later New asks the clear question again, as ever.
-  app.doc().SetModifiedFlag(false);
+  app.Doc().SetModifiedFlag(false);
   prompter.Answer(PromptAnswer::Ok);
   ASSERT_TRUE(app.OnFileNew());
   EXPECT_EQ(Seen(), Prompts{clear});
@@ -95,13 +95,13 @@ TEST_F(DocumentSequences, StartAsksNothingAndNewAsksFirstToSaveThenToClear) {
 TEST_F(DocumentSequences, OpenAsksOnceAboutUnsavedChanges) {
   const std::string path = Sample("a.dig");
   Fill();
-  const std::vector<std::uint8_t> before = SerializeDocument(app.doc());
+  const std::vector<std::uint8_t> before = SerializeDocument(app.Doc());
   // Cancel ends the open at once, the document as it was.
   prompter.Answer(PromptAnswer::Cancel);
   EXPECT_EQ(app.Open(path), OpenOutcome::Cancelled);
   EXPECT_EQ(Seen(), Prompts{saveChanges});
-  EXPECT_EQ(SerializeDocument(app.doc()), before);
-  EXPECT_TRUE(app.doc().IsModified());
+  EXPECT_EQ(SerializeDocument(app.Doc()), before);
+  EXPECT_TRUE(app.Doc().IsModified());
   // The next New still asks its clear question: the cancelled open skipped nothing for later.
   prompter.Answer(PromptAnswer::No);
   prompter.Answer(PromptAnswer::Cancel);
@@ -110,27 +110,27 @@ TEST_F(DocumentSequences, OpenAsksOnceAboutUnsavedChanges) {
   prompter.Answer(PromptAnswer::No);
   ASSERT_TRUE(app.OpenDocumentFile(path));
   EXPECT_EQ(Seen(), Prompts{saveChanges});
-  EXPECT_EQ(app.doc().GetFrequencyText(5, Direction::Receive) + app.doc().GetFrequencyText(1, Direction::Receive), "150.00000");
-  EXPECT_EQ(std::make_pair(app.doc().IsModified(), app.doc().bandLow), std::make_pair(false, 13600000));
+  EXPECT_EQ(app.Doc().GetFrequencyText(5, Direction::Receive) + app.Doc().GetFrequencyText(1, Direction::Receive), "150.00000");
+  EXPECT_EQ(std::make_pair(app.Doc().IsModified(), app.Doc().bandLow), std::make_pair(false, 13600000));
 }
 
 TEST_F(DocumentSequences, SaveAsksBeforeWritingOverAFileAndExitSavesWithoutAsking) {
-  app.doc().SetModifiedFlag(true);
+  app.Doc().SetModifiedFlag(true);
   prompter.ChooseSave(dir.File("typed"));
   ASSERT_TRUE(app.OnFileSave());
   EXPECT_EQ(Seen(), Prompts{});
   EXPECT_EQ(prompter.saveDialogs.at(0).proposedPath, "Item.dig");
   const std::string path = dir.File("typed.dig");
-  app.doc().SetFrequencyText(6, Direction::Receive, "446.1");
-  app.doc().SetModifiedFlag(true);
+  app.Doc().SetFrequencyText(6, Direction::Receive, "446.1");
+  app.Doc().SetModifiedFlag(true);
   prompter.Answer(PromptAnswer::Cancel);
   EXPECT_FALSE(app.OnFileSave());
   EXPECT_EQ(Seen(), Prompts{"P:save to:" + path + "/" + w + okCancel});
-  EXPECT_NE(ReadBytes(path), SerializeDocument(app.doc()));
+  EXPECT_NE(ReadBytes(path), SerializeDocument(app.Doc()));
   prompter.Answer(PromptAnswer::Yes);
   EXPECT_TRUE(app.CanExit());
   EXPECT_EQ(Seen(), Prompts{saveChanges});
-  EXPECT_EQ(ReadBytes(path), SerializeDocument(app.doc()));
+  EXPECT_EQ(ReadBytes(path), SerializeDocument(app.Doc()));
   EXPECT_TRUE(app.CanExit());
 }
 
@@ -142,7 +142,7 @@ TEST_F(DocumentSequences, RefusedAndShortFiles) {
   EXPECT_FALSE(app.OpenDocumentFile(dir.File("gone.dig")));
   EXPECT_EQ(Seen(), (Prompts{"E:not ours/" + e + ok, "E:no open\n" + dir.File("gone.dig") + "/" + e + ok}));
   EXPECT_TRUE(IsNew());
-  EXPECT_EQ(app.recentFiles().Entries(), Prompts{earlier});
+  EXPECT_EQ(app.RecentFiles().Entries(), Prompts{earlier});
   prompter.ChooseSave(std::nullopt);  // nothing offers to write over the refused file
   EXPECT_FALSE(app.OnFileSave());
   EXPECT_EQ(prompter.saveDialogs.size(), 1u);
@@ -165,9 +165,9 @@ TEST_F(DocumentSequences, RefusedAndShortFiles) {
     prompter.prompts.clear();
     EXPECT_EQ(app.OpenDocumentFile(path), c.opens);
     EXPECT_EQ(Seen(), c.seen);
-    EXPECT_EQ(app.document().GetPathName(), c.opens ? path : "");
-    EXPECT_EQ(app.doc().image()[0x50], c.length > 0x50 + 48 ? whole[0x50 + 48] : 0xFF);
-    EXPECT_EQ(app.document().ShortFileLength(), c.length % 4144);
+    EXPECT_EQ(app.Document().GetPathName(), c.opens ? path : "");
+    EXPECT_EQ(app.Doc().image()[0x50], c.length > 0x50 + 48 ? whole[0x50 + 48] : 0xFF);
+    EXPECT_EQ(app.Document().ShortFileLength(), c.length % 4144);
   }
 }
 // Saving where a symbolic link stands: the document's own file, opened through the link, is
@@ -193,13 +193,13 @@ TEST_F(DocumentSequences, ASaveFollowsALinkOnlyToTheDocumentsOwnFile) {
     } else {
       ASSERT_TRUE(app.OpenDocumentFile(Sample(std::string(c.name) + " own.dig")));
     }
-    app.doc().SetFrequencyText(9, Direction::Receive, "446.1");
-    app.doc().SetModifiedFlag(true);
+    app.Doc().SetFrequencyText(9, Direction::Receive, "446.1");
+    app.Doc().SetModifiedFlag(true);
     if (c.openThroughLink) {
       prompter.Answer(PromptAnswer::Ok);  // write over the file
       ASSERT_TRUE(app.OnFileSave());
       // Saved twice: the second save still knows the file behind the link.
-      app.doc().SetFrequencyText(10, Direction::Receive, "446.2");
+      app.Doc().SetFrequencyText(10, Direction::Receive, "446.2");
       prompter.Answer(PromptAnswer::Ok);
       ASSERT_TRUE(app.OnFileSave());
     } else {
@@ -207,7 +207,7 @@ TEST_F(DocumentSequences, ASaveFollowsALinkOnlyToTheDocumentsOwnFile) {
       ASSERT_TRUE(app.OnFileSaveAs());
     }
     EXPECT_EQ(fs::is_symlink(link), c.followed);
-    EXPECT_EQ(ReadBytes(link), SerializeDocument(app.doc()));
+    EXPECT_EQ(ReadBytes(link), SerializeDocument(app.Doc()));
     EXPECT_EQ(ReadBytes(target) == targetBefore, !c.followed);
     Seen();
   }

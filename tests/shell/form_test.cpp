@@ -169,8 +169,7 @@ TEST_F(FormEdits, ARangeChangeAsksThenErasesTheChannelsAndSelectsTheModel) {
 
 TEST_F(FormEdits, EveryEditOfTheFormMarksTheDocumentModifiedAndTellsTheViews) {
   Put(doc, 2, {k446_00625, k446_00625, k88_5, k88_5, 0xEB});
-  int skip = 0;
-  CRondelDocument document(doc, settings, skip);
+  CRondelDocument document(doc, settings);
   const auto flipped = [&](int column) { return 1 - doc.GetChannelOption(2, ColumnInfo(column).option); };
   const auto same = [&](int column) { return doc.GetChannelOption(2, ColumnInfo(column).option); };
   struct Case {

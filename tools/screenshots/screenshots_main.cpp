@@ -295,7 +295,7 @@ bool Shoot(const fs::path& binDir, const fs::path& outDir, const std::string& la
   }
   {
     // The form's channels against the radio's file they were typed over.
-    if (const auto comparison = CompareWithFile(app.Document().doc(), data.string(), app.Settings())) {
+    if (const auto comparison = CompareWithFile(app.Document().Doc(), data.string(), app.Settings())) {
       CCompareDlg dlg(*comparison, &frame);
       dlg.show();
       ok &= Save(dlg, prefix + "-compare.png");
@@ -317,7 +317,7 @@ bool Shoot(const fs::path& binDir, const fs::path& outDir, const std::string& la
     };
     bool kept = StoreRadioBackup(radioFile, app.Settings(), at(0), folder).ok();
     kept &= StoreRadioBackup(vhf, app.Settings(), at(17), folder).ok();
-    kept &= StoreRadioBackup(app.Document().doc(), app.Settings(), at(42), folder).ok();
+    kept &= StoreRadioBackup(app.Document().Doc(), app.Settings(), at(42), folder).ok();
     CBackupsDlg dlg(ListRadioBackups(app.Settings(), folder), &frame);
     dlg.show();
     ok &= kept && Save(dlg, prefix + "-backups.png");
@@ -349,7 +349,7 @@ bool Shoot(const fs::path& binDir, const fs::path& outDir, const std::string& la
     const std::uint8_t calibration[8] = {96, 118, 135, 172, 190, 214, 0, 0xFF};
     std::copy(std::begin(calibration), std::end(calibration), memory.begin() + 0x3F0);
     radio.SetMemory(memory);
-    RadioImage image = app.Document().doc().image();
+    RadioImage image = app.Document().Doc().image();
     if (EnterTestMode(app.m_serialPort, app.Settings(), image) != TestModeResult::Done) {
       std::fprintf(stderr, "the test mode's entry read failed\n");
       ok = false;
