@@ -34,7 +34,7 @@ bool IsWrittenSetting(std::string_view section, std::string_view key);
 class CSettings : public ModelDataSource, public LinkSettings {
  public:
   explicit CSettings(std::string iniPath) : m_path(std::move(iniPath)) {}
-  const std::string& path() const { return m_path; }
+  const std::string& Path() const { return m_path; }
 
   // [setup]
   std::string Language() const;              // empty when not set

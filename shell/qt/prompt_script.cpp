@@ -131,10 +131,10 @@ std::unique_ptr<Prompter> PromptScriptFromEnvironment() {
   const char* log = std::getenv(kPromptLogVariable);
   auto prompter = std::make_unique<CPromptScript>(
       script, log && *log ? std::string(log) : std::string(script) + ".log");
-  if (prompter->refusal().problem != ReadProblem::None) {
+  if (prompter->Refusal().problem != ReadProblem::None) {
     const std::string lang = StartupLanguagePath(ExecutableDir());
     std::cerr << "rondel: " << GetLangStringFrom(lang, "IDS_ERROR_PROMPTSCRIPT") << " " << script
-              << ": " << ReadErrorReason(prompter->refusal(), lang) << std::endl;
+              << ": " << ReadErrorReason(prompter->Refusal(), lang) << std::endl;
   }
   return prompter;
 }

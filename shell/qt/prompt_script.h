@@ -41,7 +41,7 @@ class CPromptScript : public Prompter {
   std::optional<std::string> AskSecret(const SecretRequest& request) override;
 
   // Why the script was not read; ReadProblem::None when it was.
-  const ReadError& refusal() const { return m_refusal; }
+  const ReadError& Refusal() const { return m_refusal; }
 
  private:
   void Log(const std::string& line);

@@ -80,8 +80,8 @@ TEST(SettingsLocation, TheWrittenKeysAreThoseTheProgramWrites) {
   ASSERT_TRUE(settings.WriteLanguage("chinese") && settings.WriteCom(3) &&
               settings.WriteSearchCom(false));
   std::vector<std::pair<std::string, std::string>> written;
-  for (const std::string& section : profile::GetSections(settings.path()))
-    for (const std::string& key : profile::GetKeys(settings.path(), section))
+  for (const std::string& section : profile::GetSections(settings.Path()))
+    for (const std::string& key : profile::GetKeys(settings.Path(), section))
       written.emplace_back(section, key);
   std::vector<std::pair<std::string, std::string>> listed;
   for (const SettingsKey& k : kWrittenSettings) listed.emplace_back(k.section, k.key);

@@ -52,9 +52,6 @@ class VirtualRadio {
   // The line settings the tool left on the terminal.
   bool LineSettings(termios& out) const;
 
-  // The protocol engine the terminal is wired to.
-  RadioEngine& engine() { return m_engine; }
-
   class Pump;
 
  private:
