@@ -148,7 +148,9 @@ def run(args):
         sys.exit('the unmutated tree does not build')
     failed = run_tests(build, 'core', measure=True)
     if failed is not None:
-        print(LAST_OUTPUT[0][-3000:])
+        # The failures, not the tests a fail-fast run skipped after them.
+        kept = [l for l in LAST_OUTPUT[0].split('\n') if l.strip() and 'Skipped' not in l]
+        print('\n'.join(kept)[-4000:])
         sys.exit(f'the unmutated tree fails its {failed} tests')
     sample = [l.rstrip('\n').split('\t') for l in open(args.sample)
               if l.strip() and not l.startswith('#')]
