@@ -96,12 +96,12 @@ TEST(Fleet, WritesEveryGoodRadioWhileTheFailingOnesFailAlone) {
         EXPECT_TRUE(watcher.backups[i].empty());
       } else if (i == kHangsUp) {
         EXPECT_EQ(watcher.finals[i][0], int(S::WriteFailed));
-        EXPECT_EQ(Count(frames, FrameKind::WriteBlock), 40u);
+        EXPECT_EQ(sim::CountDistinct(frames, FrameKind::WriteBlock), 40u);
         ASSERT_EQ(watcher.backups[i].size(), 1u);
       } else {
         EXPECT_EQ(watcher.finals[i][0], int(S::WriteVerified));
         EXPECT_TRUE(Holds(radio.GetMemory(), image)) << "the file, byte for byte";
-        EXPECT_EQ(Count(frames, FrameKind::WriteBlock), kTransferBlocks);
+        EXPECT_EQ(sim::CountDistinct(frames, FrameKind::WriteBlock), kTransferBlocks);
         EXPECT_EQ(Count(frames, FrameKind::Leave), 1u);
         // Its own backup: the memory it had, not a neighbour's.
         ASSERT_EQ(watcher.backups[i].size(), 1u);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 #include "core/rondel_doc.h"
 #include "link/radio_protocol.h"
@@ -46,6 +47,13 @@ const char* FrameKindName(FrameKind kind) {
     case FrameKind::Unknown: return "unknown";
   }
   return "?";
+}
+
+std::size_t CountDistinct(const std::vector<ReceivedFrame>& frames, FrameKind kind) {
+  std::set<std::vector<std::uint8_t>> seen;
+  for (const ReceivedFrame& f : frames)
+    if (f.kind == kind) seen.insert(f.bytes);
+  return seen.size();
 }
 
 std::string DescribeFrame(const ReceivedFrame& frame) {

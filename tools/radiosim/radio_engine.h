@@ -72,6 +72,9 @@ struct ReceivedFrame {
 const char* FrameKindName(FrameKind kind);
 // "hello 02 50 45 4C 54 50 47 4D"
 std::string DescribeFrame(const ReceivedFrame& frame);
+// How many different frames of `kind` arrived: a block the tool sent again because its answer
+// came late (a busy machine) counts once.
+std::size_t CountDistinct(const std::vector<ReceivedFrame>& frames, FrameKind kind);
 
 // The memory of a radio fresh from the factory: model block, radio-wide defaults, one
 // channel on 446.00625 MHz, and no read password.
